@@ -1,0 +1,39 @@
+# Velmora: build, play the bundled show, run every test.
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+JOBS ?= $(shell nproc)
+SHOW ?= $(BUILD)/show
+
+.PHONY: all deps build asan play test test-plain test-asan clean
+
+all: build
+
+deps:
+	sh scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+# Plays the show in $(SHOW); the program reads MORVAST.QXD and MORVAST.QXP from
+# the directory it is started in and writes its log beside itself.
+play: build
+	mkdir -p $(SHOW)
+	cp $(BUILD)/velmora $(SHOW)/velmora
+	cd $(SHOW) && ./velmora
+
+test-plain: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: asan
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+test: test-plain test-asan
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,61 @@
+// The program's entry: the render window, the device choice, the settings or
+// the dialog, the display set-up, then the show.
+#include <cstdlib>
+#include <cstring>
+
+#include "app/config_dialog.h"
+#include "app/engine_state.h"
+#include "app/run_show.h"
+#include "app/settings.h"
+#include "app/window_proc.h"
+#include "diag/log.h"
+#include "platform/win32/windows.h"
+#include "render/display.h"
+
+namespace {
+
+bool EnvironmentSwitchOn(const char* name) {
+    const char* value = std::getenv(name);
+    return value && std::strcmp(value, "1") == 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandText, int) {
+    if (EnvironmentSwitchOn("VELMORA_LOG")) StartLog(1);
+    if (EnvironmentSwitchOn("VELMORA_STATS")) showStatistics = 1;
+
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "Render Window";
+    RegisterClassA(&windowClass);
+
+    HWND window = CreateWindowExA(0, "Render Window", "Velmora Demo", WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr, nullptr,
+                                  instance, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+
+    screenWidth = 640;
+    screenHeight = 480;
+    std::strncpy(commandLine, commandText ? commandText : "", kCommandLineSize - 1);
+    commandLine[kCommandLineSize - 1] = '\0';
+
+    SelectDisplayDevice(window, 640, 480);
+
+    if (!LoadSettings()) {
+        // Only 0 means cancelled; a dialog that cannot be shown (-1) goes on as accepted.
+        if (DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), window,
+                            ConfigDialogProc, 0) == 0)
+            return 1;
+    }
+
+    CreateDisplay(window);
+    InitRenderStates(d3dDevice);
+    RunShow();
+    return 1;
+}

@@ -1,0 +1,21 @@
+// The log: one line per message, appended with CR LF to "Log.TXT" beside the
+// executable while the log switch is on.
+#pragma once
+
+#include <cstddef>
+
+// Large enough for the longest message whole: the play script's camera line
+// carries a 512-byte name beside its numbers.
+constexpr size_t kLogLineSize = 2048;
+constexpr size_t kExeDirectorySize = 512;
+
+extern int logEnabled;
+extern char exeDirectory[kExeDirectorySize];
+extern char logLine[kLogLineSize];
+
+void WriteLog(const char* text);
+void StartLog(int enabled);
+void FindExeDirectory();
+
+// Formats into logLine as by sprintf, cut to fit, and writes it.
+void WriteLogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,16 @@
+// The DirectDraw 7 subset the engine calls.
+#pragma once
+
+#include "platform/ddraw/com_base.h"
+
+struct IDirectDrawSurface7;
+typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
+
+#define DD_OK S_OK
+
+// Flip flags.
+#define DDFLIP_WAIT 0x00000001L
+
+struct IDirectDrawSurface7 : IUnknown {
+    virtual HRESULT Flip(LPDIRECTDRAWSURFACE7 targetOverride, DWORD flags) = 0;
+};

@@ -1,0 +1,122 @@
+#include "platform/sdl/sdl_window_system.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/sdl/sdl_keys.h"
+
+namespace velmora::platform {
+
+namespace {
+
+bool DisplayNamed() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+void SayOffscreen(const char* why) {
+    std::fprintf(stderr, "velmora: %s; rendering offscreen\n", why);
+}
+
+}  // namespace
+
+SdlWindowSystem::SdlWindowSystem() = default;
+
+SdlWindowSystem::~SdlWindowSystem() {
+    if (window_) SDL_DestroyWindow(window_);
+    if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+// Starts SDL's video, falling back to the offscreen driver when no display
+// can be reached, so that a headless run never waits for one.
+bool SdlWindowSystem::StartVideo() {
+    if (videoStarted_) return true;
+    // Ctrl+C and kill must end the program, not arrive as a close request that
+    // the window procedure refuses.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    const char* forced = std::getenv("SDL_VIDEODRIVER");
+    bool wantOffscreen = !DisplayNamed() && !(forced && *forced);
+    if (!wantOffscreen && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+        videoStarted_ = true;
+        offscreen_ = SDL_strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0;
+        return true;
+    }
+    SayOffscreen(wantOffscreen ? "no display found" : "the display could not be opened");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "velmora: no video driver could be started: %s\n", SDL_GetError());
+        return false;
+    }
+    videoStarted_ = true;
+    offscreen_ = true;
+    return true;
+}
+
+bool SdlWindowSystem::OpenWindow(const char* title, int width, int height) {
+    if (window_ || !StartVideo()) return window_ != nullptr;
+    window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+                               height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (!window_) std::fprintf(stderr, "velmora: cannot create the window: %s\n", SDL_GetError());
+    return window_ != nullptr;
+}
+
+void SdlWindowSystem::ShowWindow(bool visible) {
+    if (!window_) return;
+    if (visible)
+        SDL_ShowWindow(window_);
+    else
+        SDL_HideWindow(window_);
+}
+
+bool SdlWindowSystem::PollEvent(WindowEvent& event) {
+    if (!videoStarted_) return false;
+    SDL_Event sdlEvent;
+    while (SDL_PollEvent(&sdlEvent)) {
+        switch (sdlEvent.type) {
+            case SDL_QUIT:
+                event = {WindowEventType::CloseRequested, 0};
+                return true;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                int key = VirtualKeyFromScancode(sdlEvent.key.keysym.scancode);
+                if (key == 0) break;
+                event = {sdlEvent.type == SDL_KEYDOWN ? WindowEventType::KeyDown
+                                                      : WindowEventType::KeyUp,
+                         key};
+                return true;
+            }
+            case SDL_MOUSEMOTION:
+                event = {WindowEventType::PointerOver, 0};
+                return true;
+            case SDL_WINDOWEVENT:
+                if (sdlEvent.window.event == SDL_WINDOWEVENT_CLOSE) {
+                    event = {WindowEventType::CloseRequested, 0};
+                    return true;
+                }
+                if (sdlEvent.window.event == SDL_WINDOWEVENT_ENTER) {
+                    event = {WindowEventType::PointerOver, 0};
+                    return true;
+                }
+                if (sdlEvent.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                    event = {WindowEventType::Exposed, 0};
+                    return true;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    return false;
+}
+
+void SdlWindowSystem::SetCursorVisible(bool visible) {
+    if (videoStarted_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+// Dialog templates are shown by the dialog back end once it exists; SDL has none.
+long SdlWindowSystem::RunModalDialog(int /*templateId*/) { return -1; }
+
+}  // namespace velmora::platform

@@ -1,0 +1,32 @@
+// The window system on SDL2: a real window when a display can be opened,
+// SDL's offscreen driver otherwise.
+#pragma once
+
+#include "platform/backend/window_system.h"
+
+struct SDL_Window;
+
+namespace velmora::platform {
+
+class SdlWindowSystem : public WindowSystem {
+public:
+    SdlWindowSystem();
+    ~SdlWindowSystem() override;
+    bool OpenWindow(const char* title, int width, int height) override;
+    void ShowWindow(bool visible) override;
+    bool PollEvent(WindowEvent& event) override;
+    void SetCursorVisible(bool visible) override;
+    long RunModalDialog(int templateId) override;
+
+    SDL_Window* window() const { return window_; }
+    bool offscreen() const { return offscreen_; }
+
+private:
+    bool StartVideo();
+
+    bool videoStarted_ = false;
+    bool offscreen_ = false;
+    SDL_Window* window_ = nullptr;
+};
+
+}  // namespace velmora::platform

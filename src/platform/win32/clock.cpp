@@ -1,0 +1,112 @@
+// timeGetTime and Sleep (winmm, kernel32) on a monotonic or a virtual clock.
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/win32/clock_control.h"
+#include "platform/win32/windows.h"
+
+namespace velmora::platform {
+
+namespace {
+
+struct ClockState {
+    bool isVirtual = false;
+    FrameRate rate;
+    uint32_t startValue = 0;
+    uint64_t framesPresented = 0;
+    uint64_t sleptMilliseconds = 0;
+};
+
+ClockState& State() {
+    static ClockState state;
+    return state;
+}
+
+uint32_t VirtualNow() {
+    const ClockState& s = State();
+    // Exact integer arithmetic so that 59.94 frames per second never drift.
+    unsigned __int128 scaled = static_cast<unsigned __int128>(s.framesPresented) * 1000u *
+                               s.rate.denominator / s.rate.numerator;
+    return static_cast<uint32_t>(s.startValue + static_cast<uint64_t>(scaled) +
+                                 s.sleptMilliseconds);
+}
+
+uint32_t RealNow() {
+    using namespace std::chrono;
+    auto since = steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(duration_cast<milliseconds>(since).count());
+}
+
+}  // namespace
+
+bool ParseFrameRate(const char* text, FrameRate& rate) {
+    if (!text) return false;
+    uint64_t numerator = 0;
+    uint64_t denominator = 1;
+    int integerDigits = 0;
+    int fractionDigits = 0;
+    const char* p = text;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (++integerDigits > 7) return false;
+        numerator = numerator * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    if (*p == '.') {
+        for (++p; *p >= '0' && *p <= '9'; ++p) {
+            if (++fractionDigits > 6) return false;
+            numerator = numerator * 10 + static_cast<uint64_t>(*p - '0');
+            denominator *= 10;
+        }
+    }
+    if (*p != '\0' || integerDigits + fractionDigits == 0 || numerator == 0) return false;
+    rate.numerator = numerator;
+    rate.denominator = denominator;
+    return true;
+}
+
+bool ConfigureClockFromEnvironment(std::string& error) {
+    const char* text = std::getenv("VELMORA_FPS");
+    if (!text) {
+        UseRealClock();
+        return true;
+    }
+    FrameRate rate;
+    if (!ParseFrameRate(text, rate)) {
+        error = std::string("VELMORA_FPS must be a positive frame rate such as 30 or 59.94, not \"") +
+                text + "\"";
+        return false;
+    }
+    UseVirtualClock(rate, 0);
+    return true;
+}
+
+void UseRealClock() { State() = ClockState{}; }
+
+void UseVirtualClock(const FrameRate& rate, uint32_t startValue) {
+    ClockState& s = State();
+    s = ClockState{};
+    s.isVirtual = true;
+    s.rate = rate;
+    s.startValue = startValue;
+}
+
+bool VirtualClockInUse() { return State().isVirtual; }
+
+void FramePresented() {
+    if (State().isVirtual) ++State().framesPresented;
+}
+
+}  // namespace velmora::platform
+
+using namespace velmora::platform;
+
+DWORD WINAPI timeGetTime() { return State().isVirtual ? VirtualNow() : RealNow(); }
+
+void WINAPI Sleep(DWORD milliseconds) {
+    if (State().isVirtual) {
+        State().sleptMilliseconds += milliseconds;
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}

@@ -1,0 +1,28 @@
+// Process and string helpers (kernel32).
+#include <strings.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/win32/windows.h"
+
+// The path of the running executable. Like Windows, the result is cut to fit
+// and terminated, and the count excludes the terminator.
+DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) {
+    if (!fileName || size == 0) return 0;
+    char path[4096];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length < 0) {
+        fileName[0] = '\0';
+        return 0;
+    }
+    size_t copied = static_cast<size_t>(length) < size - 1 ? static_cast<size_t>(length) : size - 1;
+    std::memcpy(fileName, path, copied);
+    fileName[copied] = '\0';
+    return static_cast<DWORD>(copied);
+}
+
+int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) {
+    if (!a || !b) return a == b ? 0 : (a ? 1 : -1);
+    return strcasecmp(a, b);
+}

@@ -1,0 +1,5 @@
+#include "scene/scene.h"
+
+void FreeScene(Scene* scene) {
+    if (scene) *scene = Scene{};
+}

@@ -1,0 +1,77 @@
+// Stand-ins for every subsystem that the start-up and the run sequence call,
+// so that the tests see the order of the calls and what they were given.
+#include "app/startup_fakes.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/config_dialog.h"
+#include "app/engine_state.h"
+#include "app/settings.h"
+#include "data/data_archive.h"
+#include "music/music_player.h"
+#include "render/display.h"
+#include "scene/scene.h"
+#include "show/main_loop.h"
+#include "show/play_script.h"
+
+StartupRecord startup;
+
+IDirect3DDevice7* d3dDevice = nullptr;
+IDirectDrawSurface7* primarySurface = nullptr;
+
+int SelectDisplayDevice(HWND window, int width, int height) {
+    startup.calls.push_back("SelectDisplayDevice " + std::to_string(width) + "x" +
+                            std::to_string(height) + (window ? "" : " without window") +
+                            " command line \"" + commandLine + "\"");
+    return 1;
+}
+
+HRESULT CreateDisplay(HWND) {
+    startup.calls.push_back("CreateDisplay");
+    return 0;
+}
+
+void InitRenderStates(IDirect3DDevice7*) { startup.calls.push_back("InitRenderStates"); }
+
+void PresentFrame() {}
+
+int LoadSettings() {
+    startup.calls.push_back("LoadSettings");
+    // A settings file may name other files; the run must not use them.
+    std::strcpy(archiveFileName, "OTHER.QXD");
+    std::strcpy(scriptFileName, "OTHER.QXP");
+    return startup.settingsAutorun;
+}
+
+INT_PTR CALLBACK ConfigDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+void LoadDataArchive(const char* fileName) {
+    startup.calls.push_back(std::string("LoadDataArchive ") + fileName);
+}
+
+void ReadPlayScript(const char* fileName, IDirect3DDevice7*) {
+    startup.calls.push_back(std::string("ReadPlayScript ") + fileName);
+    sceneCount = 3;
+    scenes = static_cast<Scene*>(std::calloc(3, sizeof(Scene)));
+    musicTrackCount = 2;
+    static MusicTrack tracks[2];
+    musicTracks = tracks;
+}
+
+int MainLoop() {
+    startup.calls.push_back("MainLoop frame " + std::to_string(frameCounter) + " started " +
+                            std::to_string(timelineStarted));
+    frameCounter = startup.framesToPlay;
+    return 1;
+}
+
+void PlayMusic(MusicTrack*) {}
+
+void StopMusic(MusicTrack* track) {
+    startup.calls.push_back("StopMusic " + std::to_string(track - musicTracks));
+}
+
+void FreeScene(Scene* scene) {
+    startup.calls.push_back("FreeScene " + std::to_string(scene - scenes));
+}

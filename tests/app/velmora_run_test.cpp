@@ -1,0 +1,77 @@
+// The real program, started headless from a directory of its own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/run_program.h"
+#include "support/temp_files.h"
+
+using namespace velmora::testing;
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory = MakeTempDirectory();
+        ASSERT_FALSE(directory.empty());
+        // A copy of the program, since the log is written beside it.
+        program = directory + "/velmora";
+        std::filesystem::copy_file(VELMORA_PROGRAM, program);
+    }
+    ProgramResult Run(const std::map<std::string, std::string>& variables) {
+        std::map<std::string, std::string> environment = {
+            {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""},
+            {"VELMORA_LOG", ""}, {"VELMORA_FPS", ""}};
+        for (const auto& [name, value] : variables) environment[name] = value;
+        return RunProgram(program, {}, directory, environment, 5.0);
+    }
+    std::string directory;
+    std::string program;
+};
+
+TEST_F(ProgramTest, EmptyShowPlaysOneFrameAndExits) {
+    ProgramResult result = Run({{"VELMORA_LOG", "1"}, {"VELMORA_FPS", "30"}});
+    ASSERT_TRUE(result.finished) << "still running after 5 s";
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(ReadFile(directory + "/Log.TXT"),
+              "Time:\t\t\t\tDemoExit\r\n"
+              "Minimum of texture memory malloced: 0\r\n"
+              "Minimum of animatie memory malloced: 0\r\n"
+              "Minimum of general memory malloced: 0\r\n"
+              "Minimum of file memory malloced: 0\r\n"
+              "Minimum of total memory malloced: 0\r\n"
+              "Texture malloced counted: 0\r\n"
+              "\r\n"
+              "FPS:\t\t1.000000\r\n"
+              "Time(sec):\t1.000000\r\n"
+              "\r\n");
+    EXPECT_TRUE(FileExists(directory + "/Errors.TXT"));
+    EXPECT_EQ(ReadFile(directory + "/Errors.TXT"), "");
+    // No display: the fallback is announced once.
+    std::string said = result.standardError;
+    size_t first = said.find("offscreen");
+    ASSERT_NE(first, std::string::npos) << said;
+    EXPECT_EQ(said.find("offscreen", first + 1), std::string::npos) << said;
+}
+
+TEST_F(ProgramTest, WithoutTheLogSwitchNoLogIsWritten) {
+    ProgramResult result = Run({{"VELMORA_FPS", "30"}});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_FALSE(FileExists(directory + "/Log.TXT"));
+}
+
+TEST_F(ProgramTest, BadFrameRateStopsBeforeAnyWindow) {
+    for (const char* bad : {"0", "-30", "fast"}) {
+        ProgramResult result = Run({{"VELMORA_LOG", "1"}, {"VELMORA_FPS", bad}});
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitStatus, 2) << bad;
+        EXPECT_NE(result.standardError.find("VELMORA_FPS"), std::string::npos);
+        EXPECT_EQ(result.standardError.find("offscreen"), std::string::npos);
+        EXPECT_FALSE(FileExists(directory + "/Log.TXT"));
+    }
+}
+
+}  // namespace
