@@ -1,10 +1,12 @@
 # Velmora: build, play the bundled show, run every test.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 SHOW ?= $(BUILD)/show
 
-.PHONY: all deps build asan play test test-plain test-asan clean
+.PHONY: all deps build asan fuzz play test test-plain test-asan clean
 
 all: build
 
@@ -33,7 +35,14 @@ test-asan: asan
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-test: test-plain test-asan
+# Builds every libFuzzer target with clang and runs each for FUZZ_SECONDS over
+# a scratch copy of its seed corpus (tests/fuzz/corpus/NAME).
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELMORA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	sh scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test: test-plain test-asan fuzz
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
