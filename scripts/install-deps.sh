@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages that building and testing Velmora need,
 # only those that are missing.
 set -e
-packages="build-essential cmake pkg-config libsdl2-dev libepoxy-dev libgl-dev
+packages="build-essential cmake pkg-config libsdl2-dev libepoxy-dev libgl-dev libegl-dev
+  libgl1-mesa-dri libegl-mesa0 libfreeimage-dev
   libgtest-dev libbenchmark-dev clang xvfb xdotool"
 missing=""
 for package in $packages; do

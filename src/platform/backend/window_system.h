@@ -5,6 +5,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
+
+#include "platform/backend/gl_host.h"
 
 namespace velmora::platform {
 
@@ -33,6 +36,22 @@ public:
     // Runs a modal dialog from the template numbered templateId. Returns the
     // dialog's result, or -1 when this back end cannot show that dialog.
     virtual long RunModalDialog(int templateId) = 0;
+
+    // Shapes the window for frames of width x height and shows it: the
+    // desktop's whole screen, or a window of that size when windowed.
+    virtual void SetDisplayMode(int /*width*/, int /*height*/, bool /*windowed*/) {}
+    // The size of the desktop the window is shown on.
+    virtual void DesktopSize(int& width, int& height) {
+        width = 1024;
+        height = 768;
+    }
+    // An OpenGL 3.3 core context on the window, current. Null when there is
+    // none; why then says what failed, and stays empty for a window system
+    // that never draws.
+    virtual std::unique_ptr<GlHost> CreateGlHost(std::string& why) {
+        why.clear();
+        return nullptr;
+    }
 };
 
 // The back end in use. Until one is installed this is the null back end.

@@ -36,3 +36,14 @@ void NullWindowSystem::QueueEvent(WindowEventType type, int key) {
 void NullWindowSystem::QueuePause() { script_.push_back({true, WindowEvent{}}); }
 
 }  // namespace velmora::platform
+
+namespace velmora::platform {
+
+void NullWindowSystem::SetDisplayMode(int width, int height, bool windowed) {
+    displayWidth = width;
+    displayHeight = height;
+    displayWindowed = windowed;
+    windowVisible = true;
+}
+
+}  // namespace velmora::platform

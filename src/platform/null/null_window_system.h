@@ -17,6 +17,7 @@ public:
     bool PollEvent(WindowEvent& event) override;
     void SetCursorVisible(bool visible) override;
     long RunModalDialog(int templateId) override;
+    void SetDisplayMode(int width, int height, bool windowed) override;
 
     // Test scripting.
     void QueueEvent(WindowEventType type, int key = 0);
@@ -32,6 +33,9 @@ public:
     int dialogsShown = 0;
     int lastDialogTemplate = 0;
     long dialogResult = -1;  // what RunModalDialog answers
+    int displayWidth = 0;    // the last display mode asked for
+    int displayHeight = 0;
+    bool displayWindowed = false;
 
 private:
     struct Entry {

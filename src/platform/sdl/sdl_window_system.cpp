@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/sdl/sdl_gl_host.h"
 #include "platform/sdl/sdl_keys.h"
 
 namespace velmora::platform {
@@ -57,8 +58,17 @@ bool SdlWindowSystem::StartVideo() {
 
 bool SdlWindowSystem::OpenWindow(const char* title, int width, int height) {
     if (window_ || !StartVideo()) return window_ != nullptr;
+    // The window carries the OpenGL context the display draws with; where
+    // OpenGL cannot be had the window is made without it and nothing is drawn.
+    RequestGlContextAttributes();
     window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
-                               height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                               height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_OPENGL);
+    openGlWindow_ = window_ != nullptr;
+    if (!window_) {
+        glUnavailable_ = SDL_GetError();
+        window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+                                   height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    }
     if (!window_) std::fprintf(stderr, "velmora: cannot create the window: %s\n", SDL_GetError());
     return window_ != nullptr;
 }
@@ -114,6 +124,43 @@ bool SdlWindowSystem::PollEvent(WindowEvent& event) {
 
 void SdlWindowSystem::SetCursorVisible(bool visible) {
     if (videoStarted_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlWindowSystem::SetDisplayMode(int width, int height, bool windowed) {
+    if (!window_ || width <= 0 || height <= 0) return;
+    if (windowed) {
+        SDL_SetWindowFullscreen(window_, 0);
+        SDL_SetWindowSize(window_, width, height);
+    } else {
+        // The desktop's own full screen: the monitor keeps its mode and the
+        // frames are scaled into it.
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+}
+
+void SdlWindowSystem::DesktopSize(int& width, int& height) {
+    SDL_DisplayMode mode;
+    if (videoStarted_ && SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+        width = mode.w;
+        height = mode.h;
+        return;
+    }
+    WindowSystem::DesktopSize(width, height);
+}
+
+std::unique_ptr<GlHost> SdlWindowSystem::CreateGlHost(std::string& why) {
+    if (!window_) {
+        why = "no window for OpenGL";
+        return nullptr;
+    }
+    if (!openGlWindow_) {
+        why = "OpenGL is not available (" + glUnavailable_ + ")";
+        return nullptr;
+    }
+    // Frames wait for the display's refresh only where there is a display.
+    return CreateSdlGlHost(window_, !offscreen_, why);
 }
 
 // Dialog templates are shown by the dialog back end once it exists; SDL has none.

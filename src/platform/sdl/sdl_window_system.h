@@ -17,6 +17,9 @@ public:
     bool PollEvent(WindowEvent& event) override;
     void SetCursorVisible(bool visible) override;
     long RunModalDialog(int templateId) override;
+    void SetDisplayMode(int width, int height, bool windowed) override;
+    void DesktopSize(int& width, int& height) override;
+    std::unique_ptr<GlHost> CreateGlHost(std::string& why) override;
 
     SDL_Window* window() const { return window_; }
     bool offscreen() const { return offscreen_; }
@@ -26,7 +29,9 @@ private:
 
     bool videoStarted_ = false;
     bool offscreen_ = false;
+    bool openGlWindow_ = false;  // the window was made able to carry an OpenGL context
     SDL_Window* window_ = nullptr;
+    std::string glUnavailable_;
 };
 
 }  // namespace velmora::platform

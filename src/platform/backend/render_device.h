@@ -1,0 +1,190 @@
+// The narrow interface between the DirectDraw/Direct3D stand-in and a drawing
+// back end. The stand-in translates the old device's state into these plain
+// records; a back end only clears, draws, holds textures, reads and writes the
+// back buffer and shows it. Matrices are sixteen floats in the old API's
+// row-vector order (v' = v * M); colours are 0xAARRGGBB words.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace velmora::platform {
+
+constexpr int kMaxActiveLights = 8;
+
+enum class BlendFactor : uint8_t {
+    Zero,
+    One,
+    SourceColor,
+    InverseSourceColor,
+    SourceAlpha,
+    InverseSourceAlpha,
+    DestinationAlpha,
+    InverseDestinationAlpha,
+    DestinationColor,
+    InverseDestinationColor,
+};
+
+// Which on-screen winding is removed.
+enum class CullMode : uint8_t { None, Clockwise, CounterClockwise };
+
+enum class CompareFunction : uint8_t { Never, Less, Equal, LessEqual, Greater, NotEqual, GreaterEqual, Always };
+
+enum class Primitive : uint8_t { Points, Lines, LineStrip, Triangles, TriangleStrip, TriangleFan };
+
+// Texture stage 0 operations and arguments, numbered as the old API numbers them.
+enum TextureStageOp : int32_t {
+    kStageDisable = 1,
+    kStageSelectArg1 = 2,
+    kStageSelectArg2 = 3,
+    kStageModulate = 4,
+    kStageModulate2x = 5,
+    kStageModulate4x = 6,
+    kStageAdd = 7,
+    kStageAddSigned = 8,
+    kStageSubtract = 10,
+};
+enum TextureStageArg : int32_t {
+    kArgDiffuse = 0,
+    kArgCurrent = 1,
+    kArgTexture = 2,
+    kArgTextureFactor = 3,
+    kArgComplement = 0x10,
+    kArgAlphaReplicate = 0x20,
+};
+
+enum class LightKind : int32_t { Point = 1, Spot = 2, Directional = 3 };
+
+// One enabled light, already in camera space.
+struct LightState {
+    LightKind kind = LightKind::Point;
+    float diffuse[3] = {0, 0, 0};
+    float ambient[3] = {0, 0, 0};
+    float position[3] = {0, 0, 0};
+    float direction[3] = {0, 0, 1};  // unit length, or zero
+    float range = 0;
+    float falloff = 0;
+    float attenuation[3] = {1, 0, 0};
+    float cosHalfTheta = 1;  // inner cone
+    float cosHalfPhi = 1;    // outer cone
+};
+
+struct TransformState {
+    float worldView[16];
+    float projection[16];
+    float normalMatrix[9];  // inverse transpose of worldView's upper 3x3, row-vector order
+};
+
+struct LightingState {
+    int32_t enabled = 0;
+    int32_t colorFromVertex = 0;  // take the diffuse colour from the vertices when they carry one
+    float materialDiffuse[4] = {1, 1, 1, 1};
+    float materialAmbient[4] = {0, 0, 0, 0};
+    float materialEmissive[4] = {0, 0, 0, 0};
+    float ambient[3] = {0, 0, 0};
+    int32_t lightCount = 0;
+    LightState lights[kMaxActiveLights];
+};
+
+struct TextureStageState {
+    int32_t colorOp = kStageModulate;
+    int32_t colorArg1 = kArgTexture;
+    int32_t colorArg2 = kArgCurrent;
+    int32_t alphaOp = kStageSelectArg1;
+    int32_t alphaArg1 = kArgTexture;
+    int32_t alphaArg2 = kArgCurrent;
+    uint32_t textureFactor = 0xFFFFFFFF;
+};
+
+using TextureHandle = uint32_t;  // 0 is "no texture"
+
+struct SamplerState {
+    bool linearMin = false;
+    bool linearMag = false;
+    bool clampU = false;
+    bool clampV = false;
+};
+
+// The rectangle of the back buffer drawn into, origin top left, y down.
+struct Viewport {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    float minZ = 0.0f;
+    float maxZ = 1.0f;
+};
+
+struct RasterState {
+    CullMode cull = CullMode::Clockwise;
+    bool flatShading = false;
+    bool blend = false;
+    BlendFactor sourceBlend = BlendFactor::One;
+    BlendFactor destinationBlend = BlendFactor::Zero;
+    bool depthTest = false;
+    bool depthWrite = true;
+    CompareFunction depthFunction = CompareFunction::LessEqual;
+    // Depth from eye distance, mapped linearly from [near, far] onto [0, 1].
+    bool wBuffer = false;
+    float wNear = 0.0f;
+    float wFar = 1.0f;
+};
+
+struct DrawState {
+    TransformState transform;
+    LightingState lighting;
+    TextureStageState stage;
+    TextureHandle texture = 0;
+    SamplerState sampler;
+    RasterState raster;
+    Viewport viewport;
+};
+
+// Byte offsets of the vertex members; -1 where a member is absent. The
+// position is three floats, the normal three, the diffuse colour a 0xAARRGGBB
+// word and the texture coordinate two floats.
+struct VertexLayout {
+    int stride = 0;
+    int position = 0;
+    int normal = -1;
+    int diffuse = -1;
+    int texCoord = -1;
+};
+
+struct ClearRect {
+    int x1, y1, x2, y2;
+};
+
+class RenderDevice {
+public:
+    virtual ~RenderDevice() = default;
+    // "OpenGL" or "null".
+    virtual const char* Name() const = 0;
+    // A new back buffer (colour and depth) of width x height; its content is undefined.
+    virtual bool SetBackBufferSize(int width, int height) = 0;
+    // Clears within the viewport, or within each of the rectangles clipped to it.
+    virtual void Clear(const Viewport& viewport, const ClearRect* rects, int rectCount,
+                       bool color, uint32_t argb, bool depth, float z) = 0;
+    virtual void Draw(const DrawState& state, Primitive primitive, const void* vertices,
+                      int vertexCount, const VertexLayout& layout, const uint16_t* indices,
+                      int indexCount) = 0;
+    virtual TextureHandle CreateTexture() = 0;
+    // pixels: width * height 0xAARRGGBB words, the first row is v = 0.
+    virtual void UploadTexture(TextureHandle texture, const uint32_t* pixels, int width,
+                               int height) = 0;
+    virtual void DeleteTexture(TextureHandle texture) = 0;
+    // The whole back buffer as 0xAARRGGBB words, top row first.
+    virtual void ReadBackBuffer(uint32_t* pixels) = 0;
+    virtual void WriteBackBuffer(const uint32_t* pixels) = 0;
+    // Shows the back buffer in the window, scaled with its aspect kept.
+    virtual void Present() = 0;
+};
+
+std::unique_ptr<RenderDevice> CreateNullRenderDevice();
+
+// The OpenGL device on the installed window system, or the null device when
+// OpenGL cannot be brought up; then one line on standard error says why.
+std::unique_ptr<RenderDevice> OpenRenderDevice();
+
+}  // namespace velmora::platform

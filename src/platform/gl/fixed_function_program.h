@@ -1,0 +1,45 @@
+// The GLSL program that stands in for the old fixed-function pipeline:
+// per-vertex lighting, texture stage 0 and the w-buffer-like depth. The
+// OpenGL device and the plain-OpenGL benchmark share it.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <string>
+
+#include "platform/backend/render_device.h"
+
+namespace velmora::platform::gl {
+
+// Vertex attribute locations.
+constexpr GLuint kPositionAttribute = 0;
+constexpr GLuint kNormalAttribute = 1;
+constexpr GLuint kDiffuseAttribute = 2;
+constexpr GLuint kTexCoordAttribute = 3;
+
+struct FixedFunctionProgram {
+    GLuint program = 0;
+    // Uniform locations.
+    GLint worldView = -1, projection = -1, normalMatrix = -1, pixelOffset = -1;
+    GLint lighting = -1, vertexDiffuse = -1, hasVertexDiffuse = -1;
+    GLint materialDiffuse = -1, materialAmbient = -1, materialEmissive = -1, ambient = -1;
+    GLint lightCount = -1, lightKind = -1, lightDiffuse = -1, lightAmbient = -1;
+    GLint lightPosition = -1, lightDirection = -1, lightRange = -1, lightAttenuation = -1;
+    GLint lightCone = -1;
+    GLint flat = -1, sampler = -1, stageOps = -1, stageArgs = -1, textureFactor = -1;
+    GLint wBuffer = -1, depthMap = -1, depthRange = -1;
+};
+
+// Compiles and links the program; false with the compiler's words in error.
+bool BuildFixedFunctionProgram(FixedFunctionProgram& program, std::string& error);
+
+// Uploads each part of the state. The program must be in use.
+void UploadTransform(const FixedFunctionProgram& program, const TransformState& transform);
+void UploadLighting(const FixedFunctionProgram& program, const LightingState& lighting);
+void UploadStage(const FixedFunctionProgram& program, const TextureStageState& stage);
+// The half-pixel offset for a viewport of width x height and the depth mapping.
+void UploadViewport(const FixedFunctionProgram& program, const Viewport& viewport);
+void UploadDepth(const FixedFunctionProgram& program, const RasterState& raster,
+                 const Viewport& viewport);
+
+}  // namespace velmora::platform::gl

@@ -1,0 +1,493 @@
+#include "platform/gl/gl_render_device.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/gl/fixed_function_program.h"
+
+namespace velmora::platform::gl {
+
+namespace {
+
+GLenum BlendFactorOf(BlendFactor factor) {
+    switch (factor) {
+        case BlendFactor::Zero: return GL_ZERO;
+        case BlendFactor::One: return GL_ONE;
+        case BlendFactor::SourceColor: return GL_SRC_COLOR;
+        case BlendFactor::InverseSourceColor: return GL_ONE_MINUS_SRC_COLOR;
+        case BlendFactor::SourceAlpha: return GL_SRC_ALPHA;
+        case BlendFactor::InverseSourceAlpha: return GL_ONE_MINUS_SRC_ALPHA;
+        case BlendFactor::DestinationAlpha: return GL_DST_ALPHA;
+        case BlendFactor::InverseDestinationAlpha: return GL_ONE_MINUS_DST_ALPHA;
+        case BlendFactor::DestinationColor: return GL_DST_COLOR;
+        case BlendFactor::InverseDestinationColor: return GL_ONE_MINUS_DST_COLOR;
+    }
+    return GL_ONE;
+}
+
+GLenum CompareOf(CompareFunction function) {
+    switch (function) {
+        case CompareFunction::Never: return GL_NEVER;
+        case CompareFunction::Less: return GL_LESS;
+        case CompareFunction::Equal: return GL_EQUAL;
+        case CompareFunction::LessEqual: return GL_LEQUAL;
+        case CompareFunction::Greater: return GL_GREATER;
+        case CompareFunction::NotEqual: return GL_NOTEQUAL;
+        case CompareFunction::GreaterEqual: return GL_GEQUAL;
+        case CompareFunction::Always: return GL_ALWAYS;
+    }
+    return GL_LEQUAL;
+}
+
+GLenum PrimitiveOf(Primitive primitive) {
+    switch (primitive) {
+        case Primitive::Points: return GL_POINTS;
+        case Primitive::Lines: return GL_LINES;
+        case Primitive::LineStrip: return GL_LINE_STRIP;
+        case Primitive::Triangles: return GL_TRIANGLES;
+        case Primitive::TriangleStrip: return GL_TRIANGLE_STRIP;
+        case Primitive::TriangleFan: return GL_TRIANGLE_FAN;
+    }
+    return GL_TRIANGLES;
+}
+
+// Vertices and indices are copied into buffers that are filled front to back
+// and orphaned when full, so a draw never waits for an earlier one.
+class StreamBuffer {
+public:
+    void Create(GLenum target, GLsizeiptr size) {
+        target_ = target;
+        size_ = size;
+        glGenBuffers(1, &buffer_);
+        glBindBuffer(target_, buffer_);
+        glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
+    }
+    void Destroy() {
+        if (buffer_) glDeleteBuffers(1, &buffer_);
+        buffer_ = 0;
+    }
+    GLuint buffer() const { return buffer_; }
+    // Copies bytes in (the buffer is bound to its target) and returns their offset.
+    GLintptr Append(const void* data, GLsizeiptr bytes) {
+        glBindBuffer(target_, buffer_);
+        if (bytes > size_) {
+            while (size_ < bytes) size_ *= 2;
+            glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
+            used_ = 0;
+        } else if (used_ + bytes > size_) {
+            glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
+            used_ = 0;
+        }
+        GLintptr offset = used_;
+        void* target = glMapBufferRange(target_, offset, bytes,
+                                        GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT |
+                                            GL_MAP_UNSYNCHRONIZED_BIT);
+        if (target) {
+            std::memcpy(target, data, static_cast<size_t>(bytes));
+            glUnmapBuffer(target_);
+        } else {
+            glBufferSubData(target_, offset, bytes, data);
+        }
+        used_ = (offset + bytes + 63) & ~static_cast<GLintptr>(63);
+        return offset;
+    }
+
+private:
+    GLenum target_ = GL_ARRAY_BUFFER;
+    GLuint buffer_ = 0;
+    GLsizeiptr size_ = 0;
+    GLintptr used_ = 0;
+};
+
+class GlRenderDevice : public RenderDevice {
+public:
+    explicit GlRenderDevice(std::unique_ptr<GlHost> host) : host_(std::move(host)) {}
+    ~GlRenderDevice() override;
+
+    bool Start(std::string& error);
+
+    const char* Name() const override { return "OpenGL"; }
+    bool SetBackBufferSize(int width, int height) override;
+    void Clear(const Viewport& viewport, const ClearRect* rects, int rectCount, bool color,
+               uint32_t argb, bool depth, float z) override;
+    void Draw(const DrawState& state, Primitive primitive, const void* vertices, int vertexCount,
+              const VertexLayout& layout, const uint16_t* indices, int indexCount) override;
+    TextureHandle CreateTexture() override;
+    void UploadTexture(TextureHandle texture, const uint32_t* pixels, int width,
+                       int height) override;
+    void DeleteTexture(TextureHandle texture) override;
+    void ReadBackBuffer(uint32_t* pixels) override;
+    void WriteBackBuffer(const uint32_t* pixels) override;
+    void Present() override;
+
+private:
+    void DestroyBackBuffer();
+    void ApplyViewport(const Viewport& viewport);
+    void ApplyRaster(const RasterState& raster);
+    void ApplySampler(GLuint texture, const SamplerState& sampler);
+    void SetDepthMask(bool on);
+
+    std::unique_ptr<GlHost> host_;
+    FixedFunctionProgram program_;
+    GLuint vertexArray_ = 0;
+    StreamBuffer vertexStream_;
+    StreamBuffer indexStream_;
+    GLuint framebuffer_ = 0, colorTexture_ = 0, depthBuffer_ = 0;
+    GLuint whiteTexture_ = 0;
+    int width_ = 0, height_ = 0;
+    std::vector<uint32_t> rowBuffer_;
+
+    // What the context holds now, to skip repeated calls.
+    bool haveState_ = false;
+    DrawState last_{};
+    GLuint boundTexture_ = 0;
+    bool depthMask_ = true;
+    int layoutStride_ = -1;
+    VertexLayout lastLayout_{};
+    struct SamplerRecord {
+        GLuint texture;
+        SamplerState state;
+    };
+    std::vector<SamplerRecord> samplers_;
+};
+
+GlRenderDevice::~GlRenderDevice() {
+    host_->MakeCurrent();
+    DestroyBackBuffer();
+    vertexStream_.Destroy();
+    indexStream_.Destroy();
+    if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
+    if (whiteTexture_) glDeleteTextures(1, &whiteTexture_);
+    for (const SamplerRecord& record : samplers_) glDeleteTextures(1, &record.texture);
+    if (program_.program) glDeleteProgram(program_.program);
+}
+
+bool GlRenderDevice::Start(std::string& error) {
+    host_->MakeCurrent();
+    if (epoxy_gl_version() < 33) {
+        error = "OpenGL 3.3 is not available";
+        return false;
+    }
+    if (!BuildFixedFunctionProgram(program_, error)) return false;
+    glGenVertexArrays(1, &vertexArray_);
+    glBindVertexArray(vertexArray_);
+    vertexStream_.Create(GL_ARRAY_BUFFER, 8 << 20);
+    indexStream_.Create(GL_ELEMENT_ARRAY_BUFFER, 2 << 20);
+    // A white texel stands for "no texture": a stage reading the texture then
+    // passes the diffuse colour through.
+    glGenTextures(1, &whiteTexture_);
+    glBindTexture(GL_TEXTURE_2D, whiteTexture_);
+    const uint32_t white = 0xFFFFFFFFu;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    boundTexture_ = whiteTexture_;
+    glDisable(GL_DITHER);
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    glFrontFace(GL_CCW);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    if (glGetError() != GL_NO_ERROR) {
+        error = "OpenGL set-up failed";
+        return false;
+    }
+    return true;
+}
+
+void GlRenderDevice::DestroyBackBuffer() {
+    if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
+    if (colorTexture_) glDeleteTextures(1, &colorTexture_);
+    if (depthBuffer_) glDeleteRenderbuffers(1, &depthBuffer_);
+    framebuffer_ = colorTexture_ = depthBuffer_ = 0;
+}
+
+bool GlRenderDevice::SetBackBufferSize(int width, int height) {
+    if (width <= 0 || height <= 0) return false;
+    host_->MakeCurrent();
+    DestroyBackBuffer();
+    glGenTextures(1, &colorTexture_);
+    glBindTexture(GL_TEXTURE_2D, colorTexture_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA,
+                 GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glBindTexture(GL_TEXTURE_2D, boundTexture_);
+    glGenRenderbuffers(1, &depthBuffer_);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
+    glGenFramebuffers(1, &framebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture_, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        DestroyBackBuffer();
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    glViewport(0, 0, width, height);
+    SetDepthMask(true);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    haveState_ = false;
+    return true;
+}
+
+void GlRenderDevice::SetDepthMask(bool on) {
+    if (depthMask_ == on) return;
+    glDepthMask(on ? GL_TRUE : GL_FALSE);
+    depthMask_ = on;
+}
+
+void GlRenderDevice::ApplyViewport(const Viewport& v) {
+    // Top-left origin, y down, onto OpenGL's bottom-left origin.
+    glViewport(v.x, height_ - v.y - v.height, v.width, v.height);
+    glDepthRange(v.minZ, v.maxZ);
+}
+
+void GlRenderDevice::Clear(const Viewport& viewport, const ClearRect* rects, int rectCount,
+                           bool color, uint32_t argb, bool depth, float z) {
+    if (!framebuffer_ || (!color && !depth)) return;
+    GLbitfield mask = 0;
+    if (color) {
+        glClearColor(((argb >> 16) & 255) / 255.0f, ((argb >> 8) & 255) / 255.0f,
+                     (argb & 255) / 255.0f, (argb >> 24) / 255.0f);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (depth) {
+        // A depth clear ignores the depth-write switch.
+        SetDepthMask(true);
+        glClearDepth(std::clamp(z, 0.0f, 1.0f));
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    glEnable(GL_SCISSOR_TEST);
+    int vx1 = std::max(viewport.x, 0), vy1 = std::max(viewport.y, 0);
+    int vx2 = std::min(viewport.x + viewport.width, width_);
+    int vy2 = std::min(viewport.y + viewport.height, height_);
+    auto clearBox = [&](int x1, int y1, int x2, int y2) {
+        x1 = std::max(x1, vx1);
+        y1 = std::max(y1, vy1);
+        x2 = std::min(x2, vx2);
+        y2 = std::min(y2, vy2);
+        if (x2 <= x1 || y2 <= y1) return;
+        glScissor(x1, height_ - y2, x2 - x1, y2 - y1);
+        glClear(mask);
+    };
+    if (rectCount <= 0 || !rects)
+        clearBox(vx1, vy1, vx2, vy2);
+    else
+        for (int i = 0; i < rectCount; ++i) clearBox(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
+    glDisable(GL_SCISSOR_TEST);
+    if (haveState_) SetDepthMask(last_.raster.depthWrite);
+}
+
+void GlRenderDevice::ApplyRaster(const RasterState& r) {
+    if (r.cull == CullMode::None) {
+        glDisable(GL_CULL_FACE);
+    } else {
+        // With y up in OpenGL the on-screen windings are those of the old API,
+        // since both project +y upwards; clockwise there is clockwise here.
+        glEnable(GL_CULL_FACE);
+        glCullFace(r.cull == CullMode::Clockwise ? GL_BACK : GL_FRONT);
+    }
+    if (r.blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(BlendFactorOf(r.sourceBlend), BlendFactorOf(r.destinationBlend));
+    } else {
+        glDisable(GL_BLEND);
+    }
+    if (r.depthTest) {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(CompareOf(r.depthFunction));
+        SetDepthMask(r.depthWrite);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+}
+
+void GlRenderDevice::ApplySampler(GLuint texture, const SamplerState& s) {
+    for (SamplerRecord& record : samplers_) {
+        if (record.texture != texture) continue;
+        if (std::memcmp(&record.state, &s, sizeof s) == 0) return;
+        record.state = s;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, s.linearMin ? GL_LINEAR : GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, s.linearMag ? GL_LINEAR : GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, s.clampU ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, s.clampV ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+        return;
+    }
+}
+
+void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const void* vertices,
+                          int vertexCount, const VertexLayout& layout, const uint16_t* indices,
+                          int indexCount) {
+    if (!framebuffer_ || !vertices || vertexCount <= 0 || layout.stride <= 0) return;
+    if (indices && indexCount <= 0) return;
+    glUseProgram(program_.program);
+    // Upload only the parts of the state that changed since the last draw.
+    bool all = !haveState_;
+    if (all || std::memcmp(&state.transform, &last_.transform, sizeof state.transform) != 0)
+        UploadTransform(program_, state.transform);
+    if (all || std::memcmp(&state.lighting, &last_.lighting, sizeof state.lighting) != 0)
+        UploadLighting(program_, state.lighting);
+    if (all || std::memcmp(&state.stage, &last_.stage, sizeof state.stage) != 0)
+        UploadStage(program_, state.stage);
+    bool viewportChanged =
+        all || std::memcmp(&state.viewport, &last_.viewport, sizeof state.viewport) != 0;
+    if (viewportChanged) {
+        ApplyViewport(state.viewport);
+        UploadViewport(program_, state.viewport);
+    }
+    if (viewportChanged || std::memcmp(&state.raster, &last_.raster, sizeof state.raster) != 0) {
+        ApplyRaster(state.raster);
+        UploadDepth(program_, state.raster, state.viewport);
+        glUniform1i(program_.flat, state.raster.flatShading ? 1 : 0);
+    }
+    GLuint texture = state.texture ? state.texture : whiteTexture_;
+    if (texture != boundTexture_) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        boundTexture_ = texture;
+    }
+    if (state.texture) ApplySampler(texture, state.sampler);
+    last_ = state;
+    haveState_ = true;
+
+    glBindVertexArray(vertexArray_);
+    GLsizeiptr vertexBytes = static_cast<GLsizeiptr>(vertexCount) * layout.stride;
+    GLintptr base = vertexStream_.Append(vertices, vertexBytes);
+    auto attribute = [&](GLuint location, int offset, GLint size, GLenum type, GLboolean normalized) {
+        if (offset < 0) {
+            glDisableVertexAttribArray(location);
+            return;
+        }
+        glEnableVertexAttribArray(location);
+        glVertexAttribPointer(location, size, type, normalized, layout.stride,
+                              reinterpret_cast<const void*>(base + offset));
+    };
+    attribute(kPositionAttribute, layout.position, 3, GL_FLOAT, GL_FALSE);
+    attribute(kNormalAttribute, layout.normal, 3, GL_FLOAT, GL_FALSE);
+    attribute(kDiffuseAttribute, layout.diffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE);
+    attribute(kTexCoordAttribute, layout.texCoord, 2, GL_FLOAT, GL_FALSE);
+    if (layout.normal < 0) glVertexAttrib3f(kNormalAttribute, 0, 0, 0);
+    if (layout.texCoord < 0) glVertexAttrib2f(kTexCoordAttribute, 0, 0);
+    glUniform1i(program_.hasVertexDiffuse, layout.diffuse >= 0 ? 1 : 0);
+
+    if (indices) {
+        GLintptr offset = indexStream_.Append(indices, static_cast<GLsizeiptr>(indexCount) * 2);
+        glDrawRangeElements(PrimitiveOf(primitive), 0, static_cast<GLuint>(vertexCount - 1),
+                            indexCount, GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(offset));
+    } else {
+        glDrawArrays(PrimitiveOf(primitive), 0, vertexCount);
+    }
+}
+
+TextureHandle GlRenderDevice::CreateTexture() {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, boundTexture_);
+    samplers_.push_back({texture, SamplerState{}});
+    return texture;
+}
+
+void GlRenderDevice::UploadTexture(TextureHandle texture, const uint32_t* pixels, int width,
+                                   int height) {
+    if (!texture || width <= 0 || height <= 0) return;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA,
+                 GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    glBindTexture(GL_TEXTURE_2D, boundTexture_);
+}
+
+void GlRenderDevice::DeleteTexture(TextureHandle texture) {
+    if (!texture) return;
+    if (boundTexture_ == texture) {
+        glBindTexture(GL_TEXTURE_2D, whiteTexture_);
+        boundTexture_ = whiteTexture_;
+    }
+    if (last_.texture == texture) haveState_ = false;
+    GLuint name = texture;
+    glDeleteTextures(1, &name);
+    samplers_.erase(std::remove_if(samplers_.begin(), samplers_.end(),
+                                   [&](const SamplerRecord& r) { return r.texture == texture; }),
+                    samplers_.end());
+}
+
+void GlRenderDevice::ReadBackBuffer(uint32_t* pixels) {
+    if (!framebuffer_ || !pixels) return;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    // OpenGL hands the bottom row first.
+    size_t row = static_cast<size_t>(width_);
+    rowBuffer_.resize(row);
+    for (int y = 0; y < height_ / 2; ++y) {
+        uint32_t* top = pixels + row * y;
+        uint32_t* bottom = pixels + row * (height_ - 1 - y);
+        std::memcpy(rowBuffer_.data(), top, row * 4);
+        std::memcpy(top, bottom, row * 4);
+        std::memcpy(bottom, rowBuffer_.data(), row * 4);
+    }
+}
+
+void GlRenderDevice::WriteBackBuffer(const uint32_t* pixels) {
+    if (!framebuffer_ || !pixels) return;
+    std::vector<uint32_t> flipped(static_cast<size_t>(width_) * height_);
+    for (int y = 0; y < height_; ++y)
+        std::memcpy(&flipped[static_cast<size_t>(width_) * y],
+                    pixels + static_cast<size_t>(width_) * (height_ - 1 - y),
+                    static_cast<size_t>(width_) * 4);
+    glBindTexture(GL_TEXTURE_2D, colorTexture_);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA,
+                    GL_UNSIGNED_INT_8_8_8_8_REV, flipped.data());
+    glBindTexture(GL_TEXTURE_2D, boundTexture_);
+}
+
+void GlRenderDevice::Present() {
+    if (!framebuffer_) return;
+    int windowWidth = 0, windowHeight = 0;
+    host_->DrawableSize(windowWidth, windowHeight);
+    if (windowWidth > 0 && windowHeight > 0) {
+        // The largest rectangle of the back buffer's aspect that fits, centred.
+        long long scaledWidth = windowWidth, scaledHeight = windowHeight;
+        if (static_cast<long long>(windowWidth) * height_ > static_cast<long long>(windowHeight) * width_)
+            scaledWidth = static_cast<long long>(windowHeight) * width_ / height_;
+        else
+            scaledHeight = static_cast<long long>(windowWidth) * height_ / width_;
+        GLint x = static_cast<GLint>((windowWidth - scaledWidth) / 2);
+        GLint y = static_cast<GLint>((windowHeight - scaledHeight) / 2);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+        glViewport(0, 0, windowWidth, windowHeight);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBlitFramebuffer(0, 0, width_, height_, x, y, x + static_cast<GLint>(scaledWidth),
+                          y + static_cast<GLint>(scaledHeight), GL_COLOR_BUFFER_BIT,
+                          (scaledWidth == width_ && scaledHeight == height_) ? GL_NEAREST : GL_LINEAR);
+        host_->SwapBuffers();
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    haveState_ = false;  // the viewport was changed for the window
+}
+
+}  // namespace
+
+std::unique_ptr<RenderDevice> CreateGlRenderDevice(std::unique_ptr<GlHost> host, std::string& error) {
+    if (!host) {
+        error = "no OpenGL context";
+        return nullptr;
+    }
+    auto device = std::make_unique<GlRenderDevice>(std::move(host));
+    if (!device->Start(error)) return nullptr;
+    return device;
+}
+
+}  // namespace velmora::platform::gl
