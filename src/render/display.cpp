@@ -1,15 +1,323 @@
 #include "render/display.h"
 
-IDirect3DDevice7* d3dDevice = nullptr;
+#include <cstdio>
+#include <cstring>
+
+#include "app/engine_state.h"
+#include "diag/log.h"
+#include "platform/win32/clock_control.h"
+#include "render/math_helpers.h"
+
+DisplayDevice displayDevices[kDisplayDeviceSlots];
+int32_t displayDeviceCounter = 0;
+int32_t selectedDevice = 0;
+int32_t selectedMode = 0;
+int32_t listedDevices[kDisplayDeviceSlots];
 IDirectDrawSurface7* primarySurface = nullptr;
+IDirectDrawSurface7* backBuffer = nullptr;
+IDirectDrawSurface7* zBuffer = nullptr;
+IDirect3DDevice7* d3dDevice = nullptr;
 
-// The DirectDraw stand-in is not built yet: no device is found or created.
-int SelectDisplayDevice(HWND, int, int) { return 0; }
+namespace {
 
-HRESULT CreateDisplay(HWND) { return E_FAIL; }
+constexpr DWORD kHardwareRasterisation = 0x80000;
+constexpr float kNearPlane = 1.0f;
+constexpr float kFarPlane = 1000000.0f;
 
-void InitRenderStates(IDirect3DDevice7*) {}
+// The record each display driver's modes are gathered in before its devices
+// are entered into the table.
+DisplayDevice scratch;
 
-void PresentFrame() {
-    if (primarySurface) primarySurface->Flip(nullptr, DDFLIP_WAIT);
+// Copies at most size - 1 characters and always terminates.
+void CopyName(char* to, const char* from, size_t size) {
+    std::strncpy(to, from ? from : "", size - 1);
+    to[size - 1] = '\0';
+}
+
+bool ModeUsable(const DDSURFACEDESC2& mode, DWORD renderDepths) {
+    switch (mode.ddpfPixelFormat.dwRGBBitCount) {
+        case 32: return (renderDepths & DDBD_32) != 0;
+        case 24: return (renderDepths & DDBD_24) != 0;
+        case 16: return (renderDepths & DDBD_16) != 0;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+BOOL WINAPI OnDisplayDriver(GUID* driverGuid, LPSTR driverDescription, LPSTR, LPVOID, HMONITOR) {
+    IDirectDraw7* directDraw = nullptr;
+    if (FAILED(DirectDrawCreateEx(driverGuid, reinterpret_cast<void**>(&directDraw),
+                                  IID_IDirectDraw7, nullptr)))
+        return 1;
+    IDirect3D7* direct3d = nullptr;
+    if (FAILED(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3d)))) {
+        directDraw->Release();
+        return 1;
+    }
+    std::memset(&scratch, 0, sizeof scratch);
+    CopyName(scratch.name, driverDescription, sizeof scratch.name);
+    scratch.driverCaps.dwSize = sizeof(DDCAPS);
+    scratch.helCaps.dwSize = sizeof(DDCAPS);
+    directDraw->GetCaps(&scratch.driverCaps, &scratch.helCaps);
+    scratch.driverGuid = driverGuid;
+    if (driverGuid) scratch.driverGuidStorage = *driverGuid;
+    directDraw->EnumDisplayModes(0, nullptr, &scratch, OnDisplayMode);
+    direct3d->EnumDevices(OnDirect3DDevice, &scratch);
+    direct3d->Release();
+    directDraw->Release();
+    return 1;
+}
+
+HRESULT WINAPI OnDisplayMode(LPDDSURFACEDESC2 mode, LPVOID context) {
+    DisplayDevice* driver = static_cast<DisplayDevice*>(context);
+    if (mode && driver->modeCount < kModesPerDevice) driver->modes[driver->modeCount++] = *mode;
+    return DDENUMRET_OK;
+}
+
+HRESULT CALLBACK OnDirect3DDevice(LPSTR, LPSTR deviceName, LPD3DDEVICEDESC7 description,
+                                  LPVOID context) {
+    const DisplayDevice* driver = static_cast<const DisplayDevice*>(context);
+    ++displayDeviceCounter;
+    if (displayDeviceCounter >= kDisplayDeviceSlots || !description) return 1;
+    DisplayDevice& slot = displayDevices[displayDeviceCounter];
+    std::memset(&slot, 0, sizeof slot);
+    slot.isHardware = description->dwDevCaps & kHardwareRasterisation;
+    slot.caps = *description;
+    slot.driverCaps = driver->driverCaps;
+    slot.helCaps = driver->helCaps;
+    slot.deviceGuidStorage = description->deviceGUID;
+    slot.deviceGuid = &slot.deviceGuidStorage;
+    if (driver->driverGuid) {
+        slot.driverGuidStorage = driver->driverGuidStorage;
+        slot.driverGuid = &slot.driverGuidStorage;
+        CopyName(slot.name, driver->name, kDeviceNameSize - 1);
+    } else {
+        slot.driverGuid = nullptr;
+        CopyName(slot.name, deviceName, kDeviceNameSize - 1);
+    }
+    // A software device of a secondary driver keeps its name and no modes.
+    if (slot.driverGuid && !slot.isHardware) return 1;
+    for (uint32_t m = 0; m < driver->modeCount && slot.modeCount < kModesPerDevice; ++m)
+        if (ModeUsable(driver->modes[m], slot.caps.dwDeviceRenderBitDepth))
+            slot.modes[slot.modeCount++] = driver->modes[m];
+    if (slot.modeCount == 0) return 1;
+    slot.lastMode = slot.modes[slot.modeCount - 1];
+    slot.chosenModeIndex = slot.modeCount - 1;
+    // The slot after an accepted device stays empty.
+    ++displayDeviceCounter;
+    return 1;
+}
+
+int SelectDisplayDevice(HWND, int width, int height) {
+    // The table is filled from empty, so a second call gives the same slots.
+    std::memset(displayDevices, 0, sizeof displayDevices);
+    displayDeviceCounter = 0;
+    DirectDrawEnumerateExA(OnDisplayDriver, nullptr,
+                           DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |
+                               DDENUM_NONDISPLAYDEVICES);
+
+    bool firstDevice = std::strcmp(commandLine, "first_device") == 0;
+    bool done = false;
+    for (int i = 0; i < kDisplayDeviceSlots && !done; ++i) {
+        const DisplayDevice& device = displayDevices[i];
+        if (!device.isHardware) continue;
+        for (uint32_t j = 0; j < device.modeCount; ++j) {
+            const DDSURFACEDESC2& mode = device.modes[j];
+            if (mode.dwWidth != static_cast<DWORD>(width) || mode.dwHeight != static_cast<DWORD>(height))
+                continue;
+            selectedDevice = i;
+            selectedMode = static_cast<int32_t>(j);
+            if (firstDevice) {
+                done = true;
+                break;
+            }
+        }
+    }
+    if (selectedDevice == 0 && selectedMode == 0) {
+        WriteLog("ERROR:\t\tNo hardware device found with the right res.");
+        return 0;
+    }
+    return 1;
+}
+
+int IsHiddenDeviceName(const char* name) {
+    if (!name || std::strlen(name) < 3) return 1;
+    return std::strstr(name, "T&L") != nullptr || std::strstr(name, "t&l") != nullptr;
+}
+
+void FillDeviceLists(HWND dialog, int deviceToSelect, int modeToSelect) {
+    SendDlgItemMessageA(dialog, kDeviceComboBox, CB_RESETCONTENT, 0, 0);
+    SendDlgItemMessageA(dialog, kModeComboBox, CB_RESETCONTENT, 0, 0);
+    int listed = 0;
+    for (int j = 0; j < kDisplayDeviceSlots; ++j) {
+        const DisplayDevice& device = displayDevices[j];
+        if (IsHiddenDeviceName(device.name) || device.name[0] == '\0' ||
+            device.modes[0].dwWidth == 0 || !device.isHardware)
+            continue;
+        listedDevices[listed++] = j;
+        LRESULT entry = SendDlgItemMessageA(dialog, kDeviceComboBox, CB_ADDSTRING, 0,
+                                            reinterpret_cast<LPARAM>(device.name));
+        SendDlgItemMessageA(dialog, kDeviceComboBox, CB_SETITEMDATA, static_cast<WPARAM>(entry), j);
+        if (j == deviceToSelect)
+            SendDlgItemMessageA(dialog, kDeviceComboBox, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+    }
+    // A device number from outside the table lists no modes.
+    if (deviceToSelect < 0 || deviceToSelect >= kDisplayDeviceSlots) return;
+    const DisplayDevice& device = displayDevices[deviceToSelect];
+    for (uint32_t k = 0; k < device.modeCount && k < kModesPerDevice; ++k) {
+        const DDSURFACEDESC2& mode = device.modes[k];
+        char text[64];
+        if (mode.dwWidth == 0 && mode.dwHeight == 0)
+            std::snprintf(text, sizeof text, "%ld-bit Desktop Window",
+                          static_cast<long>(mode.ddpfPixelFormat.dwRGBBitCount));
+        else
+            std::snprintf(text, sizeof text, "%ld x %ld x %ld", static_cast<long>(mode.dwWidth),
+                          static_cast<long>(mode.dwHeight),
+                          static_cast<long>(mode.ddpfPixelFormat.dwRGBBitCount));
+        LRESULT entry = SendDlgItemMessageA(dialog, kModeComboBox, CB_ADDSTRING, 0,
+                                            reinterpret_cast<LPARAM>(text));
+        SendDlgItemMessageA(dialog, kModeComboBox, CB_SETITEMDATA, static_cast<WPARAM>(entry), k);
+        if (static_cast<int>(k) == modeToSelect)
+            SendDlgItemMessageA(dialog, kModeComboBox, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+    }
+}
+
+HRESULT CALLBACK OnZBufferFormat(LPDDPIXELFORMAT format, LPVOID context) {
+    if (!format || !context) return D3DENUMRET_OK;
+    if (format->dwFlags == DDPF_ZBUFFER) {
+        std::memcpy(context, format, sizeof(DDPIXELFORMAT));
+        return D3DENUMRET_CANCEL;
+    }
+    return D3DENUMRET_OK;
+}
+
+HRESULT CreateDisplay(HWND window) {
+    // A device number from the settings file may lie outside the table, or
+    // name a slot without a device.
+    if (selectedDevice < 0 || selectedDevice >= kDisplayDeviceSlots) return E_INVALIDARG;
+    DisplayDevice& device = displayDevices[selectedDevice];
+    // When neither the settings file nor the dialog settled the mode (a run
+    // whose dialog cannot be shown), the pre-selected one stands.
+    if (!device.modeChosen && selectedMode >= 0 && static_cast<uint32_t>(selectedMode) < device.modeCount) {
+        device.chosenMode = device.modes[selectedMode];
+        device.chosenModeIndex = static_cast<uint32_t>(selectedMode);
+        device.modeChosen = 1;
+    }
+    GUID* driverGuid = device.driverGuid;
+    GUID* deviceGuid = device.deviceGuid;
+    const DDSURFACEDESC2& mode = device.chosenMode;
+
+    IDirectDraw7* directDraw = nullptr;
+    HRESULT result = DirectDrawCreateEx(driverGuid, reinterpret_cast<void**>(&directDraw),
+                                        IID_IDirectDraw7, nullptr);
+    if (FAILED(result)) return result;
+    IDirect3D7* direct3d = nullptr;
+    result = directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3d));
+    if (FAILED(result)) return result;
+    result = directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_FPUSETUP);
+    if (FAILED(result)) return result;
+    result = directDraw->SetDisplayMode(mode.dwWidth, mode.dwHeight,
+                                        mode.ddpfPixelFormat.dwRGBBitCount, mode.dwRefreshRate, 0);
+    if (FAILED(result)) return result;
+
+    DDSURFACEDESC2 description;
+    std::memset(&description, 0, sizeof description);
+    description.dwSize = kSurfaceDescSize;
+    description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+    description.dwBackBufferCount = 1;
+    result = directDraw->CreateSurface(&description, &primarySurface, nullptr);
+    if (FAILED(result)) return result;
+
+    RECT screen = {0, 0, static_cast<LONG>(mode.dwWidth), static_cast<LONG>(mode.dwHeight)};
+    if (mode.dwWidth == 0 && mode.dwHeight == 0) {
+        // The desktop-window mode: the display keeps the desktop's size.
+        DDSURFACEDESC2 current;
+        std::memset(&current, 0, sizeof current);
+        current.dwSize = kSurfaceDescSize;
+        if (SUCCEEDED(directDraw->GetDisplayMode(&current)))
+            screen = {0, 0, static_cast<LONG>(current.dwWidth), static_cast<LONG>(current.dwHeight)};
+    }
+
+    DDSCAPS2 backCaps = {DDSCAPS_BACKBUFFER, 0, 0, {0}};
+    result = primarySurface->GetAttachedSurface(&backCaps, &backBuffer);
+    if (FAILED(result)) return result;
+
+    if (!deviceGuid) return E_INVALIDARG;
+    DDPIXELFORMAT depthFormat;
+    std::memset(&depthFormat, 0, sizeof depthFormat);
+    direct3d->EnumZBufferFormats(*deviceGuid, OnZBufferFormat, &depthFormat);
+    if (depthFormat.dwSize != sizeof(DDPIXELFORMAT)) return E_FAIL;
+
+    std::memset(&description, 0, sizeof description);
+    description.dwSize = kSurfaceDescSize;
+    description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT;
+    description.dwWidth = static_cast<DWORD>(screen.right);
+    description.dwHeight = static_cast<DWORD>(screen.bottom);
+    description.ddpfPixelFormat = depthFormat;
+    description.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | (IsEqualGUID(*deviceGuid, IID_IDirect3DHALDevice)
+                                                        ? DDSCAPS_VIDEOMEMORY
+                                                        : DDSCAPS_SYSTEMMEMORY);
+    result = directDraw->CreateSurface(&description, &zBuffer, nullptr);
+    if (FAILED(result)) return result;
+    result = backBuffer->AddAttachedSurface(zBuffer);
+    if (FAILED(result)) return result;
+
+    DDSURFACEDESC2 current;
+    std::memset(&current, 0, sizeof current);
+    current.dwSize = kSurfaceDescSize;
+    result = directDraw->GetDisplayMode(&current);
+    if (FAILED(result)) return result;
+    if (current.ddpfPixelFormat.dwRGBBitCount <= 8) return DDERR_INVALIDMODE;
+
+    result = direct3d->CreateDevice(*deviceGuid, backBuffer, &d3dDevice);
+    if (FAILED(result)) {
+        result = direct3d->CreateDevice(IID_IDirect3DRGBDevice, backBuffer, &d3dDevice);
+        if (FAILED(result)) return result;
+    }
+
+    D3DVIEWPORT7 viewport = {0, 0, static_cast<DWORD>(screen.right), static_cast<DWORD>(screen.bottom),
+                             0.0f, 1.0f};
+    d3dDevice->SetViewport(&viewport);
+
+    d3dDevice->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+    d3dDevice->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    d3dDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    d3dDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    d3dDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    return S_OK;
+}
+
+float ProjectionAspect() {
+    if (screenHeight <= 0) return 1.0f;
+    int32_t quotient = screenWidth / screenHeight;
+    return quotient > 0 ? static_cast<float>(quotient) : 1.0f;
+}
+
+int InitRenderStates(IDirect3DDevice7* device) {
+    if (!device) return 0;
+    D3DMATERIAL7 material;
+    InitMaterial(&material, 1.0f, 1.0f, 1.0f, 1.0f);
+    device->SetMaterial(&material);
+    device->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
+    device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
+    SetProjection(DegreesToRadians(45.0f), ProjectionAspect(), kNearPlane, kFarPlane);
+    device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_USEW);
+    device->SetRenderState(D3DRENDERSTATE_LIGHTING, TRUE);
+    device->SetRenderState(D3DRENDERSTATE_NORMALIZENORMALS, TRUE);
+    device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRENDERSTATE_COLORVERTEX, TRUE);
+    return 0;
+}
+
+HRESULT PresentFrame() {
+    if (primarySurface) return primarySurface->Flip(nullptr, DDFLIP_WAIT);
+    // Without a display the frame still counts, so that a show on the frame
+    // clock moves on rather than waiting for ever.
+    velmora::platform::FramePresented();
+    return E_FAIL;
 }

@@ -32,9 +32,12 @@ HRESULT CreateDisplay(HWND) {
     return 0;
 }
 
-void InitRenderStates(IDirect3DDevice7*) { startup.calls.push_back("InitRenderStates"); }
+int InitRenderStates(IDirect3DDevice7*) {
+    startup.calls.push_back("InitRenderStates");
+    return 0;
+}
 
-void PresentFrame() {}
+HRESULT PresentFrame() { return S_OK; }
 
 int LoadSettings() {
     startup.calls.push_back("LoadSettings");

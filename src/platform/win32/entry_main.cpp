@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/backend/window_system.h"
+#include "platform/ddraw/ddraw7.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/windows.h"
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
     static char instanceMarker;
     WinMain(reinterpret_cast<HINSTANCE>(&instanceMarker), nullptr, commandLine.data(), SW_SHOWNORMAL);
     // WinMain returns 1 on every path; a run that reached its end succeeded.
+    // The display is never released by the program; it goes before its window.
+    velmora::platform::ReleaseDisplayObjects();
     velmora::platform::InstallWindowSystem(nullptr);
     return 0;
 }

@@ -182,6 +182,23 @@ void WINAPI PostQuitMessage(int exitCode);
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
                                DLGPROC dialogProc, LPARAM initParam);
 
+// Combo box messages and results.
+#define CB_ERR (-1)
+#define CB_ADDSTRING 0x0143
+#define CB_GETCOUNT 0x0146
+#define CB_GETCURSEL 0x0147
+#define CB_GETLBTEXT 0x0148
+#define CB_GETLBTEXTLEN 0x0149
+#define CB_RESETCONTENT 0x014B
+#define CB_SETCURSEL 0x014E
+#define CB_GETITEMDATA 0x0150
+#define CB_SETITEMDATA 0x0151
+
+// Dialog controls (user32). The combo boxes of a dialog are kept by the
+// stand-in, whatever shows them.
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int controlId, UINT message, WPARAM wParam,
+                                   LPARAM lParam);
+
 // Clock (winmm) and process (kernel32).
 DWORD WINAPI timeGetTime();
 void WINAPI Sleep(DWORD milliseconds);

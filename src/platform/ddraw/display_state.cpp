@@ -1,0 +1,100 @@
+// The one display the stand-in's objects share, the set of live objects and
+// the frame present.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/backend/window_system.h"
+#include "platform/ddraw/objects.h"
+#include "platform/win32/clock_control.h"
+
+namespace velmora::platform::ddraw {
+
+namespace {
+
+std::vector<ObjectRecord*>& LiveObjects() {
+    static std::vector<ObjectRecord*> objects;
+    return objects;
+}
+
+bool tearingDown = false;
+
+std::unique_ptr<Display>& DisplayHolder() {
+    static std::unique_ptr<Display> display;
+    return display;
+}
+
+}  // namespace
+
+ObjectRecord::ObjectRecord() { LiveObjects().push_back(this); }
+
+ObjectRecord::~ObjectRecord() {
+    auto& objects = LiveObjects();
+    auto found = std::find(objects.begin(), objects.end(), this);
+    if (found != objects.end()) objects.erase(found);
+}
+
+bool TearingDown() { return tearingDown; }
+
+bool IsLiveObject(const ObjectRecord* record) {
+    const auto& objects = LiveObjects();
+    return std::find(objects.begin(), objects.end(), record) != objects.end();
+}
+
+Display& TheDisplay() {
+    auto& holder = DisplayHolder();
+    if (!holder) holder = std::make_unique<Display>();
+    return *holder;
+}
+
+RenderDevice& DisplayDevice() {
+    Display& display = TheDisplay();
+    if (!display.device) display.device = OpenRenderDevice();
+    return *display.device;
+}
+
+std::vector<DisplayMode> ReportedModes() {
+    std::vector<std::pair<DWORD, DWORD>> sizes = {{640, 480},   {800, 600},   {1024, 768},
+                                                  {1280, 720},  {1280, 1024}, {1600, 1200},
+                                                  {1920, 1080}};
+    int desktopWidth = 0, desktopHeight = 0;
+    CurrentWindowSystem().DesktopSize(desktopWidth, desktopHeight);
+    if (desktopWidth > 0 && desktopHeight > 0)
+        sizes.push_back({static_cast<DWORD>(desktopWidth), static_cast<DWORD>(desktopHeight)});
+    std::sort(sizes.begin(), sizes.end());
+    sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+    std::vector<DisplayMode> modes;
+    for (const auto& [width, height] : sizes) {
+        modes.push_back({width, height, 16});
+        modes.push_back({width, height, 32});
+    }
+    return modes;
+}
+
+void PresentBackBuffer() {
+    Display& display = TheDisplay();
+    RenderDevice& device = DisplayDevice();
+    if (display.capture.enabled() && display.width > 0 && display.height > 0) {
+        display.frame.resize(static_cast<size_t>(display.width) * display.height);
+        device.ReadBackBuffer(display.frame.data());
+        display.capture.WriteFrame(display.frame.data(), static_cast<int>(display.width),
+                                   static_cast<int>(display.height));
+    }
+    device.Present();
+    FramePresented();
+}
+
+}  // namespace velmora::platform::ddraw
+
+namespace velmora::platform {
+
+void ReleaseDisplayObjects() {
+    using namespace ddraw;
+    tearingDown = true;
+    // Newest first: devices before the surfaces they draw on.
+    while (!LiveObjects().empty()) delete LiveObjects().back();
+    DisplayHolder().reset();
+    tearingDown = false;
+}
+
+}  // namespace velmora::platform
