@@ -234,16 +234,27 @@ std::vector<uint8_t> SceneBytes(const SceneDescription& scene) {
     return out.bytes;
 }
 
+std::vector<int32_t> NodesInFileOrder(const SceneDescription& scene, NodeKind kind) {
+    std::vector<int32_t> indices;
+    for (const NodeRef& node : NodeOrder(scene))
+        if (node.kind == kind) indices.push_back(node.index);
+    return indices;
+}
+
 std::vector<uint8_t> VisibilityBytes(const SceneDescription& scene, const VisibilityTest& visible) {
+    const std::vector<int32_t> cameras = NodesInFileOrder(scene, NodeKind::Camera);
+    const std::vector<int32_t> objects = NodesInFileOrder(scene, NodeKind::Object);
     std::vector<uint8_t> bytes;
-    for (size_t c = 0; c < scene.cameras.size(); ++c) {
+    for (int32_t c : cameras) {
         for (int32_t f = 0; f < scene.frameCount; ++f) {
-            for (size_t o = 0; o < scene.objects.size(); ++o) {
-                int32_t parts = static_cast<int32_t>(scene.objects[o].parts.size());
+            for (int32_t o : objects) {
+                size_t parts = o >= 0 && static_cast<size_t>(o) < scene.objects.size()
+                                   ? scene.objects[o].parts.size()
+                                   : 0;
                 size_t first = bytes.size();
-                bytes.resize(first + static_cast<size_t>((parts + 7) / 8), 0);
-                for (int32_t p = 0; p < parts; ++p)
-                    if (visible(static_cast<int32_t>(c), f, static_cast<int32_t>(o), p))
+                bytes.resize(first + (parts + 7) / 8, 0);
+                for (size_t p = 0; p < parts; ++p)
+                    if (visible(c, f, o, static_cast<int32_t>(p)))
                         bytes[first + p / 8] |= static_cast<uint8_t>(1u << (p % 8));
             }
         }

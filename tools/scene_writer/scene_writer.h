@@ -100,10 +100,15 @@ std::string CheckScene(const SceneDescription& scene);
 // so that tests can make faulty files.
 std::vector<uint8_t> SceneBytes(const SceneDescription& scene);
 
-// Part p of object o is visible from camera c in frame f.
+// The description's indices of the nodes of one kind in the order the file
+// holds them, which is the order of the engine's arrays.
+std::vector<int32_t> NodesInFileOrder(const SceneDescription& scene, NodeKind kind);
+
+// Part p of object o is visible from camera c in frame f; c and o index the
+// description's lists.
 using VisibilityTest = std::function<bool(int32_t c, int32_t f, int32_t o, int32_t p)>;
-// The visibility file of the scene: camera, then frame, then object, one bit
-// per part, part k in bit k mod 8 of byte k / 8.
+// The visibility file of the scene: cameras in file order, then frames, then
+// objects in file order, one bit per part, part k in bit k mod 8 of byte k / 8.
 std::vector<uint8_t> VisibilityBytes(const SceneDescription& scene, const VisibilityTest& visible);
 
 // Write checked files; false with a message on a fault or a write error.
