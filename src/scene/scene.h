@@ -111,7 +111,8 @@ void DisableSceneLights(Scene* scene);
 
 // Bytes of one visibility bit array: one bit per part.
 inline int32_t VisibilityBytes(int32_t partCount) { return (partCount + 7) / 8; }
-// Whether part p of object o may be seen from camera c in frame f.
+// Whether part p of object o may be seen from camera c in frame f; the
+// arguments in the order of the arrays: camera, object, frame, part.
 inline bool PartVisible(const Scene* scene, int32_t c, int32_t o, int32_t f, int32_t p) {
     int32_t bytes = VisibilityBytes(scene->objects[o].partCount);
     const uint8_t* bits = scene->cameras[c].visibility[o] + static_cast<int64_t>(f) * bytes;
