@@ -46,4 +46,9 @@ void NullWindowSystem::SetDisplayMode(int width, int height, bool windowed) {
     windowVisible = true;
 }
 
+void NullWindowSystem::DesktopSize(int& width, int& height) {
+    width = desktopWidth;
+    height = desktopHeight;
+}
+
 }  // namespace velmora::platform

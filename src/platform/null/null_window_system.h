@@ -18,6 +18,7 @@ public:
     void SetCursorVisible(bool visible) override;
     long RunModalDialog(int templateId) override;
     void SetDisplayMode(int width, int height, bool windowed) override;
+    void DesktopSize(int& width, int& height) override;
 
     // Test scripting.
     void QueueEvent(WindowEventType type, int key = 0);
@@ -36,6 +37,8 @@ public:
     int displayWidth = 0;    // the last display mode asked for
     int displayHeight = 0;
     bool displayWindowed = false;
+    int desktopWidth = 1024;  // what DesktopSize answers
+    int desktopHeight = 768;
 
 private:
     struct Entry {
