@@ -194,6 +194,24 @@ BuilderPart Quad(float h, int32_t drawStyle, float z) {
     return part;
 }
 
+BuilderPart Grid(float h, int32_t cells, int32_t drawStyle, float z) {
+    BuilderPart part;
+    part.drawStyle = drawStyle;
+    for (int32_t row = 0; row <= cells; ++row)
+        for (int32_t column = 0; column <= cells; ++column) {
+            float u = static_cast<float>(column) / cells, v = static_cast<float>(row) / cells;
+            part.vertices.push_back({-h + 2 * h * u, h - 2 * h * v, z, 0, 0, -1, u, v});
+        }
+    for (int32_t row = 0; row < cells; ++row)
+        for (int32_t column = 0; column < cells; ++column) {
+            uint16_t topLeft = static_cast<uint16_t>(row * (cells + 1) + column);
+            uint16_t bottomLeft = static_cast<uint16_t>(topLeft + cells + 1);
+            part.polygons.push_back({{topLeft, bottomLeft, static_cast<uint16_t>(bottomLeft + 1)}});
+            part.polygons.push_back({{topLeft, static_cast<uint16_t>(bottomLeft + 1), static_cast<uint16_t>(topLeft + 1)}});
+        }
+    return part;
+}
+
 BuilderPart Sphere(float radius, int32_t rings, int32_t segments, int32_t drawStyle) {
     BuilderPart part;
     part.drawStyle = drawStyle;

@@ -95,6 +95,9 @@ D3DLIGHT7 PointLight(float x, float y, float z, float r, float g, float b, float
 // down +z), of the given half size, normals (0, 0, -1), two triangles wound
 // counter-clockwise as seen from -z: the side that culling with D3DCULL_CW keeps.
 BuilderPart Quad(float halfSize, int32_t drawStyle, float z = 0.0f);
+// The quad split into cells x cells squares, so that per-vertex lighting
+// shows the shape of a light on it.
+BuilderPart Grid(float halfSize, int32_t cells, int32_t drawStyle, float z = 0.0f);
 // A sphere of rings x segments quads around the origin, normals outwards,
 // wound counter-clockwise as seen from outside.
 BuilderPart Sphere(float radius, int32_t rings, int32_t segments, int32_t drawStyle);

@@ -213,4 +213,8 @@ namespace velmora::platform {
 // afterwards.
 void ReleaseDisplayObjects();
 
+// "OpenGL" or "null": the drawing back end the display opened, or null
+// when no display surface has been made yet.
+const char* DisplayBackEndName();
+
 }  // namespace velmora::platform

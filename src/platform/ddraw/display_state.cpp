@@ -88,6 +88,11 @@ void PresentBackBuffer() {
 
 namespace velmora::platform {
 
+const char* DisplayBackEndName() {
+    auto& holder = ddraw::DisplayHolder();
+    return holder && holder->device ? holder->device->Name() : nullptr;
+}
+
 void ReleaseDisplayObjects() {
     using namespace ddraw;
     tearingDown = true;

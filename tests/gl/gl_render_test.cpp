@@ -1,0 +1,476 @@
+// The display on OpenGL (llvmpipe through SDL's offscreen driver): golden
+// images of small scenes and checks of the lighting, depth, texturing and
+// shading against what the fixed-function rules give.
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/engine_state.h"
+#include "app/window_proc.h"
+#include "platform/ddraw/ddraw7.h"
+#include "platform/sdl/sdl_window_system.h"
+#include "platform/win32/clock_control.h"
+#include "platform/win32/window_table.h"
+#include "render/display.h"
+#include "render/scene_renderer.h"
+#include "scene/scene.h"
+#include "scene_builder/scene_builder.h"
+#include "scene_writer/sample_scenes.h"
+#include "scene_writer/scene_writer.h"
+#include "support/engine_fixture.h"
+
+using namespace velmora::tools;
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB, top row first
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+
+int Channel(uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 255); }
+
+bool LoadPng(const std::string& path, Image& image) {
+    FIBITMAP* loaded = FreeImage_Load(FIF_PNG, path.c_str(), 0);
+    if (!loaded) return false;
+    FIBITMAP* bitmap = FreeImage_ConvertTo24Bits(loaded);
+    FreeImage_Unload(loaded);
+    image.width = static_cast<int>(FreeImage_GetWidth(bitmap));
+    image.height = static_cast<int>(FreeImage_GetHeight(bitmap));
+    image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+    for (int y = 0; y < image.height; ++y) {
+        const BYTE* line = FreeImage_GetScanLine(bitmap, image.height - 1 - y);
+        for (int x = 0; x < image.width; ++x)
+            image.pixels[static_cast<size_t>(y) * image.width + x] =
+                static_cast<uint32_t>(line[x * 3 + FI_RGBA_RED]) << 16 |
+                static_cast<uint32_t>(line[x * 3 + FI_RGBA_GREEN]) << 8 | line[x * 3 + FI_RGBA_BLUE];
+    }
+    FreeImage_Unload(bitmap);
+    return true;
+}
+
+bool SavePng(const std::string& path, const Image& image) {
+    FIBITMAP* bitmap = FreeImage_Allocate(image.width, image.height, 24);
+    for (int y = 0; y < image.height; ++y) {
+        BYTE* line = FreeImage_GetScanLine(bitmap, image.height - 1 - y);
+        for (int x = 0; x < image.width; ++x) {
+            uint32_t p = image.At(x, y);
+            line[x * 3 + FI_RGBA_RED] = static_cast<BYTE>(p >> 16);
+            line[x * 3 + FI_RGBA_GREEN] = static_cast<BYTE>(p >> 8);
+            line[x * 3 + FI_RGBA_BLUE] = static_cast<BYTE>(p);
+        }
+    }
+    bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0);
+    FreeImage_Unload(bitmap);
+    return saved;
+}
+
+// Every channel within the tolerance, apart from a few pixels on edges where
+// rasterisers may round a sample the other way.
+void ExpectLike(const Image& actual, const std::string& golden, int tolerance = 6,
+                double strayShare = 0.002) {
+    std::string path = std::string(VELMORA_GOLDEN_DIR) + "/" + golden + ".png";
+    const char* update = std::getenv("VELMORA_UPDATE_GOLDENS");
+    if (update && std::strcmp(update, "1") == 0) {
+        ASSERT_TRUE(SavePng(path, actual)) << path;
+        return;
+    }
+    Image expected;
+    ASSERT_TRUE(LoadPng(path, expected)) << "no golden image " << path;
+    ASSERT_EQ(expected.width, actual.width);
+    ASSERT_EQ(expected.height, actual.height);
+    size_t stray = 0;
+    int worst = 0;
+    for (size_t i = 0; i < actual.pixels.size(); ++i) {
+        int difference = 0;
+        for (int shift : {16, 8, 0})
+            difference = std::max(difference, std::abs(Channel(actual.pixels[i], shift) -
+                                                       Channel(expected.pixels[i], shift)));
+        worst = std::max(worst, difference);
+        if (difference > tolerance) ++stray;
+    }
+    bool like = stray <= static_cast<size_t>(strayShare * actual.pixels.size());
+    if (!like) SavePng(std::filesystem::temp_directory_path().string() + "/" + golden + ".actual.png", actual);
+    EXPECT_TRUE(like) << golden << ": " << stray << " pixels differ by more than " << tolerance
+                      << " (worst " << worst << "); the image was written to the temporary folder";
+}
+
+void ExpectColour(uint32_t pixel, float r, float g, float b, int tolerance = 2) {
+    int expected[3] = {static_cast<int>(std::lround(std::clamp(r, 0.0f, 1.0f) * 255)),
+                       static_cast<int>(std::lround(std::clamp(g, 0.0f, 1.0f) * 255)),
+                       static_cast<int>(std::lround(std::clamp(b, 0.0f, 1.0f) * 255))};
+    int got[3] = {Channel(pixel, 16), Channel(pixel, 8), Channel(pixel, 0)};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(got[i], expected[i], tolerance) << "channel " << i << " of " << std::hex << pixel;
+}
+
+class GlRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        velmora::testing::ResetEngineState();
+        velmora::platform::ResetWindowTable();
+        velmora::platform::InstallWindowSystem(std::make_unique<velmora::platform::SdlWindowSystem>());
+        velmora::platform::UseVirtualClock(velmora::platform::FrameRate{30, 1}, 0);
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.lpszClassName = "Render Window";
+        ASSERT_NE(RegisterClassA(&windowClass), 0);
+        HWND window = CreateWindowExA(0, "Render Window", "Velmora Demo", WS_OVERLAPPEDWINDOW, 0, 0,
+                                      400, 300, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        ASSERT_EQ(SelectDisplayDevice(window, kWidth, kHeight), 1);
+        DisplayDevice& device = displayDevices[selectedDevice];
+        device.chosenMode = device.modes[selectedMode];
+        device.modeChosen = 1;
+        ASSERT_EQ(CreateDisplay(window), S_OK);
+        InitRenderStates(d3dDevice);
+        ASSERT_STREQ(velmora::platform::DisplayBackEndName(), "OpenGL")
+            << "these checks need OpenGL (Mesa's llvmpipe will do)";
+    }
+    void TearDown() override {
+        velmora::platform::ReleaseDisplayObjects();
+        d3dDevice = nullptr;
+        primarySurface = backBuffer = zBuffer = nullptr;
+        std::memset(displayDevices, 0, sizeof displayDevices);
+        selectedDevice = selectedMode = displayDeviceCounter = 0;
+        velmora::platform::ResetWindowTable();
+        velmora::platform::InstallWindowSystem(nullptr);
+        velmora::platform::UseRealClock();
+        unsetenv("VELMORA_CAPTURE");
+    }
+
+    // One frame as the main loop draws it, read back from the back buffer.
+    Image Draw(Scene* scene) {
+        d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        EnableSceneLights(scene);
+        EXPECT_EQ(RenderScene(scene), S_OK);
+        DisableSceneLights(scene);
+        return ReadBack();
+    }
+    Image ReadBack() {
+        Image image;
+        image.width = kWidth;
+        image.height = kHeight;
+        image.pixels.resize(static_cast<size_t>(kWidth) * kHeight);
+        DDSURFACEDESC2 locked{};
+        locked.dwSize = kSurfaceDescSize;
+        EXPECT_EQ(backBuffer->Lock(nullptr, &locked, DDLOCK_READONLY | DDLOCK_WAIT, nullptr), DD_OK);
+        for (int y = 0; y < kHeight; ++y)
+            std::memcpy(&image.pixels[static_cast<size_t>(y) * kWidth],
+                        static_cast<uint8_t*>(locked.lpSurface) + static_cast<size_t>(y) * locked.lPitch,
+                        kWidth * 4);
+        backBuffer->Unlock(nullptr);
+        return image;
+    }
+};
+
+// The lighting equation for one vertex and one point light, in camera space.
+float PointLit(float materialAmbient, float materialDiffuse, float globalAmbient, float lightDiffuse,
+               float distance, float cosine, float a0, float a1, float a2) {
+    float attenuation = 1.0f / (a0 + a1 * distance + a2 * distance * distance);
+    return materialAmbient * globalAmbient +
+           attenuation * (materialDiffuse * lightDiffuse * std::max(cosine, 0.0f));
+}
+
+TEST_F(GlRenderTest, CentreOfALitQuadFollowsTheLightingEquation) {
+    // A quad 20 away, half size 4, facing the camera; a point light 5 in front
+    // of its centre. All four corners are lit alike, so the centre has their colour.
+    SceneBuilder builder(1);
+    int style = builder.AddDrawStyle(Material(0.8f, 0.6f, 0.4f));
+    builder.AddObject({Quad(4, style, 20)}, {Identity()});
+    builder.AddCamera({Identity()});
+    D3DLIGHT7 light = PointLight(0, 0, 15, 1.0f, 0.9f, 0.5f, 100.0f);
+    light.dvAttenuation1 = 0.05f;
+    builder.AddLight({light});
+    builder.SetAmbient(0x333333);
+    Image image = Draw(builder.Build(0.0f));
+    float distance = std::sqrt(4.0f * 4.0f * 2 + 5.0f * 5.0f);
+    float cosine = 5.0f / distance;
+    float ambient = 0x33 / 255.0f;
+    ExpectColour(image.At(kWidth / 2, kHeight / 2),
+                 PointLit(0.8f, 0.8f, ambient, 1.0f, distance, cosine, 1, 0.05f, 0),
+                 PointLit(0.6f, 0.6f, ambient, 0.9f, distance, cosine, 1, 0.05f, 0),
+                 PointLit(0.4f, 0.4f, ambient, 0.5f, distance, cosine, 1, 0.05f, 0));
+    // Outside the quad the cleared black remains.
+    EXPECT_EQ(image.At(5, 5), 0u);
+
+    // A range shorter than the corners' distance leaves only the ambient light.
+    light.dvRange = distance - 0.01f;
+    SceneBuilder near(1);
+    near.AddObject({Quad(4, near.AddDrawStyle(Material(0.8f, 0.6f, 0.4f)), 20)}, {Identity()});
+    near.AddCamera({Identity()});
+    near.AddLight({light});
+    near.SetAmbient(0x333333);
+    image = Draw(near.Build(0.0f));
+    ExpectColour(image.At(kWidth / 2, kHeight / 2), 0.8f * ambient, 0.6f * ambient, 0.4f * ambient);
+}
+
+TEST_F(GlRenderTest, SpotLightConeShapesTheLight) {
+    // The quad's corners at 45 degrees off the spot's axis; cone angles chosen
+    // so that they fall between the inner and the outer cone.
+    SceneBuilder builder(1);
+    builder.AddObject({Quad(5, builder.AddDrawStyle(Material(1, 1, 1)), 10)}, {Identity()});
+    builder.AddCamera({Identity()});
+    D3DLIGHT7 spot = PointLight(0, 0, 5, 1, 1, 1, 100.0f);
+    spot.dltType = D3DLIGHT_SPOT;
+    spot.dvDirection = {{0}, {0}, {1}};
+    spot.dvTheta = 1.2f;   // inner cone, full angle
+    spot.dvPhi = 2.2f;     // outer cone
+    spot.dvFalloff = 2.0f;
+    builder.AddLight({spot});
+    Image image = Draw(builder.Build(0.0f));
+    float distance = std::sqrt(50.0f + 25.0f);
+    float rho = 5.0f / distance;  // the corner seen from the light against the axis
+    float cosTheta = std::cos(0.6f), cosPhi = std::cos(1.1f);
+    ASSERT_GT(rho, cosPhi);
+    ASSERT_LT(rho, cosTheta);
+    float factor = std::pow((rho - cosPhi) / (cosTheta - cosPhi), 2.0f);
+    float lit = factor * rho;  // N.L equals rho here
+    ExpectColour(image.At(kWidth / 2, kHeight / 2), lit, lit, lit);
+}
+
+TEST_F(GlRenderTest, SurfacesOneUnitApartAtTenThousandDoNotFight) {
+    // Two large walls 10000 and 10001 away; the nearer must win in either drawing order.
+    for (bool nearFirst : {true, false}) {
+        SceneBuilder builder(1);
+        int green = builder.AddDrawStyle(Material(0, 1, 0));
+        int red = builder.AddDrawStyle(Material(1, 0, 0));
+        BuilderPart nearWall = Quad(8000, green, 10000), farWall = Quad(8000, red, 10001);
+        if (nearFirst)
+            builder.AddObject({nearWall, farWall}, {Identity()});
+        else
+            builder.AddObject({farWall, nearWall}, {Identity()});
+        builder.AddCamera({Identity()});
+        builder.SetAmbient(0xFFFFFF);
+        Image image = Draw(builder.Build(0.0f));
+        size_t redPixels = 0, greenPixels = 0;
+        for (uint32_t p : image.pixels) {
+            redPixels += Channel(p, 16) > 128;
+            greenPixels += Channel(p, 8) > 128;
+        }
+        EXPECT_EQ(redPixels, 0u) << (nearFirst ? "near first" : "far first");
+        EXPECT_EQ(greenPixels, image.pixels.size());
+    }
+}
+
+TEST_F(GlRenderTest, TextureModulatesTheDiffuseColourAndNoTextureIsWhite) {
+    IDirectDraw7* directDraw = nullptr;
+    ASSERT_EQ(backBuffer->GetDDInterface(reinterpret_cast<void**>(&directDraw)), DD_OK);
+    DDSURFACEDESC2 description{};
+    description.dwSize = kSurfaceDescSize;
+    description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+    description.dwWidth = description.dwHeight = 2;
+    description.ddpfPixelFormat.dwSize = kPixelFormatSize;
+    description.ddpfPixelFormat.dwFlags = DDPF_RGB;
+    description.ddpfPixelFormat.dwRGBBitCount = 16;
+    description.ddpfPixelFormat.dwRBitMask = 0xF800;
+    description.ddpfPixelFormat.dwGBitMask = 0x07E0;
+    description.ddpfPixelFormat.dwBBitMask = 0x001F;
+    IDirectDrawSurface7* texture = nullptr;
+    ASSERT_EQ(directDraw->CreateSurface(&description, &texture, nullptr), DD_OK);
+    directDraw->Release();
+    DDSURFACEDESC2 locked{};
+    locked.dwSize = kSurfaceDescSize;
+    ASSERT_EQ(texture->Lock(nullptr, &locked, 0, nullptr), DD_OK);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch)[x] = 0xFC00;  // (255, 130, 0)
+    texture->Unlock(nullptr);
+
+    SceneBuilder builder(1);
+    builder.AddObject({Quad(4, builder.AddDrawStyle(Material(0.5f, 1.0f, 1.0f)), 20)}, {Identity()});
+    builder.AddCamera({Identity()});
+    builder.SetAmbient(0xFFFFFF);
+    Scene* scene = builder.Build(0.0f);
+    ExpectColour(Draw(scene).At(kWidth / 2, kHeight / 2), 0.5f, 1.0f, 1.0f);  // no texture: the colour itself
+    // Bound by hand, as the renderer would bind a cached texture.
+    d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    d3dDevice->BeginScene();
+    D3DMATERIAL7 material = Material(0.5f, 1.0f, 1.0f);
+    d3dDevice->SetMaterial(&material);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_AMBIENT, 0xFFFFFF);
+    d3dDevice->SetTexture(0, texture);
+    D3DMATRIX identity = Identity();
+    d3dDevice->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity);
+    d3dDevice->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    BuilderPart quad = Quad(4, 0, 20);
+    d3dDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, quad.vertices.data(), 4,
+                                    reinterpret_cast<WORD*>(quad.polygons.data()), 6, 0);
+    d3dDevice->EndScene();
+    ExpectColour(ReadBack().At(kWidth / 2, kHeight / 2), 0.5f, 130.0f / 255.0f, 0.0f);
+    d3dDevice->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+TEST_F(GlRenderTest, FlatShadingTakesTheFirstVertexOfEachTriangle) {
+    // One triangle lit from the side: Gouraud shading varies across it, flat does not.
+    for (int32_t shade : {1, 2}) {
+        SceneBuilder builder(1);
+        BuilderPart part;
+        part.drawStyle = builder.AddDrawStyle(Material(1, 1, 1));
+        part.vertices = {{-6, 4, 20, 0, 0, -1, 0, 0}, {-6, -4, 20, 0, 0, -1, 0, 0}, {6, -4, 20, 0, 0, -1, 0, 0}};
+        part.polygons = {{{0, 1, 2}}};
+        builder.AddObject({part}, {Identity()}, 0, shade);
+        builder.AddCamera({Identity()});
+        D3DLIGHT7 light = PointLight(-6, 4, 18, 1, 1, 1, 1000.0f);
+        light.dvAttenuation1 = 0.1f;
+        builder.AddLight({light});
+        Image image = Draw(builder.Build(0.0f));
+        // Two points inside the triangle, near its first and its last vertex.
+        uint32_t nearFirst = image.At(110, 200);
+        uint32_t nearLast = image.At(500, 380);
+        ASSERT_NE(nearFirst, 0u);
+        ASSERT_NE(nearLast, 0u);
+        if (shade == 1) {
+            EXPECT_EQ(nearFirst, nearLast);
+            // The first vertex: distance 2, facing the light.
+            ExpectColour(nearFirst, 1.0f / 1.2f, 1.0f / 1.2f, 1.0f / 1.2f);
+        } else {
+            EXPECT_GT(Channel(nearFirst, 8), Channel(nearLast, 8) + 40);
+        }
+    }
+}
+
+// Golden images: a few small scenes, one image each.
+
+TEST_F(GlRenderTest, GoldenLitAndUnlit) {
+    SceneBuilder lit(1);
+    int grey = lit.AddDrawStyle(Material(0.9f, 0.9f, 0.9f));
+    int orange = lit.AddDrawStyle(Material(1.0f, 0.5f, 0.1f));
+    lit.AddObject({Sphere(3, 16, 24, orange)}, {Translation(-3, 0, 18)});
+    lit.AddObject({Grid(12, 12, grey, 0)}, {Translation(0, 0, 30)});
+    D3DLIGHT7 light = PointLight(4, 6, 10, 1, 1, 1, 200);
+    light.dvAttenuation1 = 0.02f;
+    lit.AddLight({light});
+    lit.AddCamera({Identity()});
+    lit.SetAmbient(0x202020);
+    ExpectLike(Draw(lit.Build(0.0f)), "lit_point");
+
+    // No light: ambient alone, per material.
+    SceneBuilder unlit(1);
+    int red = unlit.AddDrawStyle(Material(1, 0.2f, 0.2f));
+    int blue = unlit.AddDrawStyle(Material(0.2f, 0.3f, 1));
+    unlit.AddObject({Sphere(3, 12, 16, red)}, {Translation(-4, 0, 20)});
+    unlit.AddObject({Quad(3, blue, 0)}, {Translation(4, 0, 20)});
+    unlit.AddCamera({Identity()});
+    unlit.SetAmbient(0x808080);
+    ExpectLike(Draw(unlit.Build(0.0f)), "unlit_ambient");
+}
+
+TEST_F(GlRenderTest, GoldenSpotAndFlat) {
+    SceneBuilder spot(1);
+    int white = spot.AddDrawStyle(Material(1, 1, 1));
+    spot.AddObject({Grid(15, 30, white, 0)}, {Translation(0, 0, 25)});
+    D3DLIGHT7 light = PointLight(-3, 2, 0, 0.2f, 1.0f, 0.6f, 500);
+    light.dltType = D3DLIGHT_SPOT;
+    light.dvDirection = {{0.1f}, {-0.05f}, {1}};
+    light.dvTheta = 0.3f;
+    light.dvPhi = 0.7f;
+    light.dvFalloff = 1.0f;
+    spot.AddLight({light});
+    spot.AddCamera({Identity()});
+    spot.SetAmbient(0x101010);
+    ExpectLike(Draw(spot.Build(0.0f)), "spot");
+
+    SceneBuilder flat(1);
+    int yellow = flat.AddDrawStyle(Material(1, 0.9f, 0.2f));
+    flat.AddObject({Sphere(5, 8, 12, yellow)}, {Translation(0, 0, 20)}, 1, 1);
+    flat.AddLight({PointLight(-10, 10, 5, 1, 1, 1, 200)});
+    flat.AddCamera({Identity()});
+    flat.SetAmbient(0x181818);
+    ExpectLike(Draw(flat.Build(0.0f)), "flat_shading");
+}
+
+TEST_F(GlRenderTest, GoldenTranslucentAndAdditive) {
+    SceneBuilder builder(1);
+    int red = builder.AddDrawStyle(Material(1, 0.1f, 0.1f));
+    int glass = builder.AddDrawStyle(Material(0.1f, 1, 0.2f, 0.5f));
+    int blue = builder.AddDrawStyle(Material(0.1f, 0.2f, 0.8f));
+    builder.AddObject({Quad(5, red, 0)}, {Translation(-2, 1, 30)});
+    builder.AddObject({Quad(4, glass, 0)}, {Translation(1, 0, 20)}, 0);
+    builder.AddObject({Sphere(3, 12, 16, blue)}, {Translation(3, -2, 25)}, 1, 2, 1);  // overlay
+    builder.AddCamera({Identity()});
+    builder.SetAmbient(0xC0C0C0);
+    ExpectLike(Draw(builder.Build(0.0f)), "translucent_additive");
+}
+
+TEST_F(GlRenderTest, GoldenBlurAndTwoCameras) {
+    // An object crossing the view over ten frames, drawn with a trail of three at half opacity.
+    SceneBuilder blur(10);
+    int white = blur.AddDrawStyle(Material(1, 1, 1));
+    std::vector<D3DMATRIX> path;
+    for (int f = 0; f < 10; ++f) path.push_back(Translation(-9.0f + 2.0f * f, 0, 25));
+    blur.AddObject({Sphere(2, 10, 14, white)}, path);
+    int camera = blur.AddCamera({Identity()}, 0.5f, 0.7853982f, 3);
+    (void)camera;
+    blur.SetAmbient(0xFFFFFF);
+    ExpectLike(Draw(blur.Build(5.5f)), "blur");
+
+    // Two cameras over each other: the second, turned, draws additively.
+    SceneBuilder two(1);
+    int green = two.AddDrawStyle(Material(0.2f, 0.8f, 0.3f));
+    two.AddObject({Sphere(3, 12, 16, green)}, {Translation(0, 0, 20)});
+    two.AddObject({Quad(2, green, 0)}, {Translation(6, 3, 20)});
+    two.AddLight({PointLight(0, 10, 0, 1, 1, 1, 300)});
+    two.AddCamera({Identity()});
+    two.AddCamera({RotationY(0.25f)}, 1.6f);
+    two.SetAmbient(0x303030);
+    ExpectLike(Draw(two.Build(0.0f)), "two_cameras");
+}
+
+TEST_F(GlRenderTest, SampleScenePlaysAndItsCapturedFramesMatch) {
+    // The sample scene read from its file, three frames presented with capture on.
+    std::string directory = velmora::testing::MakeTempDirectory();
+    std::string file = directory + "/every.QX3";
+    std::string error;
+    ASSERT_TRUE(WriteSceneFile(file, EveryNodeScene(), &error)) << error;
+    // The capture folder is read when the display starts: start it again.
+    velmora::platform::ReleaseDisplayObjects();
+    primarySurface = backBuffer = zBuffer = nullptr;
+    d3dDevice = nullptr;
+    setenv("VELMORA_CAPTURE", (directory + "/frames").c_str(), 1);
+    ASSERT_EQ(CreateDisplay(velmora::platform::MainWindow()), S_OK);
+    InitRenderStates(d3dDevice);
+
+    Scene scene{};
+    std::vector<char> name(file.begin(), file.end());
+    name.push_back('\0');
+    scene.fileName = static_cast<char*>(std::malloc(name.size()));
+    std::memcpy(scene.fileName, name.data(), name.size());
+    LoadScene(&scene, scene.fileName, d3dDevice);
+    ASSERT_GT(scene.cameraCount, 0);
+    ASSERT_EQ(scene.frameCount, 3);
+    // Without a play script every camera is off: switch them all on.
+    for (int c = 0; c < scene.cameraCount; ++c)
+        for (int f = 0; f < scene.frameCount; ++f) scene.cameras[c].frameBlend[f] = 1.0f;
+    for (int frame = 0; frame < 3; ++frame) {
+        scene.currentFrame = static_cast<float>(frame) + 0.5f;
+        Draw(&scene);
+        PresentFrame();
+    }
+    FreeScene(&scene);
+    for (int frame = 0; frame < 3; ++frame) {
+        Image captured;
+        char frameName[32];
+        std::snprintf(frameName, sizeof frameName, "/frame_%06d.png", frame);
+        ASSERT_TRUE(LoadPng(directory + "/frames" + frameName, captured));
+        EXPECT_EQ(captured.width, kWidth);
+        ExpectLike(captured, "sample_scene_" + std::to_string(frame));
+    }
+}
+
+}  // namespace
