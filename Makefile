@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 SHOW ?= $(BUILD)/show
 
-.PHONY: all deps build asan fuzz play test test-plain test-asan clean
+.PHONY: all deps build asan fuzz play bench test test-plain test-asan clean
 
 all: build
 
@@ -27,6 +27,12 @@ play: build
 	mkdir -p $(SHOW)
 	cp $(BUILD)/velmora $(SHOW)/velmora
 	cd $(SHOW) && ./velmora
+
+# The rendering benchmark: frames per second through the stand-in beside plain
+# OpenGL at 640x480 and 1920x1080 (offscreen without a display). Not a test.
+BENCH_FRAMES ?= 60
+bench: build
+	$(BUILD)/velmora_bench $(BENCH_FRAMES)
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,0 +1,248 @@
+#include "render_bench/plain_gl.h"
+
+#include <epoxy/gl.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/gl/fixed_function_program.h"
+#include "platform/sdl/sdl_window_system.h"
+#include "render/scene_renderer.h"
+
+namespace velmora::tools {
+
+namespace {
+
+using platform::gl::FixedFunctionProgram;
+
+void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, float out[16]) {
+    const float* x = &a._11;
+    const float* y = &b._11;
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column) {
+            float sum = 0;
+            for (int k = 0; k < 4; ++k) sum += x[row * 4 + k] * y[k * 4 + column];
+            out[row * 4 + column] = sum;
+        }
+}
+
+void NormalMatrix(const float m[16], float out[9]) {
+    float a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9], i = m[10];
+    float cofactor[9] = {e * i - f * h, f * g - d * i, d * h - e * g, c * h - b * i, a * i - c * g,
+                         b * g - a * h, b * f - c * e, c * d - a * f, a * e - b * d};
+    float determinant = a * cofactor[0] + b * cofactor[1] + c * cofactor[2];
+    for (int k = 0; k < 9; ++k) out[k] = determinant != 0.0f ? cofactor[k] / determinant : 0.0f;
+}
+
+struct PartBuffers {
+    GLuint vertexArray = 0, vertices = 0, indices = 0;
+    GLsizei indexCount = 0;
+};
+
+}  // namespace
+
+double RunPlainGl(Scene& scene, int width, int height, int frames) {
+    platform::SdlWindowSystem windows;
+    if (!windows.OpenWindow("plain OpenGL", width, height)) return 0.0;
+    windows.SetDisplayMode(width, height, true);
+    std::string why;
+    std::unique_ptr<platform::GlHost> host = windows.CreateGlHost(why);
+    if (!host) {
+        std::fprintf(stderr, "plain OpenGL: %s\n", why.c_str());
+        return 0.0;
+    }
+    FixedFunctionProgram program;
+    if (!platform::gl::BuildFixedFunctionProgram(program, why)) {
+        std::fprintf(stderr, "plain OpenGL: %s\n", why.c_str());
+        return 0.0;
+    }
+    GLuint color = 0, depth = 0, framebuffer = 0, white = 0;
+    glGenTextures(1, &color);
+    glBindTexture(GL_TEXTURE_2D, color);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    glGenTextures(1, &white);
+    glBindTexture(GL_TEXTURE_2D, white);
+    const uint32_t texel = 0xFFFFFFFF;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &texel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+
+    // Static buffers, one set per part, filled once.
+    std::vector<std::vector<PartBuffers>> buffers(scene.objectCount);
+    for (int32_t o = 0; o < scene.objectCount; ++o) {
+        const SceneObject& object = scene.objects[o];
+        for (int32_t p = 0; p < object.partCount; ++p) {
+            PartBuffers part;
+            glGenVertexArrays(1, &part.vertexArray);
+            glBindVertexArray(part.vertexArray);
+            glGenBuffers(1, &part.vertices);
+            glBindBuffer(GL_ARRAY_BUFFER, part.vertices);
+            glBufferData(GL_ARRAY_BUFFER, object.partVertexCounts[p] * sizeof(Vertex), object.partVertices[p],
+                         GL_STATIC_DRAW);
+            glGenBuffers(1, &part.indices);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, part.indices);
+            glBufferData(GL_ELEMENT_ARRAY_BUFFER, object.partPolygonCounts[p] * sizeof(Polygon),
+                         object.partPolygons[p], GL_STATIC_DRAW);
+            glEnableVertexAttribArray(platform::gl::kPositionAttribute);
+            glVertexAttribPointer(platform::gl::kPositionAttribute, 3, GL_FLOAT, GL_FALSE, 32, nullptr);
+            glEnableVertexAttribArray(platform::gl::kNormalAttribute);
+            glVertexAttribPointer(platform::gl::kNormalAttribute, 3, GL_FLOAT, GL_FALSE, 32,
+                                  reinterpret_cast<void*>(12));
+            glEnableVertexAttribArray(platform::gl::kTexCoordAttribute);
+            glVertexAttribPointer(platform::gl::kTexCoordAttribute, 2, GL_FLOAT, GL_FALSE, 32,
+                                  reinterpret_cast<void*>(24));
+            part.indexCount = object.partPolygonCounts[p] * 3;
+            buffers[o].push_back(part);
+        }
+    }
+
+    glUseProgram(program.program);
+    glDisable(GL_DITHER);
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glUniform1i(program.flat, 0);
+    glUniform1i(program.hasVertexDiffuse, 0);
+    glUniform1i(program.lighting, 1);
+    glUniform1i(program.vertexDiffuse, 1);
+    platform::TextureStageState stage;
+    stage.colorArg2 = platform::kArgDiffuse;
+    stage.alphaOp = platform::kStageModulate;
+    stage.alphaArg2 = platform::kArgDiffuse;
+    platform::gl::UploadStage(program, stage);
+    platform::Viewport viewport;
+    viewport.width = width;
+    viewport.height = height;
+    platform::gl::UploadViewport(program, viewport);
+    // The projection's planes, near 1 and far 1,000,000, as the engine sets them.
+    platform::RasterState raster;
+    raster.wBuffer = true;
+    raster.wNear = 1.0f;
+    raster.wFar = 1000000.0f;
+    platform::gl::UploadDepth(program, raster, viewport);
+    float emissive[4] = {0, 0, 0, 0};
+    glUniform4fv(program.materialEmissive, 1, emissive);
+
+    auto start = std::chrono::steady_clock::now();
+    const int warmUp = 5;
+    for (int frame = 0; frame < frames + warmUp; ++frame) {
+        if (frame == warmUp) start = std::chrono::steady_clock::now();
+        // The frame clock: 30 frames per second, the scene's 30 frames per second.
+        float t = std::fmod(static_cast<float>(frame), static_cast<float>(scene.frameCount)) + 0.5f;
+        int32_t cur = static_cast<int32_t>(t);
+        int32_t next = cur + 1 >= scene.frameCount ? 0 : cur + 1;
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glViewport(0, 0, width, height);
+        glDepthMask(GL_TRUE);
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBindTexture(GL_TEXTURE_2D, white);
+        std::vector<D3DLIGHT7> lights;
+        for (int32_t i = 0; i < scene.lightCount; ++i)
+            lights.push_back(InterpolateLight(t, scene.lightFrames[i][cur], scene.lightFrames[i][next]));
+        for (int32_t slot = 0; slot < scene.cameraCount; ++slot) {
+            int32_t c = scene.cameraOrder[slot];
+            const SceneCamera& camera = scene.cameras[c];
+            float blend = camera.frameBlend[cur];
+            for (int32_t a = camera.blurFrames - 1; a >= 0; --a) {
+                int32_t f0 = (cur - a + scene.frameCount) % scene.frameCount;
+                int32_t f1 = (next - a + scene.frameCount) % scene.frameCount;
+                glClear(GL_DEPTH_BUFFER_BIT);
+                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+                D3DMATRIX projection{};
+                float half = camera.frameFov[f0] / 2.0f;
+                float cotangent = std::cos(half) / std::sin(half);
+                projection._11 = cotangent;
+                projection._22 = cotangent * 1.3f;
+                projection._33 = 1000000.0f / 999999.0f;
+                projection._34 = 1.0f;
+                projection._43 = -projection._33;
+                glUniformMatrix4fv(program.projection, 1, GL_FALSE, &projection._11);
+                D3DMATRIX view = InterpolateMatrix(t, scene.cameraMatrices[c][f0], scene.cameraMatrices[c][f1]);
+                // Lights into camera space, once per pass.
+                platform::LightingState lighting;
+                lighting.enabled = 1;
+                uint32_t ambient = scene.frameAmbient[f0];
+                lighting.ambient[0] = ((ambient >> 16) & 255) / 255.0f;
+                lighting.ambient[1] = ((ambient >> 8) & 255) / 255.0f;
+                lighting.ambient[2] = (ambient & 255) / 255.0f;
+                for (const D3DLIGHT7& light : lights) {
+                    platform::LightState& to = lighting.lights[lighting.lightCount++];
+                    to.kind = platform::LightKind::Point;
+                    to.diffuse[0] = light.dcvDiffuse.r;
+                    to.diffuse[1] = light.dcvDiffuse.g;
+                    to.diffuse[2] = light.dcvDiffuse.b;
+                    const D3DVECTOR& p = light.dvPosition;
+                    to.position[0] = p.x * view._11 + p.y * view._21 + p.z * view._31 + view._41;
+                    to.position[1] = p.x * view._12 + p.y * view._22 + p.z * view._32 + view._42;
+                    to.position[2] = p.x * view._13 + p.y * view._23 + p.z * view._33 + view._43;
+                    to.range = light.dvRange;
+                    to.attenuation[0] = light.dvAttenuation0;
+                    to.attenuation[1] = light.dvAttenuation1;
+                    to.attenuation[2] = light.dvAttenuation2;
+                }
+                platform::gl::UploadLighting(program, lighting);
+                for (int32_t o = 0; o < scene.objectCount; ++o) {
+                    const SceneObject& object = scene.objects[o];
+                    D3DMATRIX world = InterpolateMatrix(t, object.matrices[f0], object.matrices[f1]);
+                    platform::TransformState transform;
+                    Multiply(world, view, transform.worldView);
+                    NormalMatrix(transform.worldView, transform.normalMatrix);
+                    glUniformMatrix4fv(program.worldView, 1, GL_FALSE, transform.worldView);
+                    glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, transform.normalMatrix);
+                    for (int32_t p = 0; p < object.partCount; ++p) {
+                        D3DMATERIAL7 material = object.partDrawStyles[p]->material;
+                        material.diffuse.a = blend;
+                        glUniform4fv(program.materialDiffuse, 1, &material.diffuse.r);
+                        glUniform4fv(program.materialAmbient, 1, &material.ambient.r);
+                        const PartBuffers& part = buffers[o][p];
+                        glBindVertexArray(part.vertexArray);
+                        glDrawElements(GL_TRIANGLES, part.indexCount, GL_UNSIGNED_SHORT, nullptr);
+                    }
+                }
+            }
+        }
+        int drawableWidth = 0, drawableHeight = 0;
+        host->DrawableSize(drawableWidth, drawableHeight);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+        glViewport(0, 0, drawableWidth, drawableHeight);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBlitFramebuffer(0, 0, width, height, 0, 0, drawableWidth, drawableHeight, GL_COLOR_BUFFER_BIT,
+                          GL_NEAREST);
+        host->SwapBuffers();
+    }
+    glFinish();
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    for (auto& object : buffers)
+        for (PartBuffers& part : object) {
+            glDeleteVertexArrays(1, &part.vertexArray);
+            glDeleteBuffers(1, &part.vertices);
+            glDeleteBuffers(1, &part.indices);
+        }
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteRenderbuffers(1, &depth);
+    glDeleteTextures(1, &color);
+    glDeleteTextures(1, &white);
+    glDeleteProgram(program.program);
+    host.reset();
+    return frames / seconds;
+}
+
+}  // namespace velmora::tools
