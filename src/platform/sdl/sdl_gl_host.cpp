@@ -1,6 +1,10 @@
 #include "platform/sdl/sdl_gl_host.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
+
+#include <cstring>
 
 namespace velmora::platform {
 
@@ -23,6 +27,20 @@ private:
     SDL_GLContext context_;
 };
 
+// Keeps the OpenGL driver (Mesa's *_dri.so) mapped until the process ends,
+// even after SDL lets go of its libraries: the program holds its display to
+// the end anyway, and this way a leak report at exit can still name the
+// driver's own allocations.
+void PinGlDriver() {
+    dl_iterate_phdr(
+        [](struct dl_phdr_info* info, size_t, void*) {
+            const char* name = info->dlpi_name;
+            if (name && std::strstr(name, "_dri.so")) dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
+
 }  // namespace
 
 void RequestGlContextAttributes() {
@@ -43,6 +61,7 @@ std::unique_ptr<GlHost> CreateSdlGlHost(SDL_Window* window, bool vsync, std::str
     }
     SDL_GL_MakeCurrent(window, context);
     SDL_GL_SetSwapInterval(vsync ? 1 : 0);
+    PinGlDriver();
     return std::make_unique<SdlGlHost>(window, context);
 }
 
