@@ -133,7 +133,17 @@ void SdlWindowSystem::SetDisplayMode(int width, int height, bool windowed) {
         SDL_SetWindowSize(window_, width, height);
     } else {
         // The desktop's own full screen: the monitor keeps its mode and the
-        // frames are scaled into it.
+        // frames are scaled into it. The window is first laid over the whole
+        // desktop by hand, for X servers without a window manager to honour
+        // the full-screen request.
+        SDL_DisplayMode desktop;
+        int display = SDL_GetWindowDisplayIndex(window_);
+        if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &desktop) == 0) {
+            SDL_Rect bounds;
+            if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) != 0) bounds = {0, 0, desktop.w, desktop.h};
+            SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+            SDL_SetWindowSize(window_, desktop.w, desktop.h);
+        }
         SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
     SDL_ShowWindow(window_);
