@@ -145,8 +145,6 @@ private:
     DrawState last_{};
     GLuint boundTexture_ = 0;
     bool depthMask_ = true;
-    int layoutStride_ = -1;
-    VertexLayout lastLayout_{};
     struct SamplerRecord {
         GLuint texture;
         SamplerState state;
