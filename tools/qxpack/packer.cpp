@@ -75,7 +75,9 @@ private:
     int used_ = 8;
 };
 
-enum class Code : uint8_t { kLiteral, kSingle, kShort, kRepeat, kMatch };
+// kByteRepeat is a pair: the one-byte code for the first byte, then a repeat
+// match of length - 1; it keeps the last offset alive across a changed byte.
+enum class Code : uint8_t { kLiteral, kSingle, kShort, kRepeat, kMatch, kByteRepeat };
 
 struct Step {
     Code code;
@@ -222,6 +224,7 @@ private:
         case Code::kShort: return kShortBits;
         case Code::kRepeat: return RepeatBits(step.length);
         case Code::kMatch: return MatchBits(step.offset, step.length);
+        case Code::kByteRepeat: return step.offset + RepeatBits(step.length - 1);
         }
         return 0;
     }
@@ -273,7 +276,14 @@ private:
             }
 
             uint32_t room = span - j;  // codes end within the block
-            Relax(j, here, OneByte(position));
+            Step oneByte = OneByte(position);
+            Relax(j, here, oneByte);
+            if (here.lastOffset > 0 && here.lastOffset <= position + 1 && limit >= 3 && room >= 3) {
+                uint32_t after = std::min(finder_.Length(position + 1, here.lastOffset, limit - 1),
+                                          room - 1);
+                if (after >= 2)
+                    Relax(j, here, {Code::kByteRepeat, 1 + after, StepBits(oneByte)});
+            }
             for (uint32_t length = 2; length <= 3 && length <= room; ++length) {
                 for (const auto& [matchLength, offset] : matches_) {
                     if (matchLength < length) continue;
@@ -348,6 +358,10 @@ private:
             bits_.Number(step.offset <= 127 ? step.length - 2 : step.length);
             if (counts_) ++counts_->matches;
             break;
+        case Code::kByteRepeat:
+            Write(OneByte(position_));
+            Write({Code::kRepeat, step.length - 1, 0});
+            return;
         }
         position_ += step.length;
     }
