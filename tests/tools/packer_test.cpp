@@ -119,7 +119,7 @@ TEST(PackData, TwoAndThreeByteEchoesUseShortMatches) {
     Bytes data;
     for (int i = 0; i < 20000; ++i) {
         data.push_back(static_cast<uint8_t>(random() | 0x80));
-        if (i % 4 == 3) {  // echo 2 or 3 bytes from 16 to 100 back
+        if (i % 4 == 3 && data.size() > 100) {  // echo 2 or 3 bytes from 16 to 100 back
             size_t offset = 16 + random() % 85, length = 2 + random() % 2;
             for (size_t k = 0; k < length; ++k) data.push_back(data[data.size() - offset]);
         }
