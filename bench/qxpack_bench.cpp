@@ -220,6 +220,15 @@ int main(int argc, char** argv) {
                  {"scene-like binary", scene, {}},
                  {"image (BMP 24-bit)", image, {}},
                  {"compressed (gzip)", compressed, {}}};
+    // QXPACK_BENCH_CORPUS=DIR writes the corpus files there, to try other tools on.
+    if (const char* dump = std::getenv("QXPACK_BENCH_CORPUS")) {
+        for (const Corpus& corpus : Corpora()) {
+            std::string name = corpus.name.substr(0, corpus.name.find(' '));
+            std::ofstream(std::string(dump) + "/" + name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(corpus.bytes.data()),
+                       static_cast<std::streamsize>(corpus.bytes.size()));
+        }
+    }
     for (Corpus& corpus : Corpora())
         corpus.packed = qxpack::PackData(corpus.bytes.data(), corpus.bytes.size());
     PrintSizes();

@@ -21,8 +21,8 @@ namespace qxpack {
 namespace {
 
 constexpr uint32_t kWindowBits = 21;        // offsets searched: up to 2 MB back
-constexpr uint32_t kHashBits = 17;
-constexpr int kChainDepth = 48;             // candidates tried per position
+constexpr uint32_t kHashBits = 20;          // few collisions even over the whole window
+constexpr int kChainDepth = 32;             // candidates tried per position
 constexpr uint32_t kNiceLength = 128;       // a match this long is taken at once
 constexpr uint32_t kBlockPositions = 1 << 15;
 constexpr uint32_t kNoPosition = UINT32_MAX;
@@ -93,7 +93,9 @@ public:
         while (windowBits > 8 && (size_t{1} << (windowBits - 1)) >= size) --windowBits;
         window_ = uint32_t{1} << windowBits;
         previous_.resize(window_);
-        head3_.assign(size_t{1} << kHashBits, kNoPosition);
+        // Small inputs get small tables: most archived files are small.
+        hashBits_ = std::clamp<uint32_t>(windowBits, 10, kHashBits);
+        head3_.assign(size_t{1} << hashBits_, kNoPosition);
         head2_.assign(size_t{1} << 16, kNoPosition);
     }
 
@@ -163,12 +165,13 @@ private:
     uint32_t Key2(uint32_t p) const { return data_[p] | data_[p + 1] << 8; }
     uint32_t Hash3(uint32_t p) const {
         uint32_t v = static_cast<uint32_t>(data_[p]) << 16 | data_[p + 1] << 8 | data_[p + 2];
-        return (v * 2654435761u) >> (32 - kHashBits);
+        return (v * 2654435761u) >> (32 - hashBits_);
     }
 
     const uint8_t* data_;
     size_t size_;
     uint32_t window_;
+    uint32_t hashBits_;
     std::vector<uint32_t> previous_;
     std::vector<uint32_t> head3_;
     std::vector<uint32_t> head2_;
@@ -188,7 +191,7 @@ public:
 
     std::vector<uint8_t> Run() {
         out_.reserve(size_ / 2 + 16);
-        arrivals_.resize(kBlockPositions + 1);
+        arrivals_.resize(std::min<size_t>(size_, kBlockPositions) + 1);
         uint32_t position = 0;
         size_t reported = 0;
         while (position < size_) {
