@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 SHOW ?= $(BUILD)/show
 
-.PHONY: all deps build asan fuzz play bench test test-plain test-asan clean
+.PHONY: all deps build asan fuzz bench play test test-plain test-asan clean
 
 all: build
 
@@ -28,12 +28,6 @@ play: build
 	cp $(BUILD)/velmora $(SHOW)/velmora
 	cd $(SHOW) && ./velmora
 
-# The rendering benchmark: frames per second through the stand-in beside plain
-# OpenGL at 640x480 and 1920x1080 (offscreen without a display). Not a test.
-BENCH_FRAMES ?= 60
-bench: build
-	$(BUILD)/velmora_bench $(BENCH_FRAMES)
-
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -48,6 +42,16 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELMORA_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	sh scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Benchmarks, not part of the tests: packing and unpacking figures of the
+# archive packer, then the rendering benchmark (frames per second through the
+# display stand-in beside plain OpenGL at 640x480 and 1920x1080, offscreen
+# without a display).
+BENCH_FRAMES ?= 60
+bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target qxpack_bench
+	$(BUILD)/bench/qxpack_bench
+	$(BUILD)/velmora_bench $(BENCH_FRAMES)
 
 test: test-plain test-asan fuzz
 

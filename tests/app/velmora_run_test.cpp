@@ -35,6 +35,7 @@ TEST_F(ProgramTest, EmptyShowPlaysOneFrameAndExits) {
     ProgramResult result = Run({{"VELMORA_LOG", "1"}, {"VELMORA_FPS", "30"}});
     ASSERT_TRUE(result.finished) << "still running after 5 s";
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    // No archive beside it: the lookup goes to the disk after saying so.
     // One frame is presented, so the frame clock stands at 33 ms when the
     // one-second pause begins.
     EXPECT_EQ(ReadFile(directory + "/Log.TXT"),
