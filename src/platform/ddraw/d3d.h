@@ -22,5 +22,6 @@ typedef D3DRECT* LPD3DRECT;
 struct IDirect3DDevice7 : IUnknown {
     virtual HRESULT Clear(DWORD count, LPD3DRECT rects, DWORD flags, D3DCOLOR color, D3DVALUE z,
                           DWORD stencil) = 0;
+    virtual HRESULT PreLoad(LPDIRECTDRAWSURFACE7 texture) = 0;
 };
 typedef IDirect3DDevice7* LPDIRECT3DDEVICE7;

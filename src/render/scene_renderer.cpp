@@ -1,0 +1,3 @@
+#include "render/scene_renderer.h"
+
+HRESULT RenderScene(Scene*) { return S_OK; }
