@@ -36,6 +36,10 @@ TEST_F(ProgramTest, EmptyShowPlaysOneFrameAndExits) {
     ASSERT_TRUE(result.finished) << "still running after 5 s";
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
     EXPECT_EQ(ReadFile(directory + "/Log.TXT"),
+              "ERROR:\t\tMORVAST.QXD\tdata file not found\r\n"
+              "\r\n"
+              "ERROR:\t\tMORVAST.QXP\tfile not found in datafile\r\n"
+              "\r\n"
               "Time:\t\t\t\tDemoExit\r\n"
               "Minimum of texture memory malloced: 0\r\n"
               "Minimum of animatie memory malloced: 0\r\n"

@@ -1,6 +1,7 @@
 #include "show/play_script.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -33,6 +34,10 @@ protected:
         std::snprintf(exeDirectory, sizeof exeDirectory, "%s", directory.c_str());
         logEnabled = 1;
         localPath = 0;
+        // Scripts are opened by bare name from the current directory, as a show's are.
+        char here[4096];
+        previousDirectory = getcwd(here, sizeof here) ? here : "/";
+        ASSERT_EQ(chdir(directory.c_str()), 0);
     }
     void TearDown() override {
         for (int i = 0; i < sceneCount; ++i) FreeScene(&scenes[i]);
@@ -40,12 +45,12 @@ protected:
         for (int i = 0; i < musicTrackCount; ++i) std::free(musicTracks[i].fileName);
         std::free(musicTracks);
         localPath = 0;
+        if (chdir(previousDirectory.c_str()) != 0) ADD_FAILURE() << "cannot return to " << previousDirectory;
         EngineTest::TearDown();
     }
     int Read(const std::string& text) {
-        std::string path = directory + "MORVAST.QXP";
-        std::ofstream(path, std::ios::binary) << text;
-        std::snprintf(name, sizeof name, "%s", path.c_str());
+        std::ofstream(directory + "MORVAST.QXP", std::ios::binary) << text;
+        std::snprintf(name, sizeof name, "%s", "MORVAST.QXP");
         return ReadPlayScript(name, nullptr);
     }
     std::vector<ActionRecord> Actions() {
@@ -67,11 +72,12 @@ protected:
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
     std::string directory;
+    std::string previousDirectory;
     char name[512];
 };
 
 TEST_F(PlayScriptTest, MissingScriptReadsNothing) {
-    std::snprintf(name, sizeof name, "%s", (directory + "NONE.QXP").c_str());
+    std::snprintf(name, sizeof name, "%s", "NONE.QXP");
     EXPECT_EQ(ReadPlayScript(name, nullptr), 0);
     EXPECT_EQ(actionList.next, nullptr);
     EXPECT_EQ(sceneCount, 0);
@@ -129,11 +135,14 @@ TEST_F(PlayScriptTest, TraceOfAScript) {
     Read("[Music][00] 1\r\n"
          "[Music][01][Play] 2\r\n");
     std::vector<std::string> expected = {
-        "ERROR:\t\t" + directory + "MORVAST.QXP\tfile not found in datafile",
+        "ERROR:\t\tMORVAST.QXP\tfile not found in datafile",
         "",
         "QXP:\t\t\t\tstart chunk ID read: [Musi,\tline number: 1",
         "QXP:\t\t\t\tstart chunk ID read: [Musi,\tline number: 2",
-        "QXP:\t\t\t\tdone reading " + directory + "MORVAST.QXP",
+        // The last line's skip over its LF would reach the end of the data and
+        // is refused, so the LF is read as one more (unknown) chunk name.
+        "QXP:\t\t\t\tstart chunk ID read: \n,\tline number: 3",
+        "QXP:\t\t\t\tdone reading MORVAST.QXP",
         "",
     };
     EXPECT_EQ(LogLines(), expected);

@@ -124,7 +124,8 @@ TEST_F(TimelineTest, OneActionPerFrameEvenWhenSeveralAreDue) {
     AddAction(&actionList, 0, kActionPlayMusic, 0.0f);
     AddAction(&actionList, 0, kActionPlayMusic, 1.0f);
     AddAction(&actionList, 40, kActionStopMusic, 0.0f);
-    EXPECT_EQ(RunToEnd(), 4);  // 0 ms, 20 ms, 40 ms, then the empty frame ends it
+    // 0 ms, 20 ms, 40 ms; the frame of the last action already finds nothing left.
+    EXPECT_EQ(RunToEnd(), 3);
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
                               "CheckTime:\t\t\t\t0.000000 current time, 2 action type",
                               "CheckTime:\t\t\t\t0.020000 current time, 2 action type",
@@ -143,9 +144,10 @@ TEST_F(TimelineTest, ActionsDueDuringAHoldFollowOnePerFrame) {
     RunFrames(2);
     EXPECT_EQ(actionCursor, nullptr);
     std::vector<std::string> lines = LogLines();
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[1], "CheckTime:\t\t\t\t2.020000 current time, 2 action type");
     EXPECT_EQ(lines[2], "CheckTime:\t\t\t\t2.040000 current time, 3 action type");
+    EXPECT_EQ(lines[3], "Time:\t\t\t\tDemoExit");
 }
 
 TEST_F(TimelineTest, SceneFinishesAfterItsLastFrameAndTheShowEndsInTheNextFrame) {
@@ -224,7 +226,7 @@ TEST_F(TimelineTest, ActionsOutsideTheArraysAreSkipped) {
     AddAction(&actionList, 0, kActionUnloadScene, 1e30f);
     AddAction(&actionList, 0, kActionPreloadTextures, 7.0f);
     AddAction(&actionList, 0, kActionHold, -500.0f);  // holds nothing
-    EXPECT_EQ(RunToEnd(), 6);
+    EXPECT_EQ(RunToEnd(), 5);
     std::vector<std::string> lines = LogLines();
     EXPECT_EQ(lines[1], "ERROR:\t\tscene_nr: 4\tno such scene, action type 1 skipped");
     EXPECT_EQ(lines[3], "ERROR:\t\tmusic_nr: 0\tno such music track, action type 3 skipped");
