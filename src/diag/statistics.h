@@ -9,6 +9,10 @@ extern int32_t animationMemoryCounter;
 extern int32_t generalMemoryCounter;
 extern int32_t fileMemoryCounter;
 
+// Adds bytes to one of the counters above. The counters only ever grow; one
+// that would pass the largest 32-bit value stays there instead of wrapping.
+void CountMemory(int32_t* counter, int64_t bytes);
+
 // Frames per second over the frames counted since startTime; 0 when no
 // millisecond has passed yet, rather than a rate that is not finite.
 float FrameRate(int32_t frames, uint32_t startTime);

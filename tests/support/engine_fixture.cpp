@@ -4,6 +4,7 @@
 
 #include "app/engine_state.h"
 #include "app/window_proc.h"
+#include "data/data_archive.h"
 #include "diag/log.h"
 #include "diag/statistics.h"
 #include "platform/win32/clock_control.h"
@@ -35,6 +36,8 @@ void ResetEngineState() {
     exeDirectory[0] = '\0';
     textureMemoryCounter = textureAllocationCounter = animationMemoryCounter = 0;
     generalMemoryCounter = fileMemoryCounter = 0;
+    d3dDevice = nullptr;
+    localPath = 0;
 }
 
 void EngineTest::SetUp() {

@@ -2,11 +2,10 @@
 #pragma once
 
 #include "platform/ddraw/com_base.h"
+#include "platform/ddraw/ddraw_types.h"
 
 struct IDirectDrawSurface7;
 typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
-
-#define DD_OK S_OK
 
 // Flip flags.
 #define DDFLIP_WAIT 0x00000001L

@@ -1,0 +1,21 @@
+// Sample scene descriptions: small scenes that hold every kind of node, for
+// show makers to start from and for the tests and fuzz seeds.
+#pragma once
+
+#include "scene_writer/scene_writer.h"
+
+namespace velmora::tools {
+
+// Three frames; draw styles opaque, translucent and untextured; a static cube,
+// an animated object of three parts; two cameras; point and spot lights of
+// every attenuation kind, static and animated; shape and helper nodes; the
+// nodes in mixed order.
+SceneDescription EveryNodeScene();
+
+// One frame, one cube, one camera, one light.
+SceneDescription OneFrameScene();
+
+// Visibility of EveryNodeScene's parts that varies with camera, frame and part.
+bool SampleVisibility(int32_t c, int32_t f, int32_t o, int32_t p);
+
+}  // namespace velmora::tools
