@@ -108,21 +108,27 @@ void ReadCameraLine(ScriptReader& reader, int index) {
                       extraAmbient);
 }
 
-// Each name in turn takes the next render slot; the camera there moves to
-// the slot the named camera held.
+// Each name in turn takes the next render slot: the named camera swaps
+// places with the camera that held the slot. The swap looks up where the named
+// camera stands now, so that earlier swaps never leave a camera in two slots.
 void ReadOrderLine(ScriptReader& reader, int index) {
     Scene* scene = LoadedScene(index);
     int slot = 0;
     char terminator = 0;
     do {
         const char* name = ScriptLastWord(reader, &terminator);
-        if (!scene) continue;
-        for (int i = 0; i < scene->cameraCount; ++i) {
-            if (!scene->cameras[i].name || strcasecmp(scene->cameras[i].name, name) != 0) continue;
-            if (slot < scene->cameraCount) {
-                int old = scene->cameraOrder[slot];
-                scene->cameraOrder[slot] = i;
-                scene->cameraOrder[i] = old;
+        if (!scene || slot >= scene->cameraCount) {
+            ++slot;
+            continue;
+        }
+        for (int camera = 0; camera < scene->cameraCount; ++camera) {
+            if (!scene->cameras[camera].name || strcasecmp(scene->cameras[camera].name, name) != 0)
+                continue;
+            for (int held = 0; held < scene->cameraCount; ++held) {
+                if (scene->cameraOrder[held] != camera) continue;
+                scene->cameraOrder[held] = scene->cameraOrder[slot];
+                scene->cameraOrder[slot] = camera;
+                break;
             }
             break;
         }

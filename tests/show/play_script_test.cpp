@@ -13,6 +13,7 @@
 #include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
+#include "scene_writer/scene_writer.h"
 #include "support/engine_fixture.h"
 
 namespace {
@@ -194,6 +195,105 @@ TEST_F(PlayScriptTest, MalformedInputNeitherOverflowsNorHangs) {
     EXPECT_EQ(Read("abcd\n'x"), 1);  // a comment cut short steps back onto its own start
     EXPECT_EQ(Read(std::string("[QX3][00] -5\r\n") + std::string(1, '\0') + "\xff\xff[Eng"), 1);
     EXPECT_EQ(sceneCount, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A scene of 300 frames with three cameras and one object, written beside the script.
+void WriteRoomScene(const std::string& path) {
+    using namespace velmora::tools;
+    SceneDescription room;
+    room.frameCount = 300;
+    room.ambient.assign(300, 0x202020);
+    room.drawStyles.push_back(WriterDrawStyle{});
+    room.objects.push_back(CubeObject("Box", 2.0f, 0));
+    for (const char* name : {"Camera01", "Camera02", "Camera03"}) {
+        WriterCamera camera;
+        camera.name = name;
+        camera.fov.assign(300, 0.8f);
+        camera.matrices.assign(300, TranslationMatrix(0.0f, 0.0f, 10.0f));
+        room.cameras.push_back(camera);
+    }
+    std::string error;
+    ASSERT_TRUE(WriteSceneFile(path, room, &error)) << error;
+}
+
+class LoadedScriptTest : public PlayScriptTest {
+protected:
+    void ReadWithRoom(const std::string& lines) {
+        WriteRoomScene(directory + "room.QX3");
+        Read("[QX3][00] 1\r\n"
+             "[QX3][01][Filename] room.QX3\r\n"
+             "[QX3][01][Load]\r\n" +
+             lines);
+        ASSERT_EQ(sceneCount, 1);
+        ASSERT_EQ(scenes[0].frameCount, 300);
+        ASSERT_EQ(scenes[0].cameraCount, 3);
+    }
+};
+
+TEST_F(LoadedScriptTest, CameraWindowWithFades) {
+    ReadWithRoom("[QX3][01][Camera] 100 200 Camera01 10 10 50 7 FALSE\r\n");
+    const SceneCamera& camera = scenes[0].cameras[0];
+    EXPECT_FLOAT_EQ(camera.frameBlend[99], -1.0f);
+    for (int k = 0; k <= 10; ++k) EXPECT_NEAR(camera.frameBlend[100 + k], 0.05f * k, 1e-6) << k;
+    EXPECT_FLOAT_EQ(camera.frameBlend[150], 0.5f);
+    EXPECT_FLOAT_EQ(camera.frameBlend[190], 0.5f);
+    for (int k = 1; k <= 9; ++k) EXPECT_NEAR(camera.frameBlend[190 + k], 1.0f - 0.05f * k, 1e-6) << k;
+    EXPECT_FLOAT_EQ(camera.frameBlend[200], -1.0f);
+    EXPECT_EQ(camera.frameExtraAmbient[99], 0);
+    EXPECT_EQ(camera.frameExtraAmbient[100], 7);
+    EXPECT_EQ(camera.frameExtraAmbient[199], 7);
+    EXPECT_EQ(camera.frameExtraAmbient[200], 0);
+    EXPECT_TRUE(Logged("QXP:\t\t\t\tcamera_nr: 0, begin frame: 100, end frame: 200, transparency: "
+                       "0.500000, extra ambient: 7, overlay(T/F): 0"));
+    EXPECT_FLOAT_EQ(scenes[0].cameras[1].frameBlend[150], -1.0f);  // other cameras untouched
+}
+
+TEST_F(LoadedScriptTest, WindowsAreClippedToTheScenesFrames) {
+    ReadWithRoom("[QX3][01][Camera] 290 310 camera02 0 20 100 0 TRUE\r\n"
+                 "[QX3][01][Camera] -20 3 Camera03 40 0 100 0 FALSE\r\n"
+                 "[QX3][01][Camera] 0 5 Nobody 0 0 100 0 FALSE\r\n");
+    const SceneCamera& second = scenes[0].cameras[1];
+    EXPECT_FLOAT_EQ(second.frameBlend[289], -1.0f);
+    EXPECT_FLOAT_EQ(second.frameBlend[290], 2.0f);  // overlay 1 plus full opacity
+    EXPECT_FLOAT_EQ(second.frameBlend[291], 1.0f - 1.0f / 20.0f + 1.0f);
+    EXPECT_FLOAT_EQ(second.frameBlend[299], 1.0f - 9.0f / 20.0f + 1.0f);  // the rest lies past the end
+    const SceneCamera& third = scenes[0].cameras[2];
+    EXPECT_NEAR(third.frameBlend[0], 20.0f / 40.0f, 1e-6);
+    EXPECT_NEAR(third.frameBlend[19], 39.0f / 40.0f, 1e-6);  // the fade runs past the end
+    EXPECT_FLOAT_EQ(third.frameBlend[20], 1.0f);
+    EXPECT_FLOAT_EQ(third.frameBlend[21], -1.0f);
+    EXPECT_TRUE(Logged("ERROR:\t\tNobody\tcamera not found in scene"));
+}
+
+TEST_F(LoadedScriptTest, PresentationKeysOfCamerasAndObjects) {
+    ReadWithRoom("[QX3][01][FPS] 25\r\n"
+                 "[QX3][01][Blur] Camera02 3\r\n"
+                 "[QX3][01][Shade] box F\r\n"
+                 "[QX3][01][Overlay] Box TRUE\r\n"
+                 "[QX3][01][Backface] Box FALSE\r\n"
+                 "[QX3][01][Shade] Box Wireframe\r\n"
+                 "[QX3][01][Play] 1 FALSE\r\n");
+    const Scene& scene = scenes[0];
+    EXPECT_FLOAT_EQ(scene.framesPerSecond, 25.0f);
+    EXPECT_EQ(scene.cameras[1].blurFrames, 3);
+    EXPECT_EQ(scene.cameras[0].blurFrames, 1);
+    EXPECT_EQ(scene.objects[0].shadeMode, 1);  // an unknown letter leaves it
+    EXPECT_EQ(scene.objects[0].overlay, 1);
+    EXPECT_EQ(scene.objects[0].cullBackfaces, 0);
+    EXPECT_TRUE(Logged("QXP:\t\t\t\tShade mode: 1 (1 = Flat, 2 = Gouraud, 3 = Phong)"));
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{1000, 1, 0.0f}}));  // still in step
+}
+
+TEST_F(LoadedScriptTest, CameraOrderPutsTheNamedCamerasFirst) {
+    ReadWithRoom("[QX3][01][Order] Camera03 Camera01 Nobody\r\n"
+                 "[QX3][01][Play] 2 TRUE\r\n");
+    const int32_t* order = scenes[0].cameraOrder;
+    EXPECT_EQ(std::vector<int32_t>(order, order + 3), (std::vector<int32_t>{2, 0, 1}));
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{2000, 7, 0.0f}}));
 }
 
 }  // namespace
