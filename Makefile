@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 SHOW ?= $(BUILD)/show
 
-.PHONY: all deps build asan fuzz play test test-plain test-asan clean
+.PHONY: all deps build asan fuzz bench play test test-plain test-asan clean
 
 all: build
 
@@ -41,6 +41,11 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELMORA_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	sh scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Packing and unpacking figures of the archive packer; not part of the tests.
+bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target qxpack_bench
+	$(BUILD)/bench/qxpack_bench
 
 test: test-plain test-asan fuzz
 

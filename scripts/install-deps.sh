@@ -3,7 +3,7 @@
 # only those that are missing.
 set -e
 packages="build-essential cmake pkg-config libsdl2-dev libepoxy-dev libgl-dev
-  libgtest-dev libbenchmark-dev clang xvfb xdotool"
+  libgtest-dev libbenchmark-dev clang xvfb xdotool gzip xz-utils"
 missing=""
 for package in $packages; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

@@ -35,6 +35,7 @@ TEST_F(ProgramTest, EmptyShowPlaysOneFrameAndExits) {
     ProgramResult result = Run({{"VELMORA_LOG", "1"}, {"VELMORA_FPS", "30"}});
     ASSERT_TRUE(result.finished) << "still running after 5 s";
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    // No archive beside it: the lookup goes to the disk after saying so.
     EXPECT_EQ(ReadFile(directory + "/Log.TXT"),
               "ERROR:\t\tMORVAST.QXD\tdata file not found\r\n"
               "\r\n"

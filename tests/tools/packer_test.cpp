@@ -1,0 +1,179 @@
+#include "packer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "data/data_archive.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Packs and unpacks data; the packed block must unpack to exactly the input.
+Bytes RoundTrip(const Bytes& data, qxpack::CodeCounts* counts = nullptr) {
+    Bytes packed = qxpack::PackData(data.data(), data.size(), counts);
+    Bytes out(data.size());
+    EXPECT_EQ(DecompressData(packed.data(), static_cast<int32_t>(packed.size()), out.data(),
+                             static_cast<int32_t>(out.size())),
+              1);
+    EXPECT_TRUE(out == data) << "round trip of " << data.size() << " bytes differs";
+    return packed;
+}
+
+Bytes RandomBytes(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes data(size);
+    for (auto& byte : data) byte = static_cast<uint8_t>(random());
+    return data;
+}
+
+// Stretches of text, runs, zeros, noise and copies from near and far back.
+Bytes MixedBytes(size_t size, uint32_t seed) {
+    static const char* words[] = {"scene ", "camera ", "texture ", "light ", "frame ",
+                                  "\r\n", "0.500000 ", "object "};
+    std::mt19937 random(seed);
+    Bytes data;
+    data.reserve(size);
+    while (data.size() < size) {
+        size_t left = size - data.size();
+        size_t length = std::min<size_t>(left, 1 + random() % 3000);
+        switch (random() % 5) {
+        case 0:
+            for (size_t i = 0; i < length; ++i) data.push_back(static_cast<uint8_t>(random()));
+            break;
+        case 1:
+            while (length > 0) {
+                for (const char* c = words[random() % 8]; *c && length > 0; ++c, --length)
+                    data.push_back(static_cast<uint8_t>(*c));
+            }
+            break;
+        case 2:
+            data.insert(data.end(), length, static_cast<uint8_t>(random() % 3 == 0 ? 0 : random()));
+            break;
+        default:
+            if (data.size() < 2) break;
+            size_t offset = 1 + random() % std::min<size_t>(data.size(), 200000);
+            for (size_t i = 0; i < length; ++i) data.push_back(data[data.size() - offset]);
+            break;
+        }
+    }
+    return data;
+}
+
+TEST(PackData, EmptyInputIsTheLoneEndMarker) {
+    EXPECT_EQ(qxpack::PackData(nullptr, 0), (Bytes{0xC0, 0x00}));
+}
+
+TEST(PackData, SixEqualBytesPackAsInTheFormatsExample) {
+    Bytes data(6, 0x41);
+    Bytes packed = RoundTrip(data);
+    // One literal and a five-byte match at offset 1 is the cheapest parse.
+    EXPECT_EQ(packed, (Bytes{0x4B, 0x41, 0x01, 0x80, 0x00}));
+}
+
+TEST(PackData, RoundTripsOfEverySmallSizeAndSomeLargeOnes) {
+    for (size_t size = 0; size <= 300; ++size) {
+        SCOPED_TRACE(size);
+        RoundTrip(MixedBytes(size, static_cast<uint32_t>(size)));
+        RoundTrip(RandomBytes(size, static_cast<uint32_t>(size)));
+    }
+    for (size_t size : {4095u, 32768u, 32769u, 65536u, 65537u, 1000003u, 3u << 20}) {
+        SCOPED_TRACE(size);
+        RoundTrip(MixedBytes(size, static_cast<uint32_t>(size)));
+    }
+    RoundTrip(RandomBytes(1 << 20, 7));
+}
+
+TEST(PackData, RunsAndZerosPackToAlmostNothing) {
+    Bytes zeros(1 << 20, 0);
+    EXPECT_LT(RoundTrip(zeros).size(), 32u);
+    Bytes run(100000, 'r');
+    EXPECT_LT(RoundTrip(run).size(), 32u);
+}
+
+TEST(PackData, ZeroAndNearBytesUseTheSingleByteCode) {
+    // Noise in which every third byte is a zero or repeats the byte 1 to 15 back.
+    std::mt19937 random(3);
+    Bytes data;
+    for (int i = 0; i < 30000; ++i) {
+        if (i % 3 != 2 || data.size() < 15)
+            data.push_back(static_cast<uint8_t>(random()));
+        else if (random() % 4 == 0)
+            data.push_back(0);
+        else
+            data.push_back(data[data.size() - 1 - random() % 15]);
+    }
+    qxpack::CodeCounts counts;
+    RoundTrip(data, &counts);
+    EXPECT_GT(counts.zeroBytes, 1000u);
+    EXPECT_GT(counts.singleBytes, 5000u);
+    EXPECT_GT(counts.literals, 10000u);
+}
+
+TEST(PackData, TwoAndThreeByteEchoesUseShortMatches) {
+    std::mt19937 random(5);
+    Bytes data;
+    for (int i = 0; i < 20000; ++i) {
+        data.push_back(static_cast<uint8_t>(random() | 0x80));
+        if (i % 4 == 3 && data.size() > 100) {  // echo 2 or 3 bytes from 16 to 100 back
+            size_t offset = 16 + random() % 85, length = 2 + random() % 2;
+            for (size_t k = 0; k < length; ++k) data.push_back(data[data.size() - offset]);
+        }
+    }
+    qxpack::CodeCounts counts;
+    RoundTrip(data, &counts);
+    EXPECT_GT(counts.shortMatches, 3000u);
+}
+
+TEST(PackData, RecordsWithChangedFieldsUseRepeatMatches) {
+    // Records of 1000 bytes, each the one before with every 50th byte changed
+    // to a value no earlier record has there: after each change the copy
+    // resumes at offset 1000.
+    Bytes data = RandomBytes(1000, 1);
+    for (auto& byte : data) byte |= 0x80;
+    for (int record = 0; record < 50; ++record)
+        for (int i = 0; i < 1000; ++i)
+            data.push_back(i % 50 == 7 ? static_cast<uint8_t>(record) : data[data.size() - 1000]);
+    qxpack::CodeCounts counts;
+    Bytes packed = RoundTrip(data, &counts);
+    EXPECT_GT(counts.repeatMatches, 900u);
+    EXPECT_LT(packed.size(), data.size() / 10);
+}
+
+TEST(PackData, FarCopiesAndTheOffset127Boundary) {
+    // A stretch of noise repeated beyond 32 KB, and echoes exactly 127 and 128 back.
+    Bytes noise = RandomBytes(40000, 2);
+    Bytes data = noise;
+    Bytes gap = RandomBytes(30000, 3);
+    data.insert(data.end(), gap.begin(), gap.end());
+    data.insert(data.end(), noise.begin(), noise.end());
+    for (int i = 0; i < 400; ++i) {
+        Bytes fresh = RandomBytes(130, 100 + i);
+        data.insert(data.end(), fresh.begin(), fresh.end());
+        size_t offset = i % 2 ? 127 : 128;
+        for (int k = 0; k < 6; ++k) data.push_back(data[data.size() - offset]);
+    }
+    qxpack::CodeCounts counts;
+    Bytes packed = RoundTrip(data, &counts);
+    EXPECT_GT(counts.matches, 400u);
+    EXPECT_LT(packed.size(), 40000u * 9 / 8 + 30000u * 9 / 8 + 400u * 160);
+}
+
+TEST(PackData, ProgressIsReportedUpToTheTotal) {
+    Bytes data = MixedBytes(3 << 20, 1);
+    size_t last = 0, calls = 0;
+    qxpack::PackData(data.data(), data.size(), nullptr, [&](size_t done, size_t total) {
+        EXPECT_EQ(total, data.size());
+        EXPECT_GE(done, last);
+        last = done;
+        ++calls;
+    });
+    EXPECT_EQ(last, data.size());
+    EXPECT_GE(calls, 2u);
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+#include "archive_writer.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "packer.h"
+
+namespace qxpack {
+namespace {
+
+constexpr int64_t kLargestArchive = 0x7FFFFFFF;  // offsets are 32-bit signed
+constexpr size_t kProgressFrom = 4 << 20;
+
+void PutInt(std::vector<uint8_t>& out, int64_t value) {
+    uint32_t v = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = "cannot read " + path;
+        return false;
+    }
+    if (info.st_size > kLargestArchive) {
+        error = path + " is too large for an archive";
+        return false;
+    }
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = "cannot read " + path;
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(info.st_size));
+    bool read = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
+                std::fgetc(file) == EOF;
+    std::fclose(file);
+    if (!read) error = "cannot read " + path;
+    return read;
+}
+
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& beside) : path_(beside + ".XXXXXX") {
+        int descriptor = mkstemp(path_.data());
+        if (descriptor >= 0) file_ = fdopen(descriptor, "wb");
+        if (descriptor >= 0 && !file_) close(descriptor);
+    }
+    ~TemporaryFile() {
+        if (file_) std::fclose(file_);
+        if (!kept_) unlink(path_.c_str());
+    }
+    FILE* File() const { return file_; }
+    // Closes the file and renames it to target; false when either fails.
+    bool Keep(const std::string& target) {
+        bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        if (!closed) return false;
+        // mkstemp creates 0600; an archive gets the usual permissions.
+        mode_t mask = umask(0);
+        umask(mask);
+        chmod(path_.c_str(), 0666 & ~mask);
+        kept_ = std::rename(path_.c_str(), target.c_str()) == 0;
+        return kept_;
+    }
+
+private:
+    std::string path_;
+    FILE* file_ = nullptr;
+    bool kept_ = false;
+};
+
+}  // namespace
+
+std::string BareName(const std::string& path) {
+    size_t cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+bool CreateArchive(const std::string& archivePath, const std::vector<std::string>& files,
+                   std::string& error, bool showProgress) {
+    int64_t directorySize = 4;
+    for (const std::string& path : files) {
+        std::string name = BareName(path);
+        if (name.empty()) {
+            error = path + " has no file name";
+            return false;
+        }
+        directorySize += 4 + static_cast<int64_t>(name.size()) + 1 + 12;
+    }
+    if (directorySize > kLargestArchive) {
+        error = archivePath + ": too many files for an archive";
+        return false;
+    }
+
+    TemporaryFile temporary(archivePath);
+    if (!temporary.File()) {
+        error = "cannot write " + archivePath;
+        return false;
+    }
+    FILE* out = temporary.File();
+    // The directory is written last, once the offsets are known.
+    std::vector<uint8_t> directory(static_cast<size_t>(directorySize), 0);
+    if (std::fwrite(directory.data(), 1, directory.size(), out) != directory.size()) {
+        error = "cannot write " + archivePath;
+        return false;
+    }
+    directory.clear();
+    PutInt(directory, static_cast<int64_t>(files.size()));
+
+    int64_t offset = directorySize;
+    std::vector<uint8_t> bytes;
+    for (const std::string& path : files) {
+        if (!ReadWholeFile(path, bytes, error)) return false;
+        std::string name = BareName(path);
+        PackProgress progress;
+        bool reporting = showProgress && bytes.size() > kProgressFrom;
+        if (reporting)
+            progress = [&name](size_t done, size_t total) {
+                std::fprintf(stderr, "\rqxpack: packing %s %3d%%", name.c_str(),
+                             static_cast<int>(done * 100 / total));
+                std::fflush(stderr);
+            };
+        std::vector<uint8_t> packed = PackData(bytes.data(), bytes.size(), nullptr, progress);
+        if (reporting) std::fprintf(stderr, "\n");
+        if (offset + static_cast<int64_t>(packed.size()) > kLargestArchive) {
+            error = archivePath + ": archive would exceed 2 GB at " + path;
+            return false;
+        }
+        if (std::fwrite(packed.data(), 1, packed.size(), out) != packed.size()) {
+            error = "cannot write " + archivePath;
+            return false;
+        }
+        PutInt(directory, static_cast<int64_t>(name.size()) + 1);
+        directory.insert(directory.end(), name.begin(), name.end());
+        directory.push_back(0);
+        PutInt(directory, static_cast<int64_t>(bytes.size()));
+        PutInt(directory, offset);
+        PutInt(directory, 0);
+        offset += static_cast<int64_t>(packed.size());
+    }
+    if (std::fseek(out, 0, SEEK_SET) != 0 ||
+        std::fwrite(directory.data(), 1, directory.size(), out) != directory.size() ||
+        std::fflush(out) != 0 || !temporary.Keep(archivePath)) {
+        error = "cannot write " + archivePath;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace qxpack

@@ -1,0 +1,120 @@
+// qxpack: writes, lists and unpacks the packed data archives the player reads.
+//   qxpack create ARCHIVE FILE...
+//   qxpack list ARCHIVE
+//   qxpack extract ARCHIVE [DIR]
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "archive_writer.h"
+#include "data/archive_reader.h"
+#include "data/data_name.h"
+#include "data/memory_file.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: qxpack create ARCHIVE FILE... | qxpack list ARCHIVE | qxpack extract ARCHIVE [DIR]";
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "qxpack: %s\n", message.c_str());
+    return 1;
+}
+
+// Reads the archive's directory, or says why not.
+bool OpenArchive(const std::string& path, DataArchive& archive) {
+    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+        std::fclose(probe);
+    } else {
+        Fail("cannot read " + path);
+        return false;
+    }
+    if (!ReadArchiveDirectory(path.c_str(), &archive)) {
+        Fail(path + " is not an archive or its directory is damaged");
+        return false;
+    }
+    return true;
+}
+
+int64_t PackedLength(const DataArchive& archive, int32_t index) {
+    int64_t end = index + 1 < archive.entryCount ? archive.entries[index + 1].offset
+                                                 : archive.fileSize;
+    return end - archive.entries[index].offset;
+}
+
+void PrintRow(int64_t size, int64_t packed, const char* name) {
+    if (size > 0)
+        std::printf("%12lld %12lld %6.1f%%  %s\n", static_cast<long long>(size),
+                    static_cast<long long>(packed), 100.0 * packed / size, name);
+    else
+        std::printf("%12lld %12lld %7s  %s\n", static_cast<long long>(size),
+                    static_cast<long long>(packed), "-", name);
+}
+
+int List(const std::string& path) {
+    DataArchive archive{};
+    if (!OpenArchive(path, archive)) return 1;
+    std::printf("%12s %12s %7s  %s\n", "size", "packed", "ratio", "name");
+    int64_t totalSize = 0, totalPacked = 0;
+    for (int32_t i = 0; i < archive.entryCount; ++i) {
+        int64_t packed = PackedLength(archive, i);
+        PrintRow(archive.entries[i].size, packed, archive.entries[i].name);
+        totalSize += archive.entries[i].size;
+        totalPacked += packed;
+    }
+    std::string total = "total (" + std::to_string(archive.entryCount) + " files)";
+    PrintRow(totalSize, totalPacked, total.c_str());
+    FreeArchiveDirectory(&archive);
+    return 0;
+}
+
+// Writes every entry as the player's own unpacking does: each name gets the
+// contents that a lookup of that name finds (the last entry of the name).
+int Extract(const std::string& path, const std::string& directory) {
+    DataArchive archive{};
+    if (!OpenArchive(path, archive)) return 1;
+    int status = 0;
+    std::error_code failure;
+    if (!directory.empty()) std::filesystem::create_directories(directory, failure);
+    for (int32_t i = 0; i < archive.entryCount; ++i) {
+        const char* name = archive.entries[i].name;
+        if (!IsBareDataName(name)) {
+            status = Fail(path + ": entry name \"" + name + "\" is not a plain file name, skipped");
+            continue;
+        }
+        MemoryFile* file = ReadArchiveEntry(&archive, FindArchiveEntry(&archive, name));
+        if (!file) {
+            status = Fail(path + ": entry " + name + " is damaged");
+            continue;
+        }
+        std::string target = directory.empty() ? name : directory + "/" + name;
+        std::FILE* out = std::fopen(target.c_str(), "wb");
+        bool written = out && std::fwrite(file->data, 1, static_cast<size_t>(file->size), out) ==
+                                  static_cast<size_t>(file->size);
+        if (out && std::fclose(out) != 0) written = false;
+        MemClose(file);
+        if (!written) status = Fail("cannot write " + target);
+    }
+    FreeArchiveDirectory(&archive);
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() >= 3 && args[0] == "create") {
+        std::string error;
+        std::vector<std::string> files(args.begin() + 2, args.end());
+        if (!qxpack::CreateArchive(args[1], files, error, isatty(STDERR_FILENO) != 0))
+            return Fail(error);
+        return 0;
+    }
+    if (args.size() == 2 && args[0] == "list") return List(args[1]);
+    if ((args.size() == 2 || args.size() == 3) && args[0] == "extract")
+        return Extract(args[1], args.size() == 3 ? args[2] : "");
+    return Fail(kUsage);
+}
