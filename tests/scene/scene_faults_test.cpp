@@ -135,7 +135,9 @@ TEST_F(SceneFaultTest, IndicesOutsideTheirArrays) {
 
 TEST_F(SceneFaultTest, MoreOrFewerNodesOfAKindThanItsCount) {
     SceneDescription d = OneFrameScene();
-    d.shapes = {"*SHAPE"};
+    // A long type string keeps the file large enough for all its counts, so
+    // that only the node kinds tell.
+    d.shapes = {"*SHAPE" + std::string(300, 'x')};
     SceneDescription bad = d;
     // Two geometry nodes where the count says one (the shape slot is used).
     bad.nodeOrder = {{NodeKind::Object, 0}, {NodeKind::Object, 0}, {NodeKind::Camera, 0},
@@ -147,10 +149,17 @@ TEST_F(SceneFaultTest, MoreOrFewerNodesOfAKindThanItsCount) {
     bad.nodeOrder = {{NodeKind::Object, 0}, {NodeKind::Camera, 0}, {NodeKind::Light, 0},
                      {NodeKind::Light, 0}};
     ExpectUnreadable(SceneBytes(bad), "two lights for one");
-    // One shape too many in place of the light: the light record stays unread.
+    // One shape too many in place of a node of another kind: that record
+    // would stay unread.
     bad.nodeOrder = {{NodeKind::Object, 0}, {NodeKind::Camera, 0}, {NodeKind::Shape, 0},
                      {NodeKind::Shape, 0}};
     ExpectUnreadable(SceneBytes(bad), "a shape in place of the light");
+    bad.nodeOrder = {{NodeKind::Shape, 0}, {NodeKind::Camera, 0}, {NodeKind::Light, 0},
+                     {NodeKind::Shape, 0}};
+    ExpectUnreadable(SceneBytes(bad), "a shape in place of the object");
+    bad.nodeOrder = {{NodeKind::Object, 0}, {NodeKind::Shape, 0}, {NodeKind::Light, 0},
+                     {NodeKind::Shape, 0}};
+    ExpectUnreadable(SceneBytes(bad), "a shape in place of the camera");
 }
 
 TEST_F(SceneFaultTest, AFrameCountBelowOneIsUnreadable) {

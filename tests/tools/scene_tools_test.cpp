@@ -1,4 +1,4 @@
-// The scene writer's own checks and the summary qxinfo prints.
+// The summary qxinfo prints.
 #include <gtest/gtest.h>
 
 #include "qxinfo/scene_summary.h"
@@ -9,29 +9,6 @@ using namespace velmora::tools;
 using velmora::testing::SceneTest;
 
 namespace {
-
-TEST(SceneWriterTest, CheckSceneRefusesDescriptionsThatMakeNoSoundFile) {
-    EXPECT_EQ(CheckScene(EveryNodeScene()), "");
-    EXPECT_EQ(CheckScene(OneFrameScene()), "");
-    SceneDescription d = EveryNodeScene();
-    d.objects[1].matrices.pop_back();
-    EXPECT_NE(CheckScene(d), "");
-    d = EveryNodeScene();
-    d.objects[0].parts[0].polygons[0][1] = 24;
-    EXPECT_NE(CheckScene(d), "");
-    d = EveryNodeScene();
-    d.cameras[0].name = "two\r\nlines";
-    EXPECT_NE(CheckScene(d), "");
-    d = EveryNodeScene();
-    d.shapes[0] = "*CAMERA";
-    EXPECT_NE(CheckScene(d), "");
-    d = EveryNodeScene();
-    d.nodeOrder.pop_back();
-    EXPECT_NE(CheckScene(d), "");
-    d = EveryNodeScene();
-    d.lights[0].frames.push_back({});
-    EXPECT_NE(CheckScene(d), "");
-}
 
 using SceneSummaryTest = SceneTest;
 
