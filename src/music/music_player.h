@@ -3,10 +3,16 @@
 
 #include <cstdint>
 
-// The track record grows its fields with the music player.
+// One loaded piece of music.
 struct MusicTrack {
-    int32_t playing;
+    char* fileName;
+    int32_t kind;  // 0 not recognised, 1 module, 2 MPEG stream, 3 WAV stream
+    void* handle;  // the sound library's module or stream; null when loading failed
 };
 
+// Loads the named music; always returns a record the caller owns, with a
+// null handle when nothing could be loaded. The name is cut in place by
+// StripDataPath.
+MusicTrack* LoadMusic(char* name);
 void PlayMusic(MusicTrack* track);
 void StopMusic(MusicTrack* track);

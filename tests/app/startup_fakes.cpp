@@ -53,13 +53,14 @@ void LoadDataArchive(const char* fileName) {
     startup.calls.push_back(std::string("LoadDataArchive ") + fileName);
 }
 
-void ReadPlayScript(const char* fileName, IDirect3DDevice7*) {
+int ReadPlayScript(char* fileName, IDirect3DDevice7*) {
     startup.calls.push_back(std::string("ReadPlayScript ") + fileName);
     sceneCount = 3;
     scenes = static_cast<Scene*>(std::calloc(3, sizeof(Scene)));
     musicTrackCount = 2;
     static MusicTrack tracks[2];
     musicTracks = tracks;
+    return 1;
 }
 
 int MainLoop() {

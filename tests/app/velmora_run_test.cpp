@@ -41,6 +41,8 @@ TEST_F(ProgramTest, EmptyShowPlaysOneFrameAndExits) {
     EXPECT_EQ(ReadFile(directory + "/Log.TXT"),
               "ERROR:\t\tMORVAST.QXD\tdata file not found\r\n"
               "\r\n"
+              "ERROR:\t\tMORVAST.QXP\tfile not found in datafile\r\n"
+              "\r\n"
               "Time:\t\t\t\tDemoExit\r\n"
               "Minimum of texture memory malloced: 0\r\n"
               "Minimum of animatie memory malloced: 0\r\n"

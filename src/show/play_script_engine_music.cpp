@@ -1,0 +1,80 @@
+// The engine chunk (local path, holds) and the music chunk of the play script.
+#include <cstdlib>
+#include <cstring>
+
+#include "app/engine_state.h"
+#include "data/data_archive.h"
+#include "diag/log.h"
+#include "music/music_player.h"
+#include "show/play_script_lines.h"
+#include "show/timeline.h"
+
+void ReadEngineLine(ScriptReader& reader) {
+    char key[8] = {};
+    std::memcpy(key, ScriptRead(reader, 6), 6);
+    if (ScriptKeyIs(key, "[Local", 6)) {
+        ScriptSkip(reader, 7);
+        if (ScriptKeyIs(ScriptRead(reader, 4), "TRUE", 4)) {
+            localPath = 1;
+            ScriptSkip(reader, 2);
+        } else {
+            localPath = 0;
+            ScriptSkip(reader, 3);
+        }
+    } else if (ScriptKeyIs(key, "[Hold]", 6)) {
+        ScriptSkip(reader, 1);
+        int32_t time = ScriptTimeToMilliseconds(ScriptWord(reader));
+        float length = static_cast<float>(std::atof(ScriptLastWord(reader)));
+        AddAction(&actionList, time, kActionHold, length);
+    }
+}
+
+namespace {
+
+void FreeMusicTracks() {
+    for (int i = 0; i < musicTrackCount && musicTracks; ++i) std::free(musicTracks[i].fileName);
+    std::free(musicTracks);
+    musicTracks = nullptr;
+    musicTrackCount = 0;
+}
+
+// The slot a music line names, or null with a logged reason.
+MusicTrack* MusicSlot(int index) {
+    if (index >= 0 && index < musicTrackCount && musicTracks) return &musicTracks[index];
+    WriteLogFormat("ERROR:\t\tmusic_nr: %d\tno such music track, line skipped", index + 1);
+    return nullptr;
+}
+
+}  // namespace
+
+void ReadMusicLine(ScriptReader& reader) {
+    char tag[8] = {};
+    std::memcpy(tag, ScriptRead(reader, 4), 4);
+    if (ScriptKeyIs(tag, "[00]", 4)) {
+        int count = ReadScriptCount(reader);
+        FreeMusicTracks();  // a second count line replaces the first
+        musicTracks = static_cast<MusicTrack*>(std::calloc(count > 0 ? count : 1, sizeof(MusicTrack)));
+        musicTrackCount = musicTracks ? count : 0;
+        return;
+    }
+    int index = ScriptTagIndex(tag);
+    char key[8] = {};
+    std::memcpy(key, ScriptRead(reader, 6), 6);
+    if (ScriptKeyIs(key, "[Filen", 6)) {
+        ScriptSkip(reader, 5);
+        char* name = ScriptRestOfLine(reader);
+        if (MusicTrack* slot = MusicSlot(index)) {
+            std::free(slot->fileName);
+            if (MusicTrack* loaded = LoadMusic(name)) {
+                *slot = *loaded;
+                std::free(loaded);
+            }
+        }
+        std::free(name);
+    } else if (ScriptKeyIs(key, "[Play]", 6) || ScriptKeyIs(key, "[Stop]", 6)) {
+        ScriptSkip(reader, 1);
+        int32_t time = ScriptTimeToMilliseconds(ScriptLastWord(reader));
+        int32_t type = ScriptKeyIs(key, "[Play]", 6) ? kActionPlayMusic : kActionStopMusic;
+        AddAction(&actionList, time, type, static_cast<float>(index));
+    }
+}

@@ -1,0 +1,299 @@
+#include "show/play_script.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/engine_state.h"
+#include "data/data_archive.h"
+#include "diag/log.h"
+#include "scene_writer/scene_writer.h"
+#include "support/engine_fixture.h"
+
+namespace {
+
+using velmora::testing::ReadFile;
+
+struct ActionRecord {
+    int32_t time;
+    int32_t type;
+    float argument;
+    bool operator==(const ActionRecord&) const = default;
+};
+
+class PlayScriptTest : public velmora::testing::EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        directory = velmora::testing::MakeTempDirectory() + "/";
+        std::snprintf(exeDirectory, sizeof exeDirectory, "%s", directory.c_str());
+        logEnabled = 1;
+        localPath = 0;
+        // Scripts are opened by bare name from the current directory, as a show's are.
+        char here[4096];
+        previousDirectory = getcwd(here, sizeof here) ? here : "/";
+        ASSERT_EQ(chdir(directory.c_str()), 0);
+    }
+    void TearDown() override {
+        for (int i = 0; i < sceneCount; ++i) FreeScene(&scenes[i]);
+        std::free(scenes);
+        for (int i = 0; i < musicTrackCount; ++i) std::free(musicTracks[i].fileName);
+        std::free(musicTracks);
+        localPath = 0;
+        if (chdir(previousDirectory.c_str()) != 0) ADD_FAILURE() << "cannot return to " << previousDirectory;
+        EngineTest::TearDown();
+    }
+    int Read(const std::string& text) {
+        std::ofstream(directory + "MORVAST.QXP", std::ios::binary) << text;
+        std::snprintf(name, sizeof name, "%s", "MORVAST.QXP");
+        return ReadPlayScript(name, nullptr);
+    }
+    std::vector<ActionRecord> Actions() {
+        std::vector<ActionRecord> actions;
+        for (Action* a = actionList.next; a; a = a->next)
+            actions.push_back({a->time, a->type, a->argument});
+        return actions;
+    }
+    std::vector<std::string> LogLines() {
+        std::vector<std::string> lines;
+        std::string text = ReadFile(directory + "Log.TXT");
+        size_t start = 0;
+        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+    bool Logged(const std::string& line) {
+        std::vector<std::string> lines = LogLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    std::string directory;
+    std::string previousDirectory;
+    char name[512];
+};
+
+TEST_F(PlayScriptTest, MissingScriptReadsNothing) {
+    std::snprintf(name, sizeof name, "%s", "NONE.QXP");
+    EXPECT_EQ(ReadPlayScript(name, nullptr), 0);
+    EXPECT_EQ(actionList.next, nullptr);
+    EXPECT_EQ(sceneCount, 0);
+}
+
+TEST_F(PlayScriptTest, CountLinesAndTimedLinesStayInStep) {
+    ASSERT_EQ(Read("[Music][00] 3\r\n"
+                   "[Music][02][Play] 1.5\r\n"
+                   "[QX3][00] 12\r\n"
+                   "[QX3][02][Play] 12.5 TRUE\r\n"
+                   "[QX3][03][Play] 12.5 FALSE\r\n"
+                   "[Music][01][Stop] 95.0015\r\n"
+                   "[Engine][Hold] 30 2000\r\n"
+                   "[QX3][12][Stop] 40\r\n"),
+              1);
+    EXPECT_EQ(musicTrackCount, 3);
+    EXPECT_EQ(sceneCount, 12);
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{
+                             {1500, 2, 1.0f},
+                             {12500, 7, 1.0f},
+                             {12500, 1, 2.0f},  // same time: line order kept
+                             {30000, 4, 2000.0f},
+                             {40000, 6, 11.0f},
+                             {95001, 3, 0.0f},  // 95.0015 s truncated, not rounded
+                         }));
+    EXPECT_EQ(frameCounter, 0);
+}
+
+TEST_F(PlayScriptTest, LocalPathFlagAndItsValueInAnyCase) {
+    Read("[Engine][Local path] TRUE\r\n"
+         "[QX3][00] 1\r\n");
+    EXPECT_EQ(localPath, 1);
+    EXPECT_EQ(sceneCount, 1);
+    Read("[Engine][Local path] FALSE\r\n"
+         "[QX3][00] 2\r\n");
+    EXPECT_EQ(localPath, 0);
+    EXPECT_EQ(sceneCount, 2);
+    Read("[Engine][Local path] true\r\n"
+         "[QX3][00] 3\r\n");
+    EXPECT_EQ(localPath, 1);
+    EXPECT_EQ(sceneCount, 3);
+}
+
+TEST_F(PlayScriptTest, CommentsOfAnyLengthAreSkippedWhole) {
+    Read("' a comment line\r\n"
+         "'\r\n"
+         "'x\r\n"
+         "[QX3][00] 4\r\n"
+         "'[QX3][00] 9\r\n");
+    EXPECT_EQ(sceneCount, 4);
+    EXPECT_TRUE(Logged("QXP:\t\t\t\tstart chunk ID read: [QX3],\tline number: 4"));
+}
+
+TEST_F(PlayScriptTest, TraceOfAScript) {
+    Read("[Music][00] 1\r\n"
+         "[Music][01][Play] 2\r\n");
+    std::vector<std::string> expected = {
+        "ERROR:\t\tMORVAST.QXP\tfile not found in datafile",
+        "",
+        "QXP:\t\t\t\tstart chunk ID read: [Musi,\tline number: 1",
+        "QXP:\t\t\t\tstart chunk ID read: [Musi,\tline number: 2",
+        // The last line's skip over its LF would reach the end of the data and
+        // is refused, so the LF is read as one more (unknown) chunk name.
+        "QXP:\t\t\t\tstart chunk ID read: \n,\tline number: 3",
+        "QXP:\t\t\t\tdone reading MORVAST.QXP",
+        "",
+    };
+    EXPECT_EQ(LogLines(), expected);
+}
+
+TEST_F(PlayScriptTest, LastLineWithoutLineEndEndsTheReadingHarmlessly) {
+    Read("[QX3][00] 2\r\n"
+         "[QX3][01][Play] 5 TRUE");
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{5000, 7, 0.0f}}));
+    // The skip past TRUE's line end is refused at the end of the data, so the
+    // leftover "RUE" is read as one more unknown chunk name.
+    EXPECT_TRUE(Logged("QXP:\t\t\t\tstart chunk ID read: RUE,\tline number: 3"));
+    EXPECT_EQ(LogLines().back(), "");
+}
+
+TEST_F(PlayScriptTest, LinesBeforeTheirCountOrLoadAreSkipped) {
+    Read("[Music][01][Filename] tune.xm\r\n"
+         "[QX3][01][Filename] room.QX3\r\n"
+         "[QX3][00] 1\r\n"
+         "[QX3][01][Blur] Camera01 3\r\n"
+         "[QX3][01][Camera] 0 10 Camera01 0 0 100 0 FALSE\r\n"
+         "[QX3][01][Load]\r\n"
+         "[QX3][02][Play] 1 FALSE\r\n");
+    EXPECT_TRUE(Logged("ERROR:\t\tmusic_nr: 1\tno such music track, line skipped"));
+    EXPECT_TRUE(Logged("ERROR:\t\tscene_nr: 1\tno such scene, line skipped"));
+    EXPECT_TRUE(Logged("ERROR:\t\tscene_nr: 1\tscene not loaded, line skipped"));
+    EXPECT_TRUE(Logged("ERROR:\t\tscene_nr: 1\tno file name before load, line skipped"));
+    // Timed lines are kept; the timeline refuses what they name when it comes to them.
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{1000, 1, 1.0f}}));
+}
+
+TEST_F(PlayScriptTest, MusicFileNameLineFillsTheSlot) {
+    Read("[Music][00] 2\r\n"
+         "[Music][02][Filename] music\\tune.xm\r\n");
+    ASSERT_NE(musicTracks[1].fileName, nullptr);
+    EXPECT_STREQ(musicTracks[1].fileName, "music\\tune.xm");
+    EXPECT_EQ(musicTracks[0].fileName, nullptr);
+}
+
+TEST_F(PlayScriptTest, MalformedInputNeitherOverflowsNorHangs) {
+    std::string longWord(3000, 'w');
+    Read("[QX3][00] 1\r\n"
+         "[QX3][01][Play] " + longWord + " TRUE\r\n"
+         "[Engine][Hold] 1 " + longWord + "\r\n"
+         "\r\n\r\n"
+         "[QX3][01][Order] a b c d e f g h\r\n"
+         "[Music][99][Stop]");
+    EXPECT_EQ(Read("'"), 1);
+    EXPECT_EQ(Read("abcd\n'x"), 1);  // a comment cut short steps back onto its own start
+    EXPECT_EQ(Read(std::string("[QX3][00] -5\r\n") + std::string(1, '\0') + "\xff\xff[Eng"), 1);
+    EXPECT_EQ(sceneCount, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A scene of 300 frames with three cameras and one object, written beside the script.
+void WriteRoomScene(const std::string& path) {
+    using namespace velmora::tools;
+    SceneDescription room;
+    room.frameCount = 300;
+    room.ambient.assign(300, 0x202020);
+    room.drawStyles.push_back(WriterDrawStyle{});
+    room.objects.push_back(CubeObject("Box", 2.0f, 0));
+    for (const char* name : {"Camera01", "Camera02", "Camera03"}) {
+        WriterCamera camera;
+        camera.name = name;
+        camera.fov.assign(300, 0.8f);
+        camera.matrices.assign(300, TranslationMatrix(0.0f, 0.0f, 10.0f));
+        room.cameras.push_back(camera);
+    }
+    std::string error;
+    ASSERT_TRUE(WriteSceneFile(path, room, &error)) << error;
+}
+
+class LoadedScriptTest : public PlayScriptTest {
+protected:
+    void ReadWithRoom(const std::string& lines) {
+        WriteRoomScene(directory + "room.QX3");
+        Read("[QX3][00] 1\r\n"
+             "[QX3][01][Filename] room.QX3\r\n"
+             "[QX3][01][Load]\r\n" +
+             lines);
+        ASSERT_EQ(sceneCount, 1);
+        ASSERT_EQ(scenes[0].frameCount, 300);
+        ASSERT_EQ(scenes[0].cameraCount, 3);
+    }
+};
+
+TEST_F(LoadedScriptTest, CameraWindowWithFades) {
+    ReadWithRoom("[QX3][01][Camera] 100 200 Camera01 10 10 50 7 FALSE\r\n");
+    const SceneCamera& camera = scenes[0].cameras[0];
+    EXPECT_FLOAT_EQ(camera.frameBlend[99], -1.0f);
+    for (int k = 0; k <= 10; ++k) EXPECT_NEAR(camera.frameBlend[100 + k], 0.05f * k, 1e-6) << k;
+    EXPECT_FLOAT_EQ(camera.frameBlend[150], 0.5f);
+    EXPECT_FLOAT_EQ(camera.frameBlend[190], 0.5f);
+    for (int k = 1; k <= 9; ++k) EXPECT_NEAR(camera.frameBlend[190 + k], 1.0f - 0.05f * k, 1e-6) << k;
+    EXPECT_FLOAT_EQ(camera.frameBlend[200], -1.0f);
+    EXPECT_EQ(camera.frameExtraAmbient[99], 0);
+    EXPECT_EQ(camera.frameExtraAmbient[100], 7);
+    EXPECT_EQ(camera.frameExtraAmbient[199], 7);
+    EXPECT_EQ(camera.frameExtraAmbient[200], 0);
+    EXPECT_TRUE(Logged("QXP:\t\t\t\tcamera_nr: 0, begin frame: 100, end frame: 200, transparency: "
+                       "0.500000, extra ambient: 7, overlay(T/F): 0"));
+    EXPECT_FLOAT_EQ(scenes[0].cameras[1].frameBlend[150], -1.0f);  // other cameras untouched
+}
+
+TEST_F(LoadedScriptTest, WindowsAreClippedToTheScenesFrames) {
+    ReadWithRoom("[QX3][01][Camera] 290 310 camera02 0 20 100 0 TRUE\r\n"
+                 "[QX3][01][Camera] -20 3 Camera03 40 0 100 0 FALSE\r\n"
+                 "[QX3][01][Camera] 0 5 Nobody 0 0 100 0 FALSE\r\n");
+    const SceneCamera& second = scenes[0].cameras[1];
+    EXPECT_FLOAT_EQ(second.frameBlend[289], -1.0f);
+    EXPECT_FLOAT_EQ(second.frameBlend[290], 2.0f);  // overlay 1 plus full opacity
+    EXPECT_FLOAT_EQ(second.frameBlend[291], 1.0f - 1.0f / 20.0f + 1.0f);
+    EXPECT_FLOAT_EQ(second.frameBlend[299], 1.0f - 9.0f / 20.0f + 1.0f);  // the rest lies past the end
+    const SceneCamera& third = scenes[0].cameras[2];
+    EXPECT_NEAR(third.frameBlend[0], 20.0f / 40.0f, 1e-6);
+    EXPECT_NEAR(third.frameBlend[19], 39.0f / 40.0f, 1e-6);  // the fade runs past the end
+    EXPECT_FLOAT_EQ(third.frameBlend[20], 1.0f);
+    EXPECT_FLOAT_EQ(third.frameBlend[21], -1.0f);
+    EXPECT_TRUE(Logged("ERROR:\t\tNobody\tcamera not found in scene"));
+}
+
+TEST_F(LoadedScriptTest, PresentationKeysOfCamerasAndObjects) {
+    ReadWithRoom("[QX3][01][FPS] 25\r\n"
+                 "[QX3][01][Blur] Camera02 3\r\n"
+                 "[QX3][01][Shade] box F\r\n"
+                 "[QX3][01][Overlay] Box TRUE\r\n"
+                 "[QX3][01][Backface] Box FALSE\r\n"
+                 "[QX3][01][Shade] Box Wireframe\r\n"
+                 "[QX3][01][Play] 1 FALSE\r\n");
+    const Scene& scene = scenes[0];
+    EXPECT_FLOAT_EQ(scene.framesPerSecond, 25.0f);
+    EXPECT_EQ(scene.cameras[1].blurFrames, 3);
+    EXPECT_EQ(scene.cameras[0].blurFrames, 1);
+    EXPECT_EQ(scene.objects[0].shadeMode, 1);  // an unknown letter leaves it
+    EXPECT_EQ(scene.objects[0].overlay, 1);
+    EXPECT_EQ(scene.objects[0].cullBackfaces, 0);
+    EXPECT_TRUE(Logged("QXP:\t\t\t\tShade mode: 1 (1 = Flat, 2 = Gouraud, 3 = Phong)"));
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{1000, 1, 0.0f}}));  // still in step
+}
+
+TEST_F(LoadedScriptTest, CameraOrderPutsTheNamedCamerasFirst) {
+    ReadWithRoom("[QX3][01][Order] Camera03 Camera01 Nobody\r\n"
+                 "[QX3][01][Play] 2 TRUE\r\n");
+    const int32_t* order = scenes[0].cameraOrder;
+    EXPECT_EQ(std::vector<int32_t>(order, order + 3), (std::vector<int32_t>{2, 0, 1}));
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{2000, 7, 0.0f}}));
+}
+
+}  // namespace
