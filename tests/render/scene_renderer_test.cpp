@@ -101,12 +101,12 @@ TEST_F(RenderSceneTest, OneCameraPassInItsOrder) {
         "BeginScene", "SetLight 0",
         "SetRenderState 139 1056816", "Clear 0 null 2 0x00000000 1 0",
         "SetRenderState 19 5", "SetRenderState 20 6", "SetTransform 3", "SetTransform 2",
-        // Opaque pass: the object's set-up, then parts 0 and 2.
+        // Opaque pass: the object's set-up, then its first and third parts.
         "SetRenderState 19 5", "SetRenderState 20 6", "SetTransform 1", "SetRenderState 22 2",
         "SetRenderState 9 1",
         "SetMaterial", "SetTexture a.jpg", "Draw", "SetMaterial", "SetTexture b.jpg", "Draw",
         "SetRenderState 14 0",
-        // Translucent pass: the set-up again, then part 1 with its own first binding.
+        // Translucent pass: the set-up again, then the second part with its own first binding.
         "SetRenderState 19 5", "SetRenderState 20 6", "SetTransform 1", "SetRenderState 22 2",
         "SetRenderState 9 1",
         "SetMaterial", "SetTexture b.jpg", "Draw",

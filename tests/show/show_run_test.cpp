@@ -85,12 +85,7 @@ protected:
                                           60.0);
         EXPECT_TRUE(result.finished) << "the show did not end by itself";
         EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-        std::vector<std::string> lines;
-        std::string text = ReadFile(show + "/Log.TXT");
-        size_t start = 0;
-        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-            lines.push_back(text.substr(start, end - start));
-        return lines;
+        return velmora::testing::ReadLogLines(show + "/Log.TXT");
     }
 };
 

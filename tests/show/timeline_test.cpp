@@ -64,12 +64,7 @@ protected:
         return frames;
     }
     std::vector<std::string> LogLines() {
-        std::vector<std::string> lines;
-        std::string text = ReadFile(directory + "Log.TXT");
-        size_t start = 0;
-        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-            lines.push_back(text.substr(start, end - start));
-        return lines;
+        return velmora::testing::ReadLogLines(directory + "Log.TXT");
     }
     std::string directory;
 };

@@ -28,4 +28,13 @@ bool FileExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
+std::vector<std::string> ReadLogLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::string text = ReadFile(path);
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
 }  // namespace velmora::testing

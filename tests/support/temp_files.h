@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace velmora::testing {
 
@@ -9,5 +10,7 @@ namespace velmora::testing {
 std::string MakeTempDirectory();
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// A log file's lines, each ended by CR LF (the ending not included).
+std::vector<std::string> ReadLogLines(const std::string& path);
 
 }  // namespace velmora::testing
