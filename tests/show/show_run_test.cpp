@@ -2,6 +2,7 @@
 // virtual clock: every action at the frame the clock makes it due.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -126,6 +127,19 @@ TEST_F(ShowRunTest, EveryActionAtTheFrameTheClockMakesItDue) {
     std::vector<std::string> ends = Starting(log, "Time:\t\t\t\tDemoExit");
     EXPECT_EQ(ends.size(), 1u);
     EXPECT_EQ(Starting(log, "ERROR:\t\tscene_nr").size(), 0u);  // no action was refused
+}
+
+// The whole log against the stored trace of this show. The trace was read line
+// by line when it was stored; a change in any subsystem's logging shows here as
+// a diff. VELMORA_UPDATE_TRACE=1 stores the log the program now writes.
+TEST_F(ShowRunTest, WholeLogMatchesTheStoredTrace) {
+    std::string show = MakeShow();
+    Play(show);
+    std::string log = ReadFile(show + "/Log.TXT");
+    if (const char* update = std::getenv("VELMORA_UPDATE_TRACE"); update && std::string(update) == "1")
+        std::ofstream(VELMORA_SHOW_TRACE, std::ios::binary) << log;
+    EXPECT_EQ(ReadLogLines(show + "/Log.TXT"), ReadLogLines(VELMORA_SHOW_TRACE));
+    EXPECT_EQ(log, ReadFile(VELMORA_SHOW_TRACE));  // byte for byte, line ends included
 }
 
 TEST_F(ShowRunTest, TheSameShowLogsTheSameLines) {
