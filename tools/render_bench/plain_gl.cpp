@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ddraw/matrix_math.h"
 #include "platform/gl/fixed_function_program.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "render/scene_renderer.h"
@@ -18,25 +19,6 @@ namespace velmora::tools {
 namespace {
 
 using platform::gl::FixedFunctionProgram;
-
-void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, float out[16]) {
-    const float* x = &a._11;
-    const float* y = &b._11;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k) sum += x[row * 4 + k] * y[k * 4 + column];
-            out[row * 4 + column] = sum;
-        }
-}
-
-void NormalMatrix(const float m[16], float out[9]) {
-    float a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9], i = m[10];
-    float cofactor[9] = {e * i - f * h, f * g - d * i, d * h - e * g, c * h - b * i, a * i - c * g,
-                         b * g - a * h, b * f - c * e, c * d - a * f, a * e - b * d};
-    float determinant = a * cofactor[0] + b * cofactor[1] + c * cofactor[2];
-    for (int k = 0; k < 9; ++k) out[k] = determinant != 0.0f ? cofactor[k] / determinant : 0.0f;
-}
 
 struct PartBuffers {
     GLuint vertexArray = 0, vertices = 0, indices = 0;
@@ -201,8 +183,8 @@ double RunPlainGl(Scene& scene, int width, int height, int frames) {
                     const SceneObject& object = scene.objects[o];
                     D3DMATRIX world = InterpolateMatrix(t, object.matrices[f0], object.matrices[f1]);
                     platform::TransformState transform;
-                    Multiply(world, view, transform.worldView);
-                    NormalMatrix(transform.worldView, transform.normalMatrix);
+                    platform::ddraw::MultiplyMatrices(world, view, transform.worldView);
+                    platform::ddraw::NormalMatrix(transform.worldView, transform.normalMatrix);
                     glUniformMatrix4fv(program.worldView, 1, GL_FALSE, transform.worldView);
                     glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, transform.normalMatrix);
                     for (int32_t p = 0; p < object.partCount; ++p) {

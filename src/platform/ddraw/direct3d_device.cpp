@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/ddraw/matrix_math.h"
 #include "platform/ddraw/objects.h"
 
 namespace velmora::platform::ddraw {
@@ -15,42 +16,6 @@ constexpr int kStageCount = 8;
 constexpr int kStageStateCount = 32;
 constexpr DWORD kLargestLightIndex = 0xFFFF;
 constexpr DWORD kMaterialSourceColor1 = 1;  // D3DMCS_COLOR1
-
-D3DMATRIX Identity() {
-    D3DMATRIX m;
-    std::memset(&m, 0, sizeof m);
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-    return m;
-}
-
-// a x b for row vectors: (v x a) x b.
-void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, float out[16]) {
-    const float* x = &a._11;
-    const float* y = &b._11;
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k) sum += x[row * 4 + k] * y[k * 4 + column];
-            out[row * 4 + column] = sum;
-        }
-}
-
-// The inverse transpose of the upper 3 x 3 of m, row-major; zero when m is singular.
-void NormalMatrix(const float m[16], float out[9]) {
-    float a = m[0], b = m[1], c = m[2];
-    float d = m[4], e = m[5], f = m[6];
-    float g = m[8], h = m[9], i = m[10];
-    float cofactor[9] = {e * i - f * h, f * g - d * i, d * h - e * g,
-                         c * h - b * i, a * i - c * g, b * g - a * h,
-                         b * f - c * e, c * d - a * f, a * e - b * d};
-    float determinant = a * cofactor[0] + b * cofactor[1] + c * cofactor[2];
-    if (determinant == 0.0f || !std::isfinite(determinant)) {
-        std::memset(out, 0, sizeof(float) * 9);
-        return;
-    }
-    // The cofactor matrix divided by the determinant is the inverse transposed.
-    for (int k = 0; k < 9; ++k) out[k] = cofactor[k] / determinant;
-}
 
 void TransformPoint(const D3DVECTOR& v, const D3DMATRIX& m, float out[3]) {
     out[0] = v.x * m._11 + v.y * m._21 + v.z * m._31 + m._41;
@@ -141,7 +106,7 @@ class Direct3DDevice : public ComObject<IDirect3DDevice7> {
 public:
     Direct3DDevice(const DeviceInfo& info, Surface* target) : info_(info), target_(target) {
         target_->AddRef();
-        world_ = view_ = projection_ = Identity();
+        world_ = view_ = projection_ = IdentityMatrix();
         std::memset(renderStates_, 0, sizeof renderStates_);
         std::memset(stageStates_, 0, sizeof stageStates_);
         std::memset(&material_, 0, sizeof material_);
@@ -377,7 +342,7 @@ private:
 
     void BuildState(RenderDevice& device) {
         DrawState& s = state_;
-        Multiply(world_, view_, s.transform.worldView);
+        MultiplyMatrices(world_, view_, s.transform.worldView);
         std::memcpy(s.transform.projection, &projection_._11, sizeof s.transform.projection);
         NormalMatrix(s.transform.worldView, s.transform.normalMatrix);
 
