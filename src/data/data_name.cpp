@@ -29,6 +29,6 @@ void StripDataPath(char* name) {
     if (!localPath || !name) return;
     char* cut = nullptr;
     for (char* p = name; *p; ++p)
-        if (*p == '\\' || *p == '/') cut = p;
+        if (*p == '\\') cut = p;
     if (cut) std::memmove(name, cut + 1, std::strlen(cut + 1) + 1);
 }

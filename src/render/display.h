@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/ddraw/d3d7.h"
+#include "platform/ddraw/d3d.h"
 #include "platform/win32/windows.h"
 
 constexpr int kDisplayDeviceSlots = 20;

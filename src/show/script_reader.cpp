@@ -74,10 +74,13 @@ char* ScriptRestOfLine(ScriptReader& reader) {
 }
 
 int32_t ScriptTimeToMilliseconds(const char* seconds) {
-    float milliseconds = static_cast<float>(std::atof(seconds)) * 1000.0f;
+    // As C evaluates (int)(time * 1000.0) for a float time: the float is
+    // widened and multiplied by the double constant, so 0.7f gives 699.
+    const float time = static_cast<float>(std::atof(seconds));
+    const double milliseconds = static_cast<double>(time) * 1000.0;
     if (std::isnan(milliseconds)) return 0;
-    if (milliseconds >= 2147483520.0f) return 2147483520;
-    if (milliseconds <= -2147483520.0f) return -2147483520;
+    if (milliseconds >= 2147483647.0) return 2147483647;
+    if (milliseconds <= -2147483648.0) return -2147483647 - 1;
     return static_cast<int32_t>(milliseconds);
 }
 

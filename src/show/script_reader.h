@@ -30,7 +30,7 @@ char* ScriptRestOfLine(ScriptReader& reader);
 bool ScriptAtEnd(const ScriptReader& reader);
 
 // A script time in seconds as milliseconds: the seconds as a 32-bit float
-// times 1000, truncated toward zero, kept inside the 32-bit range.
+// times the double 1000.0, truncated toward zero, kept inside the 32-bit range.
 int32_t ScriptTimeToMilliseconds(const char* seconds);
 // Whether the first n characters of a equal b, ignoring case.
 bool ScriptKeyIs(const char* a, const char* b, int n);

@@ -193,10 +193,10 @@ TEST_F(DataArchiveTest, FileMemoryCounterHoldsTheDirectoryAndOpenFiles) {
     EXPECT_EQ(fileMemoryCounter, directoryShare);
 }
 
-TEST_F(DataArchiveTest, StripDataPathKeepsThePartAfterTheLastSeparator) {
+TEST_F(DataArchiveTest, StripDataPathKeepsThePartAfterTheLastBackslash) {
     char windowsName[] = "c:\\data\\demo\\scene.QX3";
-    char unixName[] = "data/demo/scene.QX3";
-    char mixed[] = "a/b\\c.bmp";
+    char unixName[] = "data/demo/scene.QX3";  // a slash is not a cut
+    char mixed[] = "a\\b/c.bmp";
     char bare[] = "scene.QX3";
     char trailing[] = "dir\\";
     localPath = 1;
@@ -206,8 +206,8 @@ TEST_F(DataArchiveTest, StripDataPathKeepsThePartAfterTheLastSeparator) {
     StripDataPath(bare);
     StripDataPath(trailing);
     EXPECT_STREQ(windowsName, "scene.QX3");
-    EXPECT_STREQ(unixName, "scene.QX3");
-    EXPECT_STREQ(mixed, "c.bmp");
+    EXPECT_STREQ(unixName, "data/demo/scene.QX3");
+    EXPECT_STREQ(mixed, "b/c.bmp");
     EXPECT_STREQ(bare, "scene.QX3");
     EXPECT_STREQ(trailing, "");
     char kept[] = "c:\\data\\demo\\scene.QX3";

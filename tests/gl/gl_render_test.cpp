@@ -14,7 +14,8 @@
 
 #include "app/engine_state.h"
 #include "app/window_proc.h"
-#include "platform/ddraw/ddraw7.h"
+#include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/window_table.h"

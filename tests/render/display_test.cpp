@@ -8,7 +8,8 @@
 
 #include "app/engine_state.h"
 #include "diag/log.h"
-#include "platform/ddraw/ddraw7.h"
+#include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/display_objects.h"
 #include "platform/win32/dialog_controls.h"
 #include "support/engine_fixture.h"
 #include "support/recording_device.h"

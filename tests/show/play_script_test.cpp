@@ -102,6 +102,21 @@ TEST_F(PlayScriptTest, CountLinesAndTimedLinesStayInStep) {
     EXPECT_EQ(frameCounter, 0);
 }
 
+TEST_F(PlayScriptTest, TimesAreTheFloatSecondsTimesTheDoubleThousand) {
+    // 0.7f is 0.69999998..., so the double product is 699.99998... and
+    // truncates to 699; a float product would round to 700 first.
+    ASSERT_EQ(Read("[Music][00] 1\r\n"
+                   "[Music][01][Play] 0.7\r\n"
+                   "[Music][01][Stop] 2.3\r\n"
+                   "[Engine][Hold] 1.15 10\r\n"),
+              1);
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{
+                             {699, 2, 0.0f},
+                             {1149, 4, 10.0f},
+                             {2299, 3, 0.0f},
+                         }));
+}
+
 TEST_F(PlayScriptTest, LocalPathFlagAndItsValueInAnyCase) {
     Read("[Engine][Local path] TRUE\r\n"
          "[QX3][00] 1\r\n");

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ddraw/d3d_types.h"
+#include "platform/ddraw/d3dtypes.h"
 
 namespace velmora::tools {
 

@@ -3,7 +3,7 @@
 // so that its plain-OpenGL side feeds the program the very same numbers.
 #pragma once
 
-#include "platform/ddraw/d3d_types.h"
+#include "platform/ddraw/d3dtypes.h"
 
 namespace velmora::platform::ddraw {
 

@@ -10,7 +10,8 @@
 
 #include "platform/backend/render_device.h"
 #include "platform/capture/frame_capture.h"
-#include "platform/ddraw/d3d7.h"
+#include "platform/ddraw/d3d.h"
+#include "platform/ddraw/display_objects.h"
 
 namespace velmora::platform::ddraw {
 

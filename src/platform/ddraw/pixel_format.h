@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/ddraw/ddraw_types.h"
+#include "platform/ddraw/ddraw.h"
 
 namespace velmora::platform::ddraw {
 

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "platform/backend/window_system.h"
-#include "platform/ddraw/ddraw7.h"
+#include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/windows.h"

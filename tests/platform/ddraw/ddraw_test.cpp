@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ddraw/d3d7.h"
+#include "platform/ddraw/d3d.h"
+#include "platform/ddraw/display_objects.h"
 #include "platform/ddraw/surface_dc.h"
 #include "support/engine_fixture.h"
 

@@ -1,9 +1,10 @@
-// The Direct3D 7 structures, enumerations and flag values the engine uses,
-// with their documented names, layouts and values. The engine keeps its
-// vectors, matrices, materials and lights in these structures.
+// The Direct3D 7 structures, enumerations and flag values the engine uses, as
+// the SDK's d3dtypes.h and d3dcaps.h hold them, with their documented names,
+// layouts and values. The engine keeps its vectors, matrices, materials and
+// lights in these structures.
 #pragma once
 
-#include "platform/ddraw/ddraw_types.h"
+#include "platform/ddraw/ddraw.h"
 
 typedef float D3DVALUE;
 typedef DWORD D3DCOLOR;

@@ -1,0 +1,18 @@
+// The stand-in's own controls over its display objects, which the DirectDraw
+// API has no word for: the program entry tears them down at exit and tests
+// ask which back end drew.
+#pragma once
+
+namespace velmora::platform {
+
+// Destroys every DirectDraw and Direct3D object still alive, and the drawing
+// back end with them; the program never releases its display, so this runs
+// once at exit before the window goes. Pointers to those objects are dangling
+// afterwards.
+void ReleaseDisplayObjects();
+
+// "OpenGL" or "null": the drawing back end the display opened, or null
+// when no display surface has been made yet.
+const char* DisplayBackEndName();
+
+}  // namespace velmora::platform
