@@ -45,3 +45,14 @@ void ComputePartNormals(SceneObject* object, int32_t part) {
         vertex.nz = sum.z;
     }
 }
+
+void ComputeDrawnSideNormals(SceneObject* object, int32_t part) {
+    ComputePartNormals(object, part);
+    Vertex* vertices = object->partVertices[part];
+    for (int32_t v = 0; v < object->partVertexCounts[part]; ++v) {
+        // 0 - n rather than -n, so that a vertex with no triangle keeps +0.
+        vertices[v].nx = 0.0f - vertices[v].nx;
+        vertices[v].ny = 0.0f - vertices[v].ny;
+        vertices[v].nz = 0.0f - vertices[v].nz;
+    }
+}

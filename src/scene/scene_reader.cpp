@@ -346,8 +346,9 @@ int ReadGeomObject(MemoryFile* file, Scene* scene, int32_t index) {
         if (!ReadVertexBlock(file, scene, object, p)) return 0;
     for (int32_t p = 0; p < partCount; ++p)
         if (!ReadPolygonBlock(file, scene, object, p)) return 0;
-    // The file carries no normals; the renderer lights every vertex by one.
-    for (int32_t p = 0; p < partCount; ++p) ComputePartNormals(object, p);
+    // The file carries no normals; the renderer lights every vertex by one,
+    // facing the side it draws.
+    for (int32_t p = 0; p < partCount; ++p) ComputeDrawnSideNormals(object, p);
 
     uint8_t animated;
     if (!ReadU8(file, &animated)) return 0;

@@ -475,3 +475,64 @@ TEST_F(GlRenderTest, SampleScenePlaysAndItsCapturedFramesMatch) {
 }
 
 }  // namespace
+
+TEST_F(GlRenderTest, ASceneReadFromItsFileIsLitFromTheSideItDraws) {
+    // A quad 20 in front of the camera, wound counter-clockwise on screen so
+    // that the clockwise culling keeps it, and a point light 5 in front of
+    // it. Loading computes the normals: they must face the light.
+    SceneDescription d;
+    d.frameCount = 1;
+    d.ambient = {0x333333};
+    d.drawStyles = {{0.8f, 0.6f, 0.4f, 0.0f, ""}};
+    WriterPart part;
+    part.vertices = {{-4, -4, 20}, {4, -4, 20}, {4, 4, 20}, {-4, 4, 20}};
+    part.polygons = {{0, 1, 2}, {0, 2, 3}};
+    WriterObject quad;
+    quad.name = "Quad";
+    quad.parts = {part};
+    quad.matrices = {IdentityMatrix()};
+    WriterObject flipped = quad;  // the same corners wound the other way
+    flipped.name = "Flipped";
+    flipped.parts[0].polygons = {{0, 2, 1}, {0, 3, 2}};
+    d.cameras.push_back({"Camera01", {0.7853982f}, {IdentityMatrix()}});
+    WriterLight light;
+    light.name = "Omni01";
+    light.intensity = 0.5f;  // doubled on reading: the colour as it stands
+    light.range = 100.0f;
+    light.attenuation = 0;   // constant
+    light.frames = {{0.5f, 0.4f, 0.2f, {{0}, {0}, {15}}, {}}};
+    d.lights.push_back(light);
+
+    std::string directory = velmora::testing::MakeTempDirectory();
+    auto drawFile = [&](const WriterObject& object) {
+        SceneDescription one = d;
+        one.objects = {object};
+        std::string file = directory + "/" + object.name + ".QX3";
+        std::string error;
+        EXPECT_TRUE(WriteSceneFile(file, one, &error)) << error;
+        Scene scene{};
+        scene.fileName = strdup(file.c_str());
+        LoadScene(&scene, scene.fileName, d3dDevice);
+        EXPECT_EQ(scene.objectCount, 1);
+        EXPECT_EQ(scene.objects[0].cullBackfaces, 1);
+        scene.cameras[0].frameBlend[0] = 1.0f;
+        scene.currentFrame = 0.0f;
+        Image image = Draw(&scene);
+        FreeScene(&scene);
+        return image;
+    };
+
+    Image lit = drawFile(quad);
+    float distance = std::sqrt(4.0f * 4.0f * 2 + 5.0f * 5.0f);
+    float cosine = 5.0f / distance;
+    float ambient = 0x33 / 255.0f;
+    // The reader gives the light its colour as ambient too, which the
+    // material's ambient takes whatever the normal; the diffuse share is what
+    // a normal turned away from the light would lose.
+    ExpectColour(lit.At(kWidth / 2, kHeight / 2),
+                 PointLit(0.8f, 0.8f, ambient, 0.5f, distance, cosine, 1, 0, 0) + 0.8f * 0.5f,
+                 PointLit(0.6f, 0.6f, ambient, 0.4f, distance, cosine, 1, 0, 0) + 0.6f * 0.4f,
+                 PointLit(0.4f, 0.4f, ambient, 0.2f, distance, cosine, 1, 0, 0) + 0.4f * 0.2f);
+    // The other winding is the back of the face: culled, nothing drawn.
+    EXPECT_EQ(drawFile(flipped).At(kWidth / 2, kHeight / 2), 0u);
+}

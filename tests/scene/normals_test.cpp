@@ -33,7 +33,9 @@ TEST(NormalsTest, FaceNormalOfATriangleAndOfDegenerateOnes) {
 
 using LoadedNormalsTest = SceneTest;
 
-TEST_F(LoadedNormalsTest, EveryCubeVertexGetsItsFaceNormal) {
+TEST_F(LoadedNormalsTest, EveryCubeVertexGetsItsOutwardFaceNormal) {
+    // The cube is wound so that its outside survives the clockwise culling:
+    // loaded normals must then point out of it, towards whoever sees a face.
     SceneDescription d = OneFrameScene();
     Load(d);
     ASSERT_EQ(scene.objectCount, 1);
@@ -72,21 +74,29 @@ TEST_F(LoadedNormalsTest, SharedVerticesSumTheirPartsTrianglesOnly) {
     ASSERT_EQ(scene.objectCount, 2);
     const Vertex* v = scene.objects[1].partVertices[0];
     const float r = 1.0f / std::sqrt(2.0f);
-    // Vertex 0: floor (0,0,1) and wall (-1,0,0).
-    EXPECT_FLOAT_EQ(v[0].nx, -r);
+    // Loading turns the sums to the drawn side: vertex 0 sums the floor
+    // (0,0,1) and the wall (-1,0,0), and gets their negated mean.
+    EXPECT_FLOAT_EQ(v[0].nx, r);
     EXPECT_FLOAT_EQ(v[0].ny, 0.0f);
-    EXPECT_FLOAT_EQ(v[0].nz, r);
+    EXPECT_FLOAT_EQ(v[0].nz, -r);
     // Vertex 1: the floor triangle and the degenerate one, which adds nothing.
     EXPECT_EQ(v[1].nx, 0.0f);
-    EXPECT_EQ(v[1].nz, 1.0f);
-    // Vertex 4: the wall only; vertex 5: nothing.
-    EXPECT_EQ(v[4].nx, -1.0f);
+    EXPECT_EQ(v[1].nz, -1.0f);
+    // Vertex 4: the wall only; vertex 5: nothing, and no negative zero or NaN.
+    EXPECT_EQ(v[4].nx, 1.0f);
     EXPECT_EQ(v[5].nx, 0.0f);
+    EXPECT_FALSE(std::signbit(v[5].nx));
     EXPECT_EQ(v[5].ny, 0.0f);
     EXPECT_EQ(v[5].nz, 0.0f);
     const Vertex* other = scene.objects[1].partVertices[1];
     EXPECT_EQ(other[0].nx, 0.0f);
-    EXPECT_EQ(other[0].nz, 1.0f);
+    EXPECT_EQ(other[0].nz, -1.0f);
+
+    // ComputePartNormals itself keeps the plain formula: the sums unturned.
+    ComputePartNormals(&scene.objects[1], 0);
+    EXPECT_FLOAT_EQ(v[0].nx, -r);
+    EXPECT_FLOAT_EQ(v[0].nz, r);
+    EXPECT_EQ(v[4].nx, -1.0f);
 }
 
 }  // namespace

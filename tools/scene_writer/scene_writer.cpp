@@ -298,18 +298,20 @@ D3DMATRIX TranslationMatrix(float x, float y, float z) {
 
 WriterObject CubeObject(const std::string& name, float edge, int32_t drawStyle) {
     const float h = edge / 2.0f;
-    // Each face: its four corners counter-clockwise as seen from outside
-    // along the axis, so that (p1 - p0) x (p2 - p0) points outwards.
+    // Each face: its four corners counter-clockwise as seen from outside, so
+    // that the engine's clockwise back-face culling keeps the outside and
+    // drops the inside; (p1 - p0) x (p2 - p0) then points inwards, and the
+    // normals loading gives point outwards.
     struct Face {
         float corners[4][3];
     };
     const Face faces[6] = {
-        {{{h, -h, -h}, {h, h, -h}, {h, h, h}, {h, -h, h}}},       // +x
-        {{{-h, -h, -h}, {-h, -h, h}, {-h, h, h}, {-h, h, -h}}},   // -x
-        {{{-h, h, -h}, {-h, h, h}, {h, h, h}, {h, h, -h}}},       // +y
-        {{{-h, -h, -h}, {h, -h, -h}, {h, -h, h}, {-h, -h, h}}},   // -y
-        {{{-h, -h, h}, {h, -h, h}, {h, h, h}, {-h, h, h}}},       // +z
-        {{{-h, -h, -h}, {-h, h, -h}, {h, h, -h}, {h, -h, -h}}},   // -z
+        {{{h, -h, -h}, {h, -h, h}, {h, h, h}, {h, h, -h}}},       // +x
+        {{{-h, -h, -h}, {-h, h, -h}, {-h, h, h}, {-h, -h, h}}},   // -x
+        {{{-h, h, -h}, {h, h, -h}, {h, h, h}, {-h, h, h}}},       // +y
+        {{{-h, -h, -h}, {-h, -h, h}, {h, -h, h}, {h, -h, -h}}},   // -y
+        {{{-h, -h, h}, {-h, h, h}, {h, h, h}, {h, -h, h}}},       // +z
+        {{{-h, -h, -h}, {h, -h, -h}, {h, h, -h}, {-h, h, -h}}},   // -z
     };
     const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     WriterPart part;

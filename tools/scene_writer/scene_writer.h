@@ -120,8 +120,9 @@ bool WriteVisibilityFile(const std::string& path, const SceneDescription& scene,
 D3DMATRIX IdentityMatrix();
 D3DMATRIX TranslationMatrix(float x, float y, float z);
 // A cube of the given edge around the origin: six faces of four vertices
-// each, two triangles per face, wound so that (p1 - p0) x (p2 - p0) points
-// out of the cube. One part using drawStyle; one identity matrix.
+// each, two triangles per face, wound counter-clockwise as seen from outside
+// so that the engine draws its outside. One part using drawStyle; one
+// identity matrix.
 WriterObject CubeObject(const std::string& name, float edge, int32_t drawStyle);
 
 }  // namespace velmora::tools
