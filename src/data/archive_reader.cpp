@@ -150,7 +150,7 @@ MemoryFile* NewMemoryFile(const char* name, int32_t size) {
     std::memcpy(file->name, name, nameLength);
     file->size = size;
     file->position = 0;
-    fileMemoryCounter += 16 + static_cast<int32_t>(nameLength) + 2 + size;
+    CountMemory(&fileMemoryCounter, 16 + static_cast<int64_t>(nameLength) + 2 + size);
     return file;
 }
 

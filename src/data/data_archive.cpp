@@ -52,11 +52,11 @@ MemoryFile* ReadDiskFile(const char* name) {
 
 void LoadDataArchive(const char* fileName) {
     // Only one directory is ever held; a second load replaces the first.
-    fileMemoryCounter -= ArchiveDirectoryMemory(&dataArchive);
+    CountMemory(&fileMemoryCounter, -static_cast<int64_t>(ArchiveDirectoryMemory(&dataArchive)));
     FreeArchiveDirectory(&dataArchive);
     if (!fileName || !*fileName) return;
     if (ReadArchiveDirectory(fileName, &dataArchive))
-        fileMemoryCounter += ArchiveDirectoryMemory(&dataArchive);
+        CountMemory(&fileMemoryCounter, ArchiveDirectoryMemory(&dataArchive));
 }
 
 MemoryFile* OpenDataFile(const char* name) {

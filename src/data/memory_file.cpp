@@ -62,10 +62,17 @@ void MemReadLine(MemoryFile* file, char** out) {
     int32_t length = end - start;
 
     char* line = static_cast<char*>(std::calloc(static_cast<size_t>(length) + 2, 1));
+    if (line) {
+        std::memcpy(line, file->data + start, static_cast<size_t>(length));
+        CountMemory(&generalMemoryCounter, static_cast<int64_t>(length) + 2);
+    } else {
+        // Out of memory for the line: hand out an empty string instead and
+        // still consume the line, so that a positional reader stays in step.
+        // Only when not even that can be had does the caller get null.
+        line = static_cast<char*>(std::calloc(2, 1));
+        if (line) CountMemory(&generalMemoryCounter, 2);
+    }
     *out = line;
-    if (!line) return;  // out of memory: nothing read, the cursor stays
-    generalMemoryCounter += length + 2;
-    std::memcpy(line, file->data + start, static_cast<size_t>(length));
     file->position = end;
 
     const uint8_t* data = file->data;
@@ -78,8 +85,8 @@ void MemReadLine(MemoryFile* file, char** out) {
 
 void MemClose(MemoryFile* file) {
     if (!file) return;
-    fileMemoryCounter -= 16 + file->size;
-    if (file->name) fileMemoryCounter -= static_cast<int32_t>(std::strlen(file->name)) + 2;
+    CountMemory(&fileMemoryCounter, -(16 + static_cast<int64_t>(file->size)));
+    if (file->name) CountMemory(&fileMemoryCounter, -(static_cast<int64_t>(std::strlen(file->name)) + 2));
     std::free(file->data);
     std::free(file->name);
     std::free(file);

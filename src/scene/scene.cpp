@@ -66,15 +66,13 @@ void FreeObject(SceneObject* object) {
     std::free(object->partDrawStyles);
 }
 
-void FreeCamera(SceneCamera* camera, int32_t objectCount) {
+void FreeCamera(SceneCamera* camera) {
     std::free(camera->name);
     std::free(camera->frameBlend);
     std::free(camera->frameExtraAmbient);
     std::free(camera->frameFov);
-    if (camera->visibility) {
-        for (int32_t o = 0; o < objectCount; ++o) std::free(camera->visibility[o]);
-        std::free(camera->visibility);
-    }
+    // The object pointers and the bits are one block.
+    std::free(camera->visibility);
 }
 
 }  // namespace
@@ -85,7 +83,7 @@ void DiscardSceneData(Scene* scene) {
     std::free(scene->objects);
     for (int32_t c = 0; c < scene->cameraCount; ++c) {
         if (scene->cameraMatrices) std::free(scene->cameraMatrices[c]);
-        if (scene->cameras) FreeCamera(&scene->cameras[c], scene->objectCount);
+        if (scene->cameras) FreeCamera(&scene->cameras[c]);
     }
     std::free(scene->cameraMatrices);
     std::free(scene->cameras);

@@ -9,6 +9,7 @@
 #include "diag/statistics.h"
 #include "render/math_helpers.h"
 #include "scene/normals.h"
+#include "scene/visibility.h"
 #include "texture/texture_cache.h"
 
 // Numbers are copied straight from the little-endian file into variables.
@@ -446,7 +447,7 @@ int ReadLight(MemoryFile* file, Scene* scene, int32_t index) {
 }
 
 int ReadSceneData(MemoryFile* file, Scene* scene) {
-    if (ReadScene(file, scene)) return 1;
+    if (ReadScene(file, scene) && VisibilityFitsSceneFile(scene, file->size)) return 1;
     DiscardSceneData(scene);
     return 0;
 }

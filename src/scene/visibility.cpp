@@ -7,21 +7,38 @@
 #include "diag/log.h"
 #include "diag/statistics.h"
 
+int64_t SceneVisibilityBytes(const Scene* scene) {
+    int64_t perFrame = 0;
+    for (int32_t o = 0; o < scene->objectCount; ++o)
+        perFrame += VisibilityBytes(scene->objects[o].partCount);
+    return static_cast<int64_t>(scene->cameraCount) * scene->frameCount * perFrame;
+}
+
+bool VisibilityFitsSceneFile(const Scene* scene, int64_t fileSize) {
+    return SceneVisibilityBytes(scene) <= kVisibilityFreeBytes + kVisibilityBytesPerFileByte * fileSize;
+}
+
 int AllocVisibility(Scene* scene) {
+    int64_t perFrame = 0;
+    for (int32_t o = 0; o < scene->objectCount; ++o)
+        perFrame += VisibilityBytes(scene->objects[o].partCount);
+    const int64_t pointerBytes = static_cast<int64_t>(scene->objectCount) * sizeof(uint8_t*);
+    const int64_t bitBytes = static_cast<int64_t>(scene->frameCount) * perFrame;
     for (int32_t c = 0; c < scene->cameraCount; ++c) {
+        // One block per camera: the object pointers, then every object's bit
+        // arrays frame after frame, so that a scene of many small objects
+        // costs one allocation per camera rather than one per object.
+        int64_t blockBytes = pointerBytes + bitBytes;
+        void* block = std::malloc(blockBytes > 0 ? static_cast<size_t>(blockBytes) : 1);
+        if (!block) return 0;
         SceneCamera* camera = &scene->cameras[c];
-        int64_t pointerBytes = static_cast<int64_t>(scene->objectCount) * sizeof(uint8_t*);
-        camera->visibility =
-            static_cast<uint8_t**>(std::calloc(1, pointerBytes > 0 ? pointerBytes : 1));
-        if (!camera->visibility) return 0;
-        CountMemory(&generalMemoryCounter, pointerBytes);
+        camera->visibility = static_cast<uint8_t**>(block);
+        uint8_t* bits = static_cast<uint8_t*>(block) + pointerBytes;
         for (int32_t o = 0; o < scene->objectCount; ++o) {
-            int64_t bytes = static_cast<int64_t>(scene->frameCount) *
-                            VisibilityBytes(scene->objects[o].partCount);
-            camera->visibility[o] = static_cast<uint8_t*>(std::malloc(bytes > 0 ? bytes : 1));
-            if (!camera->visibility[o]) return 0;
-            CountMemory(&generalMemoryCounter, bytes);
+            camera->visibility[o] = bits;
+            bits += static_cast<int64_t>(scene->frameCount) * VisibilityBytes(scene->objects[o].partCount);
         }
+        CountMemory(&generalMemoryCounter, blockBytes);
     }
     WriteLog("Visability:\t\t\t\tinit done");
     return 1;

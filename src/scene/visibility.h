@@ -6,8 +6,22 @@
 #include "data/memory_file.h"
 #include "scene/scene.h"
 
-// Makes every camera's visibility arrays for the scene's objects and frames;
-// 0 when memory runs out (what was made stays for DiscardSceneData).
+#include <cstdint>
+
+// Bytes of every camera's visibility arrays together.
+int64_t SceneVisibilityBytes(const Scene* scene);
+// The visibility a scene may ask for grows with the frames, cameras and parts
+// its file describes, but as their product: a small crafted file of many
+// cameras and many objects would ask for gigabytes. A scene whose arrays
+// would exceed this share of its file's size (plus a fixed allowance) is
+// refused as damaged.
+constexpr int64_t kVisibilityBytesPerFileByte = 64;
+constexpr int64_t kVisibilityFreeBytes = 16 << 20;
+bool VisibilityFitsSceneFile(const Scene* scene, int64_t fileSize);
+
+// Makes every camera's visibility arrays for the scene's objects and frames,
+// one block per camera whose first bytes are the object pointers; 0 when
+// memory runs out (what was made stays for DiscardSceneData).
 int AllocVisibility(Scene* scene);
 // Reads the named visibility file into freshly made arrays; without the file
 // every part is visible. 0 when the arrays do not fit in memory.

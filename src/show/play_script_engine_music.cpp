@@ -1,4 +1,5 @@
 // The engine chunk (local path, holds) and the music chunk of the play script.
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,6 +9,30 @@
 #include "music/music_player.h"
 #include "show/play_script_lines.h"
 #include "show/timeline.h"
+
+namespace {
+
+// Times are signed 32-bit milliseconds since the show's start: a hold that
+// ends past that range would leave every later action behind a clock that
+// wrapped, and the show would never end. Negative or NaN lengths hold nothing.
+float BoundHold(int32_t time, float length) {
+    const double latest = 2147483647.0 - (time > 0 ? time : 0);
+    double kept = length;
+    if (!(length >= 0.0f))
+        kept = 0.0;
+    else if (length > latest)
+        kept = latest;
+    else
+        return length;
+    // The float nearest below the bound, so that the hold ends inside it.
+    float bounded = static_cast<float>(kept);
+    if (bounded > kept) bounded = std::nextafter(bounded, 0.0f);
+    WriteLogFormat("ERROR:\t\thold of %f ms refused, %f ms kept", static_cast<double>(length),
+                   static_cast<double>(bounded));
+    return bounded;
+}
+
+}  // namespace
 
 void ReadEngineLine(ScriptReader& reader) {
     char key[8] = {};
@@ -25,7 +50,7 @@ void ReadEngineLine(ScriptReader& reader) {
         ScriptSkip(reader, 1);
         int32_t time = ScriptTimeToMilliseconds(ScriptWord(reader));
         float length = static_cast<float>(std::atof(ScriptLastWord(reader)));
-        AddAction(&actionList, time, kActionHold, length);
+        AddAction(&actionList, time, kActionHold, BoundHold(time, length));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -145,6 +146,29 @@ void ForNamedObject(int index, const char* name, Apply apply) {
     if (object >= 0) apply(scene->objects[object]);
 }
 
+// A rate of 0, below 0 or not a number would hold the scene on one frame for
+// ever, so that the show never ends: such a value keeps the rate there was.
+void SetFramesPerSecond(Scene& scene, int index, float rate) {
+    if (std::isfinite(rate) && rate > 0.0f) {
+        scene.framesPerSecond = rate;
+        return;
+    }
+    WriteLogFormat("ERROR:\t\tscene_nr: %d\tframes per second %f refused, %f kept", index + 1,
+                   static_cast<double>(rate), static_cast<double>(scene.framesPerSecond));
+}
+
+// A trail is drawn frame by frame within one frame of the show: one longer
+// than the scene only repeats frames, and a huge one would never finish.
+void SetBlurFrames(Scene& scene, int camera, int frames) {
+    if (frames > scene.frameCount) {
+        WriteLogFormat("ERROR:\t\t%s\tblur of %d frames longer than the scene, %d kept",
+                       scene.cameras[camera].name ? scene.cameras[camera].name : "", frames,
+                       scene.frameCount);
+        frames = scene.frameCount;
+    }
+    scene.cameras[camera].blurFrames = frames;
+}
+
 void AddSceneAction(const char* seconds, int32_t type, int index) {
     AddAction(&actionList, ScriptTimeToMilliseconds(seconds), type, static_cast<float>(index));
 }
@@ -180,7 +204,8 @@ void ReadSceneLine(ScriptReader& reader, IDirect3DDevice7* device) {
         ReadCameraLine(reader, index);
     } else if (ScriptKeyIs(key, "[FPS] ", 6)) {
         char* value = ScriptRestOfLine(reader);
-        if (Scene* scene = SceneSlot(index)) scene->framesPerSecond = static_cast<float>(std::atof(value));
+        if (Scene* scene = SceneSlot(index))
+            SetFramesPerSecond(*scene, index, static_cast<float>(value ? std::atof(value) : 0.0));
         std::free(value);
     } else if (ScriptKeyIs(key, "[Blur]", 6)) {
         ScriptSkip(reader, 1);
@@ -188,7 +213,7 @@ void ReadSceneLine(ScriptReader& reader, IDirect3DDevice7* device) {
         int frames = std::atoi(ScriptLastWord(reader));
         if (Scene* scene = LoadedScene(index)) {
             int camera = FindCamera(*scene, name);
-            if (camera >= 0) scene->cameras[camera].blurFrames = frames;
+            if (camera >= 0) SetBlurFrames(*scene, camera, frames);
         }
     } else if (ScriptKeyIs(key, "[Shade", 6)) {
         ScriptSkip(reader, 2);

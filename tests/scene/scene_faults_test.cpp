@@ -9,6 +9,7 @@
 #include "diag/statistics.h"
 #include "scene/scene_fixture.h"
 #include "scene/scene_reader.h"
+#include "scene/visibility.h"
 #include "scene_writer/sample_scenes.h"
 
 using namespace velmora::tools;
@@ -90,6 +91,43 @@ TEST_F(SceneFaultTest, CountsLargerThanTheFileAreRefusedBeforeAllocating) {
     // Nothing near the bogus sizes was taken.
     EXPECT_LT(animationMemoryCounter, 1 << 20);
     EXPECT_LT(generalMemoryCounter, 1 << 20);
+}
+
+TEST_F(SceneFaultTest, VisibilityFarBeyondWhatTheFileDescribesIsRefused) {
+    // One camera over many frames and many objects of one empty part: each is
+    // cheap in the file, but the visibility is their product.
+    auto crafted = [](int32_t frames, int32_t objects) {
+        SceneDescription d;
+        d.frameCount = frames;
+        d.ambient.assign(frames, 0);
+        d.drawStyles = {{1, 1, 1, 0, ""}};
+        WriterCamera camera{"Camera01", std::vector<float>(frames, 0.7854f),
+                            std::vector<D3DMATRIX>(frames, IdentityMatrix())};
+        d.cameras.push_back(camera);
+        WriterObject object;
+        object.name = "o";
+        object.parts.resize(1);
+        object.matrices = {IdentityMatrix()};
+        d.objects.assign(objects, object);
+        return SceneBytes(d);
+    };
+    // 20,000 frames of 8,000 objects: 160 MB of bits from a file of about 1.7 MB.
+    std::vector<uint8_t> bytes = crafted(20000, 8000);
+    ASSERT_LT(bytes.size(), 2u << 20);
+    ExpectUnreadable(bytes, "160 MB of visibility");
+    EXPECT_LT(generalMemoryCounter, 16 << 20);
+
+    // A tenth of the frames stays inside the share and loads, in one block
+    // per camera.
+    FreeScene(&scene);
+    generalMemoryCounter = 0;
+    WriteBytes("fits.QX3", crafted(2000, 8000));
+    LoadFile("fits.QX3");
+    ASSERT_EQ(scene.objectCount, 8000);
+    ASSERT_EQ(scene.frameCount, 2000);
+    EXPECT_EQ(SceneVisibilityBytes(&scene), 2000 * 8000);
+    EXPECT_EQ(scene.cameras[0].visibility[1], scene.cameras[0].visibility[0] + 2000);
+    EXPECT_TRUE(PartVisible(&scene, 0, 7999, 1999, 0));
 }
 
 TEST_F(SceneFaultTest, PartVertexAndPolygonCountsLargerThanTheFile) {

@@ -63,6 +63,11 @@ protected:
     std::vector<std::string> LogLines() {
         return velmora::testing::ReadLogLines(directory + "Log.TXT");
     }
+    int LogLinesStartingWith(const std::string& prefix) {
+        int count = 0;
+        for (const std::string& line : LogLines()) count += line.rfind(prefix, 0) == 0;
+        return count;
+    }
     bool Logged(const std::string& line) {
         std::vector<std::string> lines = LogLines();
         return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -296,6 +301,42 @@ TEST_F(LoadedScriptTest, PresentationKeysOfCamerasAndObjects) {
     EXPECT_EQ(scene.objects[0].cullBackfaces, 0);
     EXPECT_TRUE(Logged("QXP:\t\t\t\tShade mode: 1 (1 = Flat, 2 = Gouraud, 3 = Phong)"));
     EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{1000, 1, 0.0f}}));  // still in step
+}
+
+TEST_F(LoadedScriptTest, ValuesThatWouldHangTheShowAreRefusedWithAnErrorLine) {
+    ReadWithRoom("[QX3][01][Blur] Camera01 2000000000\r\n"
+                 "[QX3][01][FPS] 24\r\n"
+                 "[QX3][01][FPS] 0\r\n"
+                 "[QX3][01][FPS] -3\r\n"
+                 "[QX3][01][FPS] nan\r\n"
+                 "[QX3][01][FPS] inf\r\n"
+                 "[Engine][Hold] 0.5 3000000000\r\n"
+                 "[Engine][Hold] 1 -5\r\n"
+                 "[Engine][Hold] 2 nan\r\n"
+                 "[Engine][Hold] 3 2000\r\n"
+                 "[QX3][01][Play] 4 FALSE\r\n");
+    const Scene& scene = scenes[0];
+    // A trail as long as the scene at most; the rate of the last good line.
+    EXPECT_EQ(scene.cameras[0].blurFrames, 300);
+    EXPECT_FLOAT_EQ(scene.framesPerSecond, 24.0f);
+    std::vector<ActionRecord> actions = Actions();
+    ASSERT_EQ(actions.size(), 5u);
+    // The long hold ends inside the clock's signed range; the others hold nothing.
+    EXPECT_EQ(actions[0].time, 500);
+    EXPECT_GT(actions[0].argument, 2147000000.0f);
+    EXPECT_LE(static_cast<double>(actions[0].argument), 2147483647.0 - 500);
+    EXPECT_EQ(actions[1], (ActionRecord{1000, 4, 0.0f}));
+    EXPECT_EQ(actions[2], (ActionRecord{2000, 4, 0.0f}));
+    EXPECT_EQ(actions[3], (ActionRecord{3000, 4, 2000.0f}));
+    EXPECT_EQ(actions[4], (ActionRecord{4000, 1, 0.0f}));  // still in step
+    EXPECT_TRUE(Logged("ERROR:\t\tCamera01\tblur of 2000000000 frames longer than the scene, 300 kept"));
+    EXPECT_TRUE(Logged("ERROR:\t\tscene_nr: 1\tframes per second 0.000000 refused, 24.000000 kept"));
+    EXPECT_TRUE(Logged("ERROR:\t\tscene_nr: 1\tframes per second -3.000000 refused, 24.000000 kept"));
+    EXPECT_TRUE(Logged("ERROR:\t\tscene_nr: 1\tframes per second nan refused, 24.000000 kept"));
+    EXPECT_TRUE(Logged("ERROR:\t\tscene_nr: 1\tframes per second inf refused, 24.000000 kept"));
+    EXPECT_TRUE(Logged("ERROR:\t\thold of -5.000000 ms refused, 0.000000 ms kept"));
+    EXPECT_TRUE(Logged("ERROR:\t\thold of nan ms refused, 0.000000 ms kept"));
+    EXPECT_EQ(LogLinesStartingWith("ERROR:\t\thold of 3000000000.000000 ms refused, "), 1);
 }
 
 TEST_F(LoadedScriptTest, CameraOrderPutsTheNamedCamerasFirst) {
