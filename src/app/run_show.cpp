@@ -1,5 +1,6 @@
 #include "app/run_show.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +15,24 @@
 #include "show/play_script.h"
 #include "show/timeline.h"
 
+namespace {
+
+// Started in the wrong folder the show is over after one black frame; the log
+// says why only when it is switched on, so say it where a user looks.
+void SayNoShow() {
+    std::FILE* archive = std::fopen(archiveFileName, "rb");
+    if (archive) std::fclose(archive);
+    if (!archive)
+        std::fprintf(stderr,
+                     "velmora: no show to play: neither %s nor %s is in the current folder\n",
+                     archiveFileName, scriptFileName);
+    else
+        std::fprintf(stderr, "velmora: no show to play: %s is neither in %s nor in the current folder\n",
+                     scriptFileName, archiveFileName);
+}
+
+}  // namespace
+
 void RunShow() {
     // The show is always this archive and this script, whatever the settings say.
     std::strcpy(archiveFileName, "MORVAST.QXD");
@@ -23,7 +42,7 @@ void RunShow() {
     timelineStarted = 0;
 
     LoadDataArchive(archiveFileName);
-    ReadPlayScript(scriptFileName, d3dDevice);
+    if (!ReadPlayScript(scriptFileName, d3dDevice)) SayNoShow();
     showStartTime = timeGetTime();
     MainLoop();
 

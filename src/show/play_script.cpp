@@ -6,6 +6,7 @@
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "show/play_script_lines.h"
+#include "show/script_line_ends.h"
 #include "show/script_reader.h"
 
 namespace {
@@ -40,6 +41,7 @@ int ReadPlayScript(char* fileName, IDirect3DDevice7* device) {
     StripDataPath(fileName);
     MemoryFile* file = OpenDataFile(fileName);
     if (!file) return 0;
+    ExpandLineFeeds(file);
     ScriptReader reader{file, {}};
     MemSeek(file, 0, 2);
     int32_t size = MemTell(file);

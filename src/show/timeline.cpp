@@ -62,11 +62,22 @@ void ClearActionList(ActionList* list) {
 }
 
 // Sleeps for the given milliseconds; a negative or absurd length is clamped
-// rather than converted out of range.
+// rather than converted out of range. Key presses are handled while it waits,
+// so that Escape ends a hold at once instead of after it.
 void HoldFor(float milliseconds) {
     if (!(milliseconds > 0.0f)) return;
     if (milliseconds >= 4294967295.0f) milliseconds = 4294967295.0f;
-    Sleep(static_cast<DWORD>(milliseconds));
+    const DWORD length = static_cast<DWORD>(milliseconds);
+    const DWORD start = timeGetTime();
+    for (DWORD waited = 0; waited < length && !exitRequested; waited = timeGetTime() - start) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, length - waited, QS_KEY) == WAIT_TIMEOUT)
+            break;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYUP, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "support/run_program.h"
@@ -56,11 +57,24 @@ TEST_F(ProgramTest, EmptyShowPlaysOneFrameAndExits) {
               "\r\n");
     EXPECT_TRUE(FileExists(directory + "/Errors.TXT"));
     EXPECT_EQ(ReadFile(directory + "/Errors.TXT"), "");
-    // No display: the fallback is announced once.
+    // The wrong folder is said in one line.
     std::string said = result.standardError;
+    EXPECT_NE(said.find("velmora: no show to play: neither MORVAST.QXD nor MORVAST.QXP is in the "
+                        "current folder\n"),
+              std::string::npos)
+        << said;
+    // No display: the fallback is announced once.
     size_t first = said.find("offscreen");
     ASSERT_NE(first, std::string::npos) << said;
     EXPECT_EQ(said.find("offscreen", first + 1), std::string::npos) << said;
+}
+
+TEST_F(ProgramTest, AShowWithItsScriptSaysNothingAboutAMissingShow) {
+    std::ofstream(directory + "/MORVAST.QXP", std::ios::binary) << "[Engine][Hold] 0 10\r\n";
+    ProgramResult result = Run({{"VELMORA_FPS", "30"}});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardError.find("no show to play"), std::string::npos) << result.standardError;
 }
 
 TEST_F(ProgramTest, WithoutTheLogSwitchNoLogIsWritten) {

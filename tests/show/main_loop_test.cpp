@@ -4,6 +4,7 @@
 
 #include "app/engine_state.h"
 #include "diag/log.h"
+#include "platform/win32/clock_control.h"
 #include "support/engine_fixture.h"
 
 using velmora::platform::WindowEventType;
@@ -72,6 +73,38 @@ TEST_F(MainLoopTest, CloseBoxIsRefused) {
     EXPECT_EQ(frameCounter, 1);  // a frame was drawn after the close request
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));  // not destroyed
+}
+
+TEST_F(MainLoopTest, EscapeEndsAHoldAtOnce) {
+    velmora::platform::UseVirtualClock(velmora::platform::FrameRate{30, 1}, 0);
+    showStartTime = timeGetTime();
+    AddAction(&actionList, 0, kActionHold, 20000.0f);
+    KeepShowRunning();
+    // The first frame performs the hold; the Escape arrives while it lasts.
+    windowSystem->QueuePause();
+    windowSystem->QueueEvent(WindowEventType::KeyDown, VK_ESCAPE);
+    EXPECT_EQ(MainLoop(), 1);
+    EXPECT_EQ(exitRequested, 1);
+    EXPECT_EQ(frameCounter, 1);
+    // Not a millisecond of the hold was waited, and no frame followed it.
+    EXPECT_LT(timeGetTime() - showStartTime, 100u);
+    EXPECT_TRUE(CloseIsQueued());
+    velmora::platform::UseRealClock();
+}
+
+TEST_F(MainLoopTest, AHoldWithoutEscapeLastsItsLength) {
+    velmora::platform::UseVirtualClock(velmora::platform::FrameRate{30, 1}, 0);
+    showStartTime = timeGetTime();
+    AddAction(&actionList, 0, kActionHold, 20000.0f);
+    KeepShowRunning();
+    windowSystem->QueuePause();
+    windowSystem->QueuePause();
+    windowSystem->QueueEvent(WindowEventType::KeyUp, 'A');  // a key that does not end it
+    windowSystem->QueuePause();
+    windowSystem->QueueEvent(WindowEventType::KeyDown, VK_ESCAPE);
+    MainLoop();
+    EXPECT_GE(timeGetTime() - showStartTime, 20000u);
+    velmora::platform::UseRealClock();
 }
 
 TEST_F(MainLoopTest, QuitMessageDoesNotEndTheLoop) {

@@ -122,6 +122,39 @@ TEST_F(PlayScriptTest, TimesAreTheFloatSecondsTimesTheDoubleThousand) {
                          }));
 }
 
+TEST_F(PlayScriptTest, AScriptWithLineFeedsAloneReadsAsWithCrLf) {
+    const std::string script =
+        "' written on Linux\n"
+        "[Engine][Local path] TRUE\n"
+        "[Music][00] 2\n"
+        "[Music][02][Play] 1.5\n"
+        "[QX3][00] 3\n"
+        "[QX3][03][Play] 12.5 TRUE\n"
+        "[QX3][01][Stop] 40\n"
+        "[Engine][Hold] 30 2000\n";
+    const std::vector<ActionRecord> expected = {
+        {1500, 2, 1.0f}, {12500, 7, 2.0f}, {30000, 4, 2000.0f}, {40000, 6, 0.0f}};
+    ASSERT_EQ(Read(script), 1);
+    EXPECT_EQ(Actions(), expected);
+    EXPECT_EQ(localPath, 1);
+    EXPECT_EQ(musicTrackCount, 2);
+    EXPECT_EQ(sceneCount, 3);
+    EXPECT_FALSE(Logged("ERROR:\t\tscene_nr: 1\tno file name before load, line skipped"));
+    EXPECT_TRUE(Logged("QXP:\t\t\t\tstart chunk ID read: [Engi,\tline number: 8"));
+}
+
+TEST_F(PlayScriptTest, AScriptWithAnyCrIsReadAsWritten) {
+    // One CR LF line makes it a CR LF script: its lone LF is not mended, so
+    // the flag's skip over "RUE" and CR LF takes the next line's bracket and
+    // that line is lost.
+    ASSERT_EQ(Read("[QX3][00] 2\r\n"
+                   "[QX3][01][Play] 1 TRUE\n"
+                   "[QX3][02][Play] 2 FALSE\r\n"),
+              1);
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{1000, 7, 0.0f}}));
+    EXPECT_TRUE(Logged("QXP:\t\t\t\tstart chunk ID read: QX3][,\tline number: 3"));
+}
+
 TEST_F(PlayScriptTest, LocalPathFlagAndItsValueInAnyCase) {
     Read("[Engine][Local path] TRUE\r\n"
          "[QX3][00] 1\r\n");

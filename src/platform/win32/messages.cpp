@@ -2,6 +2,7 @@
 #include <deque>
 
 #include "platform/backend/window_system.h"
+#include "platform/win32/clock_control.h"
 #include "platform/win32/message_queue.h"
 #include "platform/win32/window_table.h"
 #include "platform/win32/windows.h"
@@ -56,6 +57,12 @@ void PumpWindowEvents() {
     }
 }
 
+bool KeyMessageQueued() {
+    for (const MSG& msg : Queue())
+        if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) return true;
+    return false;
+}
+
 bool Matches(const MSG& msg, HWND window, UINT filterMin, UINT filterMax) {
     if (window && msg.hwnd != window) return false;
     if (filterMin == 0 && filterMax == 0) return true;
@@ -88,6 +95,29 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax,
         return TRUE;
     }
     return FALSE;
+}
+
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds,
+                                       DWORD wakeMask) {
+    const bool keys = (wakeMask & QS_KEY) != 0;
+    PumpWindowEvents();
+    if (keys && KeyMessageQueued()) return WAIT_OBJECT_0 + count;
+    // On the virtual clock no input can come while time stands still for
+    // everyone else: the whole wait passes at once.
+    if (VirtualClockInUse()) {
+        Sleep(milliseconds);
+        return WAIT_TIMEOUT;
+    }
+    // The real clock: look at the window system's events every few milliseconds.
+    constexpr DWORD kSlice = 10;
+    const DWORD start = timeGetTime();
+    for (;;) {
+        const DWORD waited = timeGetTime() - start;
+        if (waited >= milliseconds) return WAIT_TIMEOUT;
+        Sleep(milliseconds - waited < kSlice ? milliseconds - waited : kSlice);
+        PumpWindowEvents();
+        if (keys && KeyMessageQueued()) return WAIT_OBJECT_0 + count;
+    }
 }
 
 // Character messages are never used by the program, so none are generated.

@@ -130,6 +130,11 @@ struct WNDCLASSA {
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
+// MsgWaitForMultipleObjects: what may end the wait, and its results.
+#define QS_KEY 0x0001
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_TIMEOUT 0x00000102L
+
 // Class styles.
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
@@ -173,6 +178,11 @@ HGDIOBJ WINAPI GetStockObject(int object);
 
 // Messages (user32).
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
+// Waits up to milliseconds for input of the kinds in wakeMask to reach the
+// queue (only QS_KEY is told apart; no handles are waited on): WAIT_OBJECT_0
+// + count when such a message is queued, WAIT_TIMEOUT when the time passed.
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                       DWORD milliseconds, DWORD wakeMask);
 BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
