@@ -9,12 +9,24 @@
 #include "scene/visibility.h"
 #include "texture/texture_cache.h"
 
-bool SceneIsEmpty(const Scene* scene) {
-    return !scene->fileName && !scene->objects && !scene->cameras && !scene->cameraMatrices &&
-           !scene->cameraOrder && !scene->drawStyles && !scene->frameAmbient && !scene->lights &&
-           !scene->lightFrames && scene->objectCount == 0 && scene->cameraCount == 0 &&
-           scene->drawStyleCount == 0 && scene->lightCount == 0 && scene->frameCount == 0;
+namespace {
+
+bool SceneHoldsData(const Scene* scene) {
+    return scene->objects || scene->cameras || scene->cameraMatrices || scene->cameraOrder ||
+           scene->drawStyles || scene->frameAmbient || scene->lights || scene->lightFrames ||
+           scene->objectCount != 0 || scene->cameraCount != 0 || scene->drawStyleCount != 0 ||
+           scene->lightCount != 0 || scene->frameCount != 0;
 }
+
+void DeleteSceneTextures(Scene* scene) {
+    if (!scene->drawStyles) return;
+    for (int32_t i = 0; i < scene->drawStyleCount; ++i)
+        if (scene->drawStyles[i].textureName) DeleteTexture(scene->drawStyles[i].textureName);
+}
+
+}  // namespace
+
+bool SceneIsEmpty(const Scene* scene) { return !scene->fileName && !SceneHoldsData(scene); }
 
 void InitScene(Scene* scene) {
     char* fileName = scene->fileName;
@@ -24,6 +36,11 @@ void InitScene(Scene* scene) {
 }
 
 void LoadScene(Scene* scene, char* fileName, IDirect3DDevice7* device) {
+    // A second load line for a scene replaces what the first one read.
+    if (SceneHoldsData(scene)) {
+        DeleteSceneTextures(scene);
+        DiscardSceneData(scene);
+    }
     InitScene(scene);
     if (!fileName) {
         WriteLog("ERROR:\t\t\tQX3file NOT opend");

@@ -372,6 +372,32 @@ TEST_F(LoadedScriptTest, ValuesThatWouldHangTheShowAreRefusedWithAnErrorLine) {
     EXPECT_EQ(LogLinesStartingWith("ERROR:\t\thold of 3000000000.000000 ms refused, "), 1);
 }
 
+TEST_F(LoadedScriptTest, ASecondLoadLineReplacesWhatTheFirstRead) {
+    // The sanitizer build sees the first scene's arrays leak if they are not freed.
+    using namespace velmora::tools;
+    SceneDescription small;
+    small.ambient = {0};
+    small.drawStyles.push_back(WriterDrawStyle{});
+    small.objects.push_back(CubeObject("Small", 1.0f, 0));
+    small.cameras.push_back({"Only", {0.8f}, {IdentityMatrix()}});
+    std::string error;
+    ASSERT_TRUE(WriteSceneFile(directory + "small.QX3", small, &error)) << error;
+    WriteRoomScene(directory + "room.QX3");
+    Read("[QX3][00] 1\r\n"
+         "[QX3][01][Filename] room.QX3\r\n"
+         "[QX3][01][Load]\r\n"
+         "[QX3][01][Camera] 0 300 Camera01 0 0 100 0 FALSE\r\n"
+         "[QX3][01][Filename] small.QX3\r\n"
+         "[QX3][01][Load]\r\n");
+    ASSERT_EQ(sceneCount, 1);
+    const Scene& scene = scenes[0];
+    EXPECT_STREQ(scene.fileName, "small.QX3");
+    EXPECT_EQ(scene.frameCount, 1);
+    ASSERT_EQ(scene.cameraCount, 1);
+    EXPECT_STREQ(scene.cameras[0].name, "Only");
+    EXPECT_FLOAT_EQ(scene.cameras[0].frameBlend[0], -1.0f);  // the earlier window went with it
+}
+
 TEST_F(LoadedScriptTest, CameraOrderPutsTheNamedCamerasFirst) {
     ReadWithRoom("[QX3][01][Order] Camera03 Camera01 Nobody\r\n"
                  "[QX3][01][Play] 2 TRUE\r\n");
