@@ -1,6 +1,5 @@
 // The program's entry: the render window, the device choice, the settings or
 // the dialog, the display set-up, then the show.
-#include <cstdlib>
 #include <cstring>
 
 #include "app/config_dialog.h"
@@ -8,23 +7,10 @@
 #include "app/run_show.h"
 #include "app/settings.h"
 #include "app/window_proc.h"
-#include "diag/log.h"
 #include "platform/win32/windows.h"
 #include "render/display.h"
 
-namespace {
-
-bool EnvironmentSwitchOn(const char* name) {
-    const char* value = std::getenv(name);
-    return value && std::strcmp(value, "1") == 0;
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandText, int) {
-    if (EnvironmentSwitchOn("VELMORA_LOG")) StartLog(1);
-    if (EnvironmentSwitchOn("VELMORA_STATS")) showStatistics = 1;
-
     WNDCLASSA windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = WindowProc;

@@ -1,6 +1,6 @@
-// Display devices: enumeration into the device table, pre-selection, the
-// dialog's lists, the display set-up, the fixed render states and the frame
-// present.
+// Display devices: enumeration into the device table, pre-selection and the
+// dialog's lists (display_devices.cpp); the display set-up and the fixed
+// render states (display_setup.cpp); the frame present (present.cpp).
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,11 @@ constexpr int kModesPerDevice = 100;
 constexpr int kDeviceNameSize = 40;
 constexpr int kDeviceComboBox = 1000;
 constexpr int kModeComboBox = 1001;
+
+// The depth range of every projection: the fixed one of InitRenderStates and
+// the renderer's per-camera one.
+constexpr float kNearPlane = 1.0f;
+constexpr float kFarPlane = 1000000.0f;
 
 // One Direct3D device on one display driver, with the modes it can render into.
 struct DisplayDevice {

@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr float kNearPlane = 1.0f;
-constexpr float kFarPlane = 1000000.0f;
-constexpr DWORD kPartVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
-
 float Blend(float a, float b, float f) {
     float later = b * f;
     float earlier = a * (1.0f - f);
@@ -93,7 +89,7 @@ void DrawObject(const Pass& pass, int32_t o) {
         boundName = style->textureName;
         anyDrawn = true;
         d3dDevice->DrawIndexedPrimitive(
-            D3DPT_TRIANGLELIST, kPartVertexFormat, object.partVertices[p],
+            D3DPT_TRIANGLELIST, kVertexFormat, object.partVertices[p],
             static_cast<DWORD>(object.partVertexCounts[p]),
             reinterpret_cast<WORD*>(object.partPolygons[p]),
             static_cast<DWORD>(object.partPolygonCounts[p]) * 3, 0);

@@ -149,7 +149,7 @@ protected:
         velmora::platform::ResetWindowTable();
         velmora::platform::InstallWindowSystem(nullptr);
         velmora::platform::UseRealClock();
-        unsetenv("VELMORA_CAPTURE");
+        velmora::platform::ResetPlatformSettings();
     }
 
     // One frame as the main loop draws it, read back from the back buffer.
@@ -443,7 +443,9 @@ TEST_F(GlRenderTest, SampleScenePlaysAndItsCapturedFramesMatch) {
     velmora::platform::ReleaseDisplayObjects();
     primarySurface = backBuffer = zBuffer = nullptr;
     d3dDevice = nullptr;
-    setenv("VELMORA_CAPTURE", (directory + "/frames").c_str(), 1);
+    velmora::platform::PlatformSettings settings = velmora::platform::CurrentPlatformSettings();
+    settings.captureDirectory = directory + "/frames";
+    velmora::platform::UsePlatformSettings(settings);
     ASSERT_EQ(CreateDisplay(velmora::platform::MainWindow()), S_OK);
     InitRenderStates(d3dDevice);
 

@@ -9,8 +9,8 @@
 
 #include "app/engine_state.h"
 #include "render/display.h"
-#include "render/render_test_support.h"
 #include "scene_builder/scene_builder.h"
+#include "support/fake_texture_cache.h"
 #include "support/recording_device.h"
 
 using namespace velmora::tools;
@@ -39,7 +39,7 @@ protected:
         d3dDevice = &device;
         screenWidth = 640;
         screenHeight = 480;
-        velmora::testing::renderTextures.clear();
+        velmora::testing::ResetFakeTextures();
     }
     void TearDown() override { d3dDevice = nullptr; }
 
@@ -63,7 +63,7 @@ protected:
         return out;
     }
     std::string TextureNameOf(const std::string& pointer) const {
-        for (const auto& [name, surface] : velmora::testing::renderTextures)
+        for (const auto& [name, surface] : velmora::testing::fakeTextures.surfaces)
             if (Pointer(surface) == pointer) return name;
         return "none";
     }

@@ -8,7 +8,7 @@
 
 #include "diag/log.h"
 #include "render/display.h"
-#include "scene/fake_texture_cache.h"
+#include "support/fake_texture_cache.h"
 #include "support/engine_fixture.h"
 #include "support/temp_files.h"
 

@@ -9,9 +9,9 @@
 
 #include "data/data_archive.h"
 #include "diag/statistics.h"
-#include "scene/fake_texture_cache.h"
 #include "scene/scene_fixture.h"
 #include "scene_writer/sample_scenes.h"
+#include "support/fake_texture_cache.h"
 
 using namespace velmora::tools;
 using velmora::testing::fakeTextures;

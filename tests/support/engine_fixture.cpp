@@ -7,6 +7,7 @@
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "diag/statistics.h"
+#include "platform/setup/platform_settings.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
@@ -47,6 +48,10 @@ void EngineTest::SetUp() {
     windowSystem = system.get();
     platform::InstallWindowSystem(std::move(system));
     platform::UseVirtualClock(platform::FrameRate{50, 1}, 1000);
+    // No switch of the environment the tests run in reaches them.
+    platform::PlatformSettings settings;
+    settings.windowSystem = platform::WindowBackEnd::Null;
+    platform::UsePlatformSettings(settings);
 }
 
 void EngineTest::TearDown() {
@@ -54,6 +59,7 @@ void EngineTest::TearDown() {
     platform::ResetWindowTable();
     platform::InstallWindowSystem(nullptr);
     platform::UseRealClock();
+    platform::ResetPlatformSettings();
 }
 
 void EngineTest::CreateRenderWindow() {

@@ -1,5 +1,5 @@
 // A fresh engine for each test: empty run state, a null window system the
-// test can script, and the virtual clock.
+// test can script, the virtual clock and platform settings with every switch off.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -3,16 +3,10 @@
 #include <FreeImage.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
 namespace velmora::platform {
-
-std::string CaptureDirectoryFromEnvironment() {
-    const char* value = std::getenv("VELMORA_CAPTURE");
-    return value ? value : "";
-}
 
 bool WritePng(const std::string& path, const uint32_t* pixels, int width, int height) {
     if (!pixels || width <= 0 || height <= 0) return false;

@@ -1,14 +1,11 @@
-// Writes presented frames as numbered PNG files (VELMORA_CAPTURE=DIR):
-// DIR/frame_000000.png, DIR/frame_000001.png and so on.
+// Writes presented frames as numbered PNG files into the capture folder of
+// the platform settings: DIR/frame_000000.png, DIR/frame_000001.png and so on.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace velmora::platform {
-
-// The capture folder from VELMORA_CAPTURE, empty when frames are not captured.
-std::string CaptureDirectoryFromEnvironment();
 
 // Writes width x height 0xAARRGGBB words, top row first, as an opaque RGB PNG.
 bool WritePng(const std::string& path, const uint32_t* pixels, int width, int height);

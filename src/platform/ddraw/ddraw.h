@@ -201,6 +201,9 @@ typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
 // Flip flags.
 #define DDFLIP_WAIT 0x00000001L
 
+// WaitForVerticalBlank flags.
+#define DDWAITVB_BLOCKBEGIN 0x00000001L
+
 struct DDBLTFX;
 
 struct IDirectDrawSurface7 : IUnknown {
@@ -410,6 +413,9 @@ struct IDirectDraw7 : IUnknown {
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
     virtual HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel,
                                    DWORD refreshRate, DWORD flags) = 0;
+    // Returns once the next vertical blank has begun (DDWAITVB_BLOCKBEGIN,
+    // the one flag supported); event is not used.
+    virtual HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) = 0;
 };
 typedef IDirectDraw7* LPDIRECTDRAW7;
 

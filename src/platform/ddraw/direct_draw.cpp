@@ -1,11 +1,11 @@
 // IDirectDraw7: display modes, the cooperative level and surface creation.
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "platform/backend/window_system.h"
 #include "platform/ddraw/objects.h"
 #include "platform/ddraw/pixel_format.h"
+#include "platform/setup/platform_settings.h"
 
 namespace velmora::platform::ddraw {
 
@@ -30,11 +30,6 @@ DDSURFACEDESC2 ModeDescription(DWORD width, DWORD height, DWORD bits) {
     description.dwRefreshRate = kRefreshRate;
     description.ddpfPixelFormat = DisplayFormat(bits);
     return description;
-}
-
-bool WindowedFromEnvironment() {
-    const char* value = std::getenv("VELMORA_WINDOWED");
-    return value && std::strcmp(value, "1") == 0;
 }
 
 DDSURFACEDESC2 SurfaceDescription(DWORD width, DWORD height, const DDPIXELFORMAT& format,
@@ -165,7 +160,15 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel
     display.bits = bitsPerPixel;
     display.modeSet = true;
     CurrentWindowSystem().SetDisplayMode(static_cast<int>(width), static_cast<int>(height),
-                                         WindowedFromEnvironment());
+                                         CurrentPlatformSettings().windowed);
+    return DD_OK;
+}
+
+HRESULT DirectDraw::WaitForVerticalBlank(DWORD flags, HANDLE) {
+    if (flags != DDWAITVB_BLOCKBEGIN) return DDERR_INVALIDPARAMS;
+    // The drawing back ends keep no refresh of their own to wait for; the
+    // blank passes at once, and the frame clock with it.
+    RefreshPassed();
     return DD_OK;
 }
 

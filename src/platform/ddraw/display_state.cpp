@@ -81,8 +81,10 @@ void PresentBackBuffer() {
                                    static_cast<int>(display.height));
     }
     device.Present();
-    FramePresented();
+    RefreshPassed();
 }
+
+void RefreshPassed() { FramePresented(); }
 
 }  // namespace velmora::platform::ddraw
 

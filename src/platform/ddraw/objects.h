@@ -12,6 +12,7 @@
 #include "platform/capture/frame_capture.h"
 #include "platform/ddraw/d3d.h"
 #include "platform/ddraw/display_objects.h"
+#include "platform/setup/platform_settings.h"
 
 namespace velmora::platform::ddraw {
 
@@ -64,7 +65,7 @@ struct Display {
     bool exclusive = false;
     std::unique_ptr<RenderDevice> device;
     Surface* primary = nullptr;  // not a reference: the primary clears it when it goes
-    FrameCapture capture{CaptureDirectoryFromEnvironment()};
+    FrameCapture capture{CurrentPlatformSettings().captureDirectory};
     std::vector<uint32_t> frame;
 };
 Display& TheDisplay();
@@ -75,8 +76,11 @@ struct DisplayMode {
     DWORD width, height, bits;
 };
 std::vector<DisplayMode> ReportedModes();
-// Presents the back buffer: capture, show, and one tick of the frame clock.
+// Presents the back buffer: capture, show, then the refresh it waits for.
 void PresentBackBuffer();
+// One refresh of the display passes: the one place where the frame clock
+// moves on a frame, for a flip and for a wait for the vertical blank alike.
+void RefreshPassed();
 
 enum class SurfaceKind { Primary, BackBuffer, ZBuffer, Memory };
 
@@ -150,6 +154,7 @@ public:
     HRESULT SetCooperativeLevel(HWND window, DWORD flags) override;
     HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD refreshRate,
                            DWORD flags) override;
+    HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) override;
 };
 
 class Direct3D : public ComObject<IDirect3D7> {

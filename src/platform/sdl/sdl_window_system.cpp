@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/sdl/sdl_gl_host.h"
 #include "platform/sdl/sdl_keys.h"
@@ -12,34 +11,30 @@ namespace velmora::platform {
 
 namespace {
 
-bool DisplayNamed() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
-}
-
 void SayOffscreen(const char* why) {
     std::fprintf(stderr, "velmora: %s; rendering offscreen\n", why);
 }
 
 }  // namespace
 
-SdlWindowSystem::SdlWindowSystem() = default;
+SdlWindowSystem::SdlWindowSystem() : SdlWindowSystem(CurrentPlatformSettings().videoDriver) {}
+
+SdlWindowSystem::SdlWindowSystem(VideoDriver driver) : driver_(driver) {}
 
 SdlWindowSystem::~SdlWindowSystem() {
     if (window_) SDL_DestroyWindow(window_);
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-// Starts SDL's video, falling back to the offscreen driver when no display
-// can be reached, so that a headless run never waits for one.
+// Starts SDL's video on the driver the platform settings chose, falling back
+// to the offscreen driver when the display cannot be reached, so that a
+// headless run never waits for one.
 bool SdlWindowSystem::StartVideo() {
     if (videoStarted_) return true;
     // Ctrl+C and kill must end the program, not arrive as a close request that
     // the window procedure refuses.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    const char* forced = std::getenv("SDL_VIDEODRIVER");
-    bool wantOffscreen = !DisplayNamed() && !(forced && *forced);
+    bool wantOffscreen = driver_ == VideoDriver::Offscreen;
     if (!wantOffscreen && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
         videoStarted_ = true;
         offscreen_ = SDL_strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/backend/window_system.h"
+#include "platform/setup/platform_settings.h"
 
 struct SDL_Window;
 
@@ -10,7 +11,9 @@ namespace velmora::platform {
 
 class SdlWindowSystem : public WindowSystem {
 public:
+    // Video on the driver of the platform settings in force.
     SdlWindowSystem();
+    explicit SdlWindowSystem(VideoDriver driver);
     ~SdlWindowSystem() override;
     bool OpenWindow(const char* title, int width, int height) override;
     void ShowWindow(bool visible) override;
@@ -27,6 +30,7 @@ public:
 private:
     bool StartVideo();
 
+    VideoDriver driver_;
     bool videoStarted_ = false;
     bool offscreen_ = false;
     bool openGlWindow_ = false;  // the window was made able to carry an OpenGL context

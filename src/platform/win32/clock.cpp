@@ -1,7 +1,5 @@
 // timeGetTime and Sleep (winmm, kernel32) on a monotonic or a virtual clock.
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <thread>
 
 #include "platform/win32/clock_control.h"
@@ -62,22 +60,6 @@ bool ParseFrameRate(const char* text, FrameRate& rate) {
     if (*p != '\0' || integerDigits + fractionDigits == 0 || numerator == 0) return false;
     rate.numerator = numerator;
     rate.denominator = denominator;
-    return true;
-}
-
-bool ConfigureClockFromEnvironment(std::string& error) {
-    const char* text = std::getenv("VELMORA_FPS");
-    if (!text) {
-        UseRealClock();
-        return true;
-    }
-    FrameRate rate;
-    if (!ParseFrameRate(text, rate)) {
-        error = std::string("VELMORA_FPS must be a positive frame rate such as 30 or 59.94, not \"") +
-                text + "\"";
-        return false;
-    }
-    UseVirtualClock(rate, 0);
     return true;
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace velmora::platform {
 
@@ -16,16 +15,13 @@ struct FrameRate {
 // Parses a positive decimal such as "30" or "59.94"; false for anything else.
 bool ParseFrameRate(const char* text, FrameRate& rate);
 
-// Reads VELMORA_FPS. Returns false with a message when it is set but not a
-// positive decimal; leaves the real clock in use when it is unset.
-bool ConfigureClockFromEnvironment(std::string& error);
-
 void UseRealClock();
 // Frame k is shown exactly floor(k * 1000 / rate) ms after startValue.
 void UseVirtualClock(const FrameRate& rate, uint32_t startValue);
 bool VirtualClockInUse();
 
-// Called by the display stand-in each time a frame is presented.
+// One frame has been shown: the virtual clock moves on by one frame. Called
+// only by the display stand-in, once per refresh that passes.
 void FramePresented();
 
 }  // namespace velmora::platform

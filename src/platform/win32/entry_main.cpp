@@ -1,20 +1,22 @@
 // The process entry: what the Windows start-up code does before WinMain.
-// It sets the clock from the environment, installs the SDL window system,
-// joins the arguments into the one command-line text and calls WinMain.
+// It reads the platform settings and puts their back ends in place, turns on
+// the log and the statistics overlay where the settings ask for them, joins
+// the arguments into the one command-line text and calls WinMain.
 #include <cstdio>
-#include <memory>
 #include <string>
 
-#include "platform/backend/window_system.h"
+#include "app/engine_state.h"
+#include "diag/log.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
-#include "platform/sdl/sdl_window_system.h"
-#include "platform/win32/clock_control.h"
+#include "platform/setup/platform_settings.h"
 #include "platform/win32/windows.h"
 
 int main(int argc, char** argv) {
+    velmora::platform::PlatformSettings settings;
     std::string error;
-    if (!velmora::platform::ConfigureClockFromEnvironment(error)) {
+    // A bad switch stops the program before any window is made or file written.
+    if (!velmora::platform::ReadPlatformSettings(settings, error)) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
         return 2;
     }
@@ -23,12 +25,14 @@ int main(int argc, char** argv) {
         if (i > 1) commandLine += ' ';
         commandLine += argv[i];
     }
-    velmora::platform::InstallWindowSystem(std::make_unique<velmora::platform::SdlWindowSystem>());
+    velmora::platform::InstallPlatform(settings);
+    if (settings.log) StartLog(1);
+    if (settings.statistics) showStatistics = 1;
     static char instanceMarker;
     WinMain(reinterpret_cast<HINSTANCE>(&instanceMarker), nullptr, commandLine.data(), SW_SHOWNORMAL);
     // WinMain returns 1 on every path; a run that reached its end succeeded.
     // The display is never released by the program; it goes before its window.
     velmora::platform::ReleaseDisplayObjects();
-    velmora::platform::InstallWindowSystem(nullptr);
+    velmora::platform::UninstallPlatform();
     return 0;
 }

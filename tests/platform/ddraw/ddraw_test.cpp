@@ -10,6 +10,7 @@
 #include "platform/ddraw/d3d.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/ddraw/surface_dc.h"
+#include "platform/setup/platform_settings.h"
 #include "support/engine_fixture.h"
 
 using velmora::testing::FileExists;
@@ -45,7 +46,6 @@ protected:
     }
     void TearDown() override {
         velmora::platform::ReleaseDisplayObjects();
-        unsetenv("VELMORA_CAPTURE");
         EngineTest::TearDown();
     }
     // Exclusive 640x480x32 with a flipping primary and a z-buffered back buffer.
@@ -188,9 +188,10 @@ TEST_F(DirectDrawTest, CooperativeLevelAndModeRules) {
     EXPECT_EQ(mode.ddpfPixelFormat.dwRGBBitCount, 16u);
     EXPECT_EQ(mode.ddpfPixelFormat.dwRBitMask, 0xF800u);
     // No size is the desktop's; the switch keeps a window of the mode's size.
-    setenv("VELMORA_WINDOWED", "1", 1);
+    velmora::platform::PlatformSettings settings = velmora::platform::CurrentPlatformSettings();
+    settings.windowed = true;
+    velmora::platform::UsePlatformSettings(settings);
     EXPECT_EQ(directDraw->SetDisplayMode(0, 0, 32, 0, 0), DD_OK);
-    unsetenv("VELMORA_WINDOWED");
     EXPECT_EQ(windowSystem->displayWidth, 1024);
     EXPECT_TRUE(windowSystem->displayWindowed);
     mode.dwSize = 7;
@@ -296,13 +297,36 @@ TEST_F(DirectDrawTest, BackBufferIsReadWrittenAndFlipped) {
 TEST_F(DirectDrawTest, CaptureWritesEachPresentedFrame) {
     std::string directory = velmora::testing::MakeTempDirectory() + "/frames";
     velmora::platform::ReleaseDisplayObjects();  // the capture folder is read when the display starts
-    setenv("VELMORA_CAPTURE", directory.c_str(), 1);
+    velmora::platform::PlatformSettings settings = velmora::platform::CurrentPlatformSettings();
+    settings.captureDirectory = directory;
+    velmora::platform::UsePlatformSettings(settings);
     ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr), DD_OK);
     OpenDisplay();
     for (int i = 0; i < 3; ++i) primary->Flip(nullptr, DDFLIP_WAIT);
     EXPECT_TRUE(FileExists(directory + "/frame_000000.png"));
     EXPECT_TRUE(FileExists(directory + "/frame_000002.png"));
     EXPECT_FALSE(FileExists(directory + "/frame_000003.png"));
+}
+
+TEST_F(DirectDrawTest, EachRefreshMovesTheFrameClockOnce) {
+    OpenDisplay();
+    // 30 frames per second from 0 ms: frames at 0, 33, 66, 100, ...
+    velmora::platform::UseVirtualClock(velmora::platform::FrameRate{30, 1}, 0);
+    EXPECT_EQ(directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr), DD_OK);
+    EXPECT_EQ(timeGetTime(), 33u);
+    EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(timeGetTime(), 66u);
+    // What is refused lets no refresh pass.
+    EXPECT_EQ(directDraw->WaitForVerticalBlank(0, nullptr), DDERR_INVALIDPARAMS);
+    DDSURFACEDESC2 locked{};
+    locked.dwSize = kSurfaceDescSize;
+    ASSERT_EQ(back->Lock(nullptr, &locked, 0, nullptr), DD_OK);
+    EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACEBUSY);
+    back->Unlock(nullptr);
+    EXPECT_EQ(timeGetTime(), 66u);
+    EXPECT_EQ(directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr), DD_OK);
+    EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(timeGetTime(), 133u);
 }
 
 TEST_F(DirectDrawTest, DeviceRefusesWhatItCannotDrawSafely) {

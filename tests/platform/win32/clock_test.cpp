@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 
 #include "platform/win32/clock_control.h"
@@ -15,7 +14,6 @@ class ClockTest : public ::testing::Test {
 protected:
     void TearDown() override {
         UseRealClock();
-        unsetenv("VELMORA_FPS");
     }
     void Present(uint64_t frames) {
         for (uint64_t i = 0; i < frames; ++i) FramePresented();
@@ -87,25 +85,6 @@ TEST_F(ClockTest, RealClockIgnoresFramesAndSleepWaits) {
     DWORD elapsed = timeGetTime() - start;
     EXPECT_GE(elapsed, 20u);
     EXPECT_FALSE(VirtualClockInUse());
-}
-
-TEST_F(ClockTest, EnvironmentChoosesTheClock) {
-    std::string error;
-    unsetenv("VELMORA_FPS");
-    EXPECT_TRUE(ConfigureClockFromEnvironment(error));
-    EXPECT_FALSE(VirtualClockInUse());
-
-    setenv("VELMORA_FPS", "25", 1);
-    EXPECT_TRUE(ConfigureClockFromEnvironment(error));
-    EXPECT_TRUE(VirtualClockInUse());
-    DWORD start = timeGetTime();
-    Present(25);
-    EXPECT_EQ(timeGetTime() - start, 1000u);
-
-    setenv("VELMORA_FPS", "-5", 1);
-    EXPECT_FALSE(ConfigureClockFromEnvironment(error));
-    EXPECT_NE(error.find("VELMORA_FPS"), std::string::npos);
-    EXPECT_NE(error.find("-5"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,120 @@
+#include "platform/setup/platform_settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "platform/gl/gl_render_device.h"
+#include "platform/null/null_window_system.h"
+#include "platform/sdl/sdl_window_system.h"
+
+namespace velmora::platform {
+
+namespace {
+
+bool SwitchOn(const char* value) { return value && std::strcmp(value, "1") == 0; }
+bool Named(const char* value) { return value && *value; }
+
+std::optional<PlatformSettings>& Installed() {
+    static std::optional<PlatformSettings> settings;
+    return settings;
+}
+
+const PlatformSettings& FromEnvironment() {
+    static const PlatformSettings settings = [] {
+        PlatformSettings read;
+        std::string ignored;
+        if (!ReadPlatformSettings(read, ignored)) read.virtualClock = false;
+        return read;
+    }();
+    return settings;
+}
+
+std::unique_ptr<WindowSystem>& InstalledWindowSystem() {
+    static std::unique_ptr<WindowSystem> system = std::make_unique<NullWindowSystem>();
+    return system;
+}
+
+}  // namespace
+
+bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& settings,
+                          std::string& error) {
+    settings = PlatformSettings{};
+    settings.log = SwitchOn(lookup("VELMORA_LOG"));
+    settings.statistics = SwitchOn(lookup("VELMORA_STATS"));
+    settings.windowed = SwitchOn(lookup("VELMORA_WINDOWED"));
+    const char* capture = lookup("VELMORA_CAPTURE");
+    settings.captureDirectory = capture ? capture : "";
+    bool displayNamed = Named(lookup("DISPLAY")) || Named(lookup("WAYLAND_DISPLAY"));
+    bool driverForced = Named(lookup("SDL_VIDEODRIVER"));
+    settings.videoDriver = displayNamed || driverForced ? VideoDriver::Display : VideoDriver::Offscreen;
+    const char* rate = lookup("VELMORA_FPS");
+    if (rate) {
+        if (!ParseFrameRate(rate, settings.frameRate)) {
+            error = std::string("VELMORA_FPS must be a positive frame rate such as 30 or 59.94, not \"") +
+                    rate + "\"";
+            return false;
+        }
+        settings.virtualClock = true;
+    }
+    return true;
+}
+
+bool ReadPlatformSettings(PlatformSettings& settings, std::string& error) {
+    return ReadPlatformSettings([](const char* name) { return std::getenv(name); }, settings, error);
+}
+
+const PlatformSettings& CurrentPlatformSettings() {
+    return Installed() ? *Installed() : FromEnvironment();
+}
+
+std::unique_ptr<WindowSystem> CreateWindowSystem(const PlatformSettings& settings) {
+    if (settings.windowSystem == WindowBackEnd::Null) return std::make_unique<NullWindowSystem>();
+    return std::make_unique<SdlWindowSystem>(settings.videoDriver);
+}
+
+void UsePlatformSettings(const PlatformSettings& settings) { Installed() = settings; }
+
+void ResetPlatformSettings() { Installed().reset(); }
+
+void InstallPlatform(const PlatformSettings& settings) {
+    UsePlatformSettings(settings);
+    InstallWindowSystem(CreateWindowSystem(settings));
+    if (settings.virtualClock)
+        UseVirtualClock(settings.frameRate, 0);
+    else
+        UseRealClock();
+}
+
+void UninstallPlatform() {
+    InstallWindowSystem(nullptr);
+    UseRealClock();
+    ResetPlatformSettings();
+}
+
+WindowSystem& CurrentWindowSystem() { return *InstalledWindowSystem(); }
+
+void InstallWindowSystem(std::unique_ptr<WindowSystem> system) {
+    if (!system) system = std::make_unique<NullWindowSystem>();
+    InstalledWindowSystem() = std::move(system);
+}
+
+std::unique_ptr<RenderDevice> OpenRenderDevice() {
+    if (CurrentPlatformSettings().renderDevice == RenderBackEnd::Null) return CreateNullRenderDevice();
+    std::string why;
+    std::unique_ptr<GlHost> host = CurrentWindowSystem().CreateGlHost(why);
+    if (!host) {
+        // A window system without OpenGL by design (the tests' null one) stays quiet.
+        if (!why.empty()) std::fprintf(stderr, "velmora: %s; nothing will be drawn\n", why.c_str());
+        return CreateNullRenderDevice();
+    }
+    std::unique_ptr<RenderDevice> device = gl::CreateGlRenderDevice(std::move(host), why);
+    if (!device) {
+        std::fprintf(stderr, "velmora: %s; nothing will be drawn\n", why.c_str());
+        return CreateNullRenderDevice();
+    }
+    return device;
+}
+
+}  // namespace velmora::platform

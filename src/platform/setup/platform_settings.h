@@ -1,0 +1,72 @@
+// The one place that chooses the platform. Every VELMORA_* switch, and what
+// picks the back ends, is read once into one record; the stand-ins and back
+// ends take what they need from the record in force and read no environment
+// of their own.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/backend/render_device.h"
+#include "platform/backend/window_system.h"
+#include "platform/win32/clock_control.h"
+
+namespace velmora::platform {
+
+// The window system: SDL for the program, the null one (no window) for tests.
+enum class WindowBackEnd { Sdl, Null };
+// How SDL's video starts: on the display named, falling back to the offscreen
+// driver when it cannot be opened, or offscreen at once.
+enum class VideoDriver { Display, Offscreen };
+// The drawing back end: OpenGL where the window system hosts it (the null
+// device otherwise), or the null device whatever the window system offers.
+enum class RenderBackEnd { OpenGl, Null };
+
+struct PlatformSettings {
+    bool log = false;              // VELMORA_LOG=1: the log is written
+    bool statistics = false;       // VELMORA_STATS=1: the statistics overlay is shown
+    bool windowed = false;         // VELMORA_WINDOWED=1: a window of the mode's size
+    std::string captureDirectory;  // VELMORA_CAPTURE=DIR; empty when frames are not captured
+    bool virtualClock = false;     // VELMORA_FPS=N: the clock moves per frame shown
+    FrameRate frameRate;           // N, when virtualClock is set
+    WindowBackEnd windowSystem = WindowBackEnd::Sdl;
+    VideoDriver videoDriver = VideoDriver::Display;
+    RenderBackEnd renderDevice = RenderBackEnd::OpenGl;
+};
+
+// The value of an environment variable, or null when it is unset.
+using EnvironmentLookup = std::function<const char*(const char* name)>;
+
+// Reads the switches through lookup into settings. False, with a one-line
+// message in error, for a VELMORA_FPS that is set but not a positive decimal;
+// everything else is read whatever it holds ("1" switches on, anything else
+// leaves off). SDL starts offscreen at once when neither DISPLAY nor
+// WAYLAND_DISPLAY names a display and SDL_VIDEODRIVER forces no driver.
+bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& settings,
+                          std::string& error);
+// The same from the process environment.
+bool ReadPlatformSettings(PlatformSettings& settings, std::string& error);
+
+// The record in force: the one put in force last, or, before any is, the one
+// read from the process environment on first use (the real clock when its
+// VELMORA_FPS is not a frame rate).
+const PlatformSettings& CurrentPlatformSettings();
+// Puts a record in force and leaves the back ends as they are, for tests that
+// install fakes of their own. The display reads the capture folder when it
+// first opens and the windowed switch at each mode change.
+void UsePlatformSettings(const PlatformSettings& settings);
+// The record read from the process environment in force again.
+void ResetPlatformSettings();
+
+// Puts the record in force with the back ends it names: the window system
+// and the clock (virtual from 0 ms, or real).
+void InstallPlatform(const PlatformSettings& settings);
+// Takes the installed back ends down: the null window system and the real
+// clock, and ResetPlatformSettings.
+void UninstallPlatform();
+
+// A window system of the kind the record names.
+std::unique_ptr<WindowSystem> CreateWindowSystem(const PlatformSettings& settings);
+
+}  // namespace velmora::platform

@@ -1,0 +1,93 @@
+// The include check on made-up source trees: it must pass the stand-ins' API
+// and refuse their internals and the back ends in every engine folder.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/temp_files.h"
+
+namespace {
+
+struct CheckResult {
+    int status = -1;
+    std::string output;
+};
+
+class EngineIncludesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = velmora::testing::MakeTempDirectory();
+        ASSERT_FALSE(root.empty());
+        // An engine that keeps to the rules.
+        Write("app/win_main.cpp",
+              "#include <cstring>\n#include \"app/engine_state.h\"\n"
+              "#include \"platform/win32/windows.h\"\n");
+        Write("render/display.h", "#include \"platform/ddraw/d3d.h\"\n#include \"platform/ddraw/ddraw.h\"\n");
+        Write("scene/scene.h", "#  include <platform/ddraw/d3dtypes.h>\n");
+        Write("music/music_player.cpp", "#include \"platform/fmod/fmod.h\"\n");
+        // Outside the engine folders anything goes.
+        Write("platform/win32/entry_main.cpp",
+              "#include \"platform/ddraw/display_objects.h\"\n#include \"platform/sdl/sdl_keys.h\"\n");
+    }
+    void Write(const std::string& path, const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(root + "/" + path).parent_path());
+        std::ofstream(root + "/" + path) << text;
+    }
+    CheckResult Check() {
+        std::string out = root + "/check.out";
+        std::string command =
+            std::string("sh '") + ENGINE_INCLUDE_CHECK + "' '" + root + "' > '" + out + "' 2>&1";
+        int raw = std::system(command.c_str());
+        CheckResult result;
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        result.output = velmora::testing::ReadFile(out);
+        return result;
+    }
+    std::string root;
+};
+
+TEST_F(EngineIncludesTest, ThePublicApiHeadersPass) {
+    CheckResult result = Check();
+    EXPECT_EQ(result.status, 0) << result.output;
+}
+
+TEST_F(EngineIncludesTest, EveryInternalHeaderOfAStandInIsRefused) {
+    for (const char* header :
+         {"\"platform/win32/clock_control.h\"", "\"platform/win32/window_table.h\"",
+          "\"platform/win32/message_queue.h\"", "\"platform/win32/dialog_controls.h\"",
+          "\"platform/ddraw/objects.h\"", "\"platform/ddraw/surface_dc.h\"",
+          "\"platform/ddraw/matrix_math.h\"", "\"platform/ddraw/pixel_format.h\"",
+          "\"platform/ddraw/display_objects.h\"", "\"platform/backend/render_device.h\"",
+          "\"platform/sdl/sdl_window_system.h\"", "\"platform/gl/gl_render_device.h\"",
+          "\"platform/null/null_window_system.h\"", "\"platform/capture/frame_capture.h\"",
+          "\"platform/setup/platform_settings.h\"", "<platform/win32/clock_control.h>",
+          "\"platform/win32/windows.hpp\"", "\"../platform/win32/clock_control.h\""}) {
+        Write("render/present.cpp", std::string("#include \"render/display.h\"\n#include ") + header + "\n");
+        CheckResult result = Check();
+        EXPECT_EQ(result.status, 1) << header;
+        EXPECT_NE(result.output.find("render/present.cpp:2:"), std::string::npos)
+            << header << " not named in:\n" << result.output;
+    }
+}
+
+TEST_F(EngineIncludesTest, EachEngineFolderIsChecked) {
+    for (const char* folder : {"app", "diag", "data", "show", "scene", "render", "texture", "music"}) {
+        SetUp();
+        Write(std::string(folder) + "/leak.h", "#include \"platform/win32/message_queue.h\"\n");
+        EXPECT_EQ(Check().status, 1) << folder;
+    }
+}
+
+TEST_F(EngineIncludesTest, BackEndLibrariesAreRefused) {
+    for (const char* header : {"<SDL.h>", "<SDL2/SDL.h>", "<GL/gl.h>", "<epoxy/gl.h>", "<gtk/gtk.h>"}) {
+        Write("show/main_loop.cpp", std::string("#include ") + header + "\n");
+        EXPECT_EQ(Check().status, 1) << header;
+    }
+}
+
+}  // namespace
