@@ -1,4 +1,5 @@
 // The engine chunk (local path, holds) and the music chunk of the play script.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -14,9 +15,13 @@ namespace {
 
 // Times are signed 32-bit milliseconds since the show's start: a hold that
 // ends past that range would leave every later action behind a clock that
-// wrapped, and the show would never end. Negative or NaN lengths hold nothing.
+// wrapped, and the show would never end. A hold may take the clock to half the
+// range at most, which leaves the show over twelve days of frames after it.
+// Negative or NaN lengths hold nothing.
+constexpr double kLatestHoldEnd = 1073741823.0;
+
 float BoundHold(int32_t time, float length) {
-    const double latest = 2147483647.0 - (time > 0 ? time : 0);
+    const double latest = std::max(0.0, kLatestHoldEnd - (time > 0 ? time : 0));
     double kept = length;
     if (!(length >= 0.0f))
         kept = 0.0;

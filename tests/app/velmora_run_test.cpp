@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "scene_writer/scene_writer.h"
 #include "support/run_program.h"
 #include "support/temp_files.h"
 
@@ -75,6 +76,35 @@ TEST_F(ProgramTest, AShowWithItsScriptSaysNothingAboutAMissingShow) {
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.standardError.find("no show to play"), std::string::npos) << result.standardError;
+}
+
+TEST_F(ProgramTest, AHostileShowStillEndsByItself) {
+    // A trail of two billion frames, a frozen frame rate and a hold past the
+    // clock's range: each would keep the show from ever ending.
+    using namespace velmora::tools;
+    SceneDescription room;
+    room.frameCount = 10;
+    room.ambient.assign(10, 0x202020);
+    room.drawStyles.push_back(WriterDrawStyle{});
+    room.objects.push_back(CubeObject("Box", 2.0f, 0));
+    room.cameras.push_back({"Camera01", std::vector<float>(10, 0.8f),
+                            std::vector<D3DMATRIX>(10, TranslationMatrix(0, 0, 10))});
+    std::string error;
+    ASSERT_TRUE(WriteSceneFile(directory + "/room.QX3", room, &error)) << error;
+    std::ofstream(directory + "/MORVAST.QXP", std::ios::binary)
+        << "[QX3][00] 1\r\n"
+           "[QX3][01][Filename] room.QX3\r\n"
+           "[QX3][01][Load]\r\n"
+           "[QX3][01][Camera] 0 10 Camera01 0 0 100 0 FALSE\r\n"
+           "[QX3][01][Blur] Camera01 2000000000\r\n"
+           "[QX3][01][FPS] 0\r\n"
+           "[QX3][01][Play] 0 FALSE\r\n"
+           "[Engine][Hold] 0.5 3000000000\r\n"
+           "[QX3][01][Play] 1 FALSE\r\n";
+    ProgramResult result = Run({{"VELMORA_LOG", "1"}, {"VELMORA_FPS", "30"}});
+    ASSERT_TRUE(result.finished) << "still running after 5 s";
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_NE(ReadFile(directory + "/Log.TXT").find("Time:\t\t\t\tDemoExit\r\n"), std::string::npos);
 }
 
 TEST_F(ProgramTest, WithoutTheLogSwitchNoLogIsWritten) {

@@ -62,7 +62,8 @@ void CheckTimeline() {
         Require(a->type >= 1 && a->type <= 9);
         if (a->type == kActionHold)
             Require(a->argument >= 0.0f &&
-                    static_cast<double>(a->time) + a->argument <= 2147483647.0);
+                    (a->argument == 0.0f ||
+                     static_cast<double>(a->time) + a->argument <= 1073741823.0));
         previous = a->time;
     }
 }
