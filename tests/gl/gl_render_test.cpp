@@ -346,6 +346,115 @@ TEST_F(GlRenderTest, FlatShadingTakesTheFirstVertexOfEachTriangle) {
     }
 }
 
+TEST_F(GlRenderTest, EveryEnabledLightUpToThirtyTwoLightsThePixel) {
+    // A white quad 20 away facing the camera, no ambient light, 32 point
+    // lights 5 in front of it of which only light k is not black: the pixel
+    // shows that light alone. Lights past the eighth were once dropped.
+    float distance = std::sqrt(4.0f * 4.0f * 2 + 5.0f * 5.0f);
+    float lit = PointLit(1, 1, 0, 1, distance, 5.0f / distance, 1, 0, 0);
+    for (int k : {8, 19, 31}) {
+        SceneBuilder builder(1);
+        builder.AddObject({Quad(4, builder.AddDrawStyle(Material(1, 1, 1)), 20)}, {IdentityMatrix()});
+        builder.AddCamera({IdentityMatrix()});
+        for (int i = 0; i < 32; ++i)
+            builder.AddLight({PointLight(0, 0, 15, i == k ? 1.0f : 0.0f, i == k ? 0.5f : 0.0f, 0, 100.0f)});
+        ExpectColour(Draw(builder.Build(0.0f)).At(kWidth / 2, kHeight / 2), lit, 0.5f * lit, 0);
+    }
+    // All of them at once add up; a 33rd is past what is drawn and is said so.
+    SceneBuilder many(1);
+    many.AddObject({Quad(4, many.AddDrawStyle(Material(1, 1, 1)), 20)}, {IdentityMatrix()});
+    many.AddCamera({IdentityMatrix()});
+    for (int i = 0; i < 33; ++i) many.AddLight({PointLight(0, 0, 15, 0.02f, 0.02f, 0.02f, 100.0f)});
+    ::testing::internal::CaptureStderr();
+    uint32_t pixel = Draw(many.Build(0.0f)).At(kWidth / 2, kHeight / 2);
+    std::string told = ::testing::internal::GetCapturedStderr();
+    ExpectColour(pixel, 32 * 0.02f * lit, 32 * 0.02f * lit, 32 * 0.02f * lit);
+    EXPECT_NE(told.find("33 lights are enabled"), std::string::npos) << told;
+}
+
+TEST_F(GlRenderTest, AStateChangedBetweenTwoDrawsIsDrawnByTheSecond) {
+    // The same quad drawn again and again by hand, one state changed before
+    // each draw; the centre pixel must follow, and stay when nothing changed.
+    d3dDevice->BeginScene();
+    D3DMATRIX identity = IdentityMatrix();
+    d3dDevice->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity);
+    d3dDevice->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_AMBIENT, 0);
+    d3dDevice->SetTexture(0, nullptr);
+    D3DMATERIAL7 white = Material(1, 1, 1);
+    d3dDevice->SetMaterial(&white);
+    D3DLIGHT7 light = PointLight(0, 0, 15, 1, 0, 0, 100.0f);
+    d3dDevice->SetLight(0, &light);
+    d3dDevice->LightEnable(0, TRUE);
+    BuilderPart quad = Quad(4, 0, 20);
+    auto centre = [&] {
+        d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        EXPECT_EQ(d3dDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, quad.vertices.data(), 4,
+                                                  reinterpret_cast<WORD*>(quad.polygons.data()), 6, 0),
+                  D3D_OK);
+        return ReadBack().At(kWidth / 2, kHeight / 2);
+    };
+    float distance = std::sqrt(4.0f * 4.0f * 2 + 5.0f * 5.0f);
+    float lit = PointLit(1, 1, 0, 1, distance, 5.0f / distance, 1, 0, 0);
+    uint32_t red = centre();
+    ExpectColour(red, lit, 0, 0);
+    EXPECT_EQ(centre(), red);
+
+    // The light changed while enabled.
+    light.dcvDiffuse = {{0}, {1}, {0}, {1}};
+    d3dDevice->SetLight(0, &light);
+    ExpectColour(centre(), 0, lit, 0);
+    // The material.
+    D3DMATERIAL7 half = Material(0.5f, 0.5f, 0.5f);
+    d3dDevice->SetMaterial(&half);
+    ExpectColour(centre(), 0, PointLit(0.5f, 0.5f, 0, 1, distance, 5.0f / distance, 1, 0, 0), 0);
+    // The view: the camera steps back 5, the quad and the light go with the world.
+    D3DMATRIX back = Translation(0, 0, 5);
+    d3dDevice->SetTransform(D3DTRANSFORMSTATE_VIEW, &back);
+    ExpectColour(centre(), 0, PointLit(0.5f, 0.5f, 0, 1, distance, 5.0f / distance, 1, 0, 0), 0);
+    // The light moved behind the quad lights nothing.
+    light.dvPosition.z = 30;
+    d3dDevice->SetLight(0, &light);
+    EXPECT_EQ(centre(), 0u);
+    // The ambient light.
+    d3dDevice->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x808080);
+    uint32_t ambient = centre();
+    ExpectColour(ambient, 0.5f * 128 / 255.0f, 0.5f * 128 / 255.0f, 0.5f * 128 / 255.0f);
+    // Lighting off draws the vertices' colour, here none: white.
+    d3dDevice->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+    ExpectColour(centre(), 1, 1, 1);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_LIGHTING, TRUE);
+    EXPECT_EQ(centre(), ambient);
+    // Culling the side that faces the camera.
+    d3dDevice->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CCW);
+    EXPECT_EQ(centre(), 0u);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
+    // The texture factor as the stage's colour.
+    d3dDevice->SetRenderState(D3DRENDERSTATE_TEXTUREFACTOR, 0xFF0000FF);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    ExpectColour(centre(), 0, 0, 1);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    EXPECT_EQ(centre(), ambient);
+    // A viewport that leaves the centre out.
+    D3DVIEWPORT7 corner = {0, 0, 100, 100, 0.0f, 1.0f};
+    d3dDevice->SetViewport(&corner);
+    d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    D3DVIEWPORT7 whole = {0, 0, kWidth, kHeight, 0.0f, 1.0f};
+    d3dDevice->SetViewport(&whole);
+    d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    d3dDevice->SetViewport(&corner);
+    d3dDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, quad.vertices.data(), 4,
+                                    reinterpret_cast<WORD*>(quad.polygons.data()), 6, 0);
+    Image cornered = ReadBack();
+    EXPECT_EQ(cornered.At(kWidth / 2, kHeight / 2), 0u);
+    EXPECT_EQ(cornered.At(50, 50), ambient);
+    d3dDevice->SetViewport(&whole);
+    d3dDevice->EndScene();
+}
+
 // Golden images: a few small scenes, one image each.
 
 TEST_F(GlRenderTest, GoldenLitAndUnlit) {
