@@ -190,8 +190,8 @@ TEST_F(GlRenderTest, CentreOfALitQuadFollowsTheLightingEquation) {
     // of its centre. All four corners are lit alike, so the centre has their colour.
     SceneBuilder builder(1);
     int style = builder.AddDrawStyle(Material(0.8f, 0.6f, 0.4f));
-    builder.AddObject({Quad(4, style, 20)}, {Identity()});
-    builder.AddCamera({Identity()});
+    builder.AddObject({Quad(4, style, 20)}, {IdentityMatrix()});
+    builder.AddCamera({IdentityMatrix()});
     D3DLIGHT7 light = PointLight(0, 0, 15, 1.0f, 0.9f, 0.5f, 100.0f);
     light.dvAttenuation1 = 0.05f;
     builder.AddLight({light});
@@ -210,8 +210,8 @@ TEST_F(GlRenderTest, CentreOfALitQuadFollowsTheLightingEquation) {
     // A range shorter than the corners' distance leaves only the ambient light.
     light.dvRange = distance - 0.01f;
     SceneBuilder near(1);
-    near.AddObject({Quad(4, near.AddDrawStyle(Material(0.8f, 0.6f, 0.4f)), 20)}, {Identity()});
-    near.AddCamera({Identity()});
+    near.AddObject({Quad(4, near.AddDrawStyle(Material(0.8f, 0.6f, 0.4f)), 20)}, {IdentityMatrix()});
+    near.AddCamera({IdentityMatrix()});
     near.AddLight({light});
     near.SetAmbient(0x333333);
     image = Draw(near.Build(0.0f));
@@ -222,8 +222,8 @@ TEST_F(GlRenderTest, SpotLightConeShapesTheLight) {
     // The quad's corners at 45 degrees off the spot's axis; cone angles chosen
     // so that they fall between the inner and the outer cone.
     SceneBuilder builder(1);
-    builder.AddObject({Quad(5, builder.AddDrawStyle(Material(1, 1, 1)), 10)}, {Identity()});
-    builder.AddCamera({Identity()});
+    builder.AddObject({Quad(5, builder.AddDrawStyle(Material(1, 1, 1)), 10)}, {IdentityMatrix()});
+    builder.AddCamera({IdentityMatrix()});
     D3DLIGHT7 spot = PointLight(0, 0, 5, 1, 1, 1, 100.0f);
     spot.dltType = D3DLIGHT_SPOT;
     spot.dvDirection = {{0}, {0}, {1}};
@@ -250,10 +250,10 @@ TEST_F(GlRenderTest, SurfacesOneUnitApartAtTenThousandDoNotFight) {
         int red = builder.AddDrawStyle(Material(1, 0, 0));
         BuilderPart nearWall = Quad(8000, green, 10000), farWall = Quad(8000, red, 10001);
         if (nearFirst)
-            builder.AddObject({nearWall, farWall}, {Identity()});
+            builder.AddObject({nearWall, farWall}, {IdentityMatrix()});
         else
-            builder.AddObject({farWall, nearWall}, {Identity()});
-        builder.AddCamera({Identity()});
+            builder.AddObject({farWall, nearWall}, {IdentityMatrix()});
+        builder.AddCamera({IdentityMatrix()});
         builder.SetAmbient(0xFFFFFF);
         Image image = Draw(builder.Build(0.0f));
         size_t redPixels = 0, greenPixels = 0;
@@ -292,8 +292,8 @@ TEST_F(GlRenderTest, TextureModulatesTheDiffuseColourAndNoTextureIsWhite) {
     texture->Unlock(nullptr);
 
     SceneBuilder builder(1);
-    builder.AddObject({Quad(4, builder.AddDrawStyle(Material(0.5f, 1.0f, 1.0f)), 20)}, {Identity()});
-    builder.AddCamera({Identity()});
+    builder.AddObject({Quad(4, builder.AddDrawStyle(Material(0.5f, 1.0f, 1.0f)), 20)}, {IdentityMatrix()});
+    builder.AddCamera({IdentityMatrix()});
     builder.SetAmbient(0xFFFFFF);
     Scene* scene = builder.Build(0.0f);
     ExpectColour(Draw(scene).At(kWidth / 2, kHeight / 2), 0.5f, 1.0f, 1.0f);  // no texture: the colour itself
@@ -304,7 +304,7 @@ TEST_F(GlRenderTest, TextureModulatesTheDiffuseColourAndNoTextureIsWhite) {
     d3dDevice->SetMaterial(&material);
     d3dDevice->SetRenderState(D3DRENDERSTATE_AMBIENT, 0xFFFFFF);
     d3dDevice->SetTexture(0, texture);
-    D3DMATRIX identity = Identity();
+    D3DMATRIX identity = IdentityMatrix();
     d3dDevice->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity);
     d3dDevice->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
     d3dDevice->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
@@ -325,8 +325,8 @@ TEST_F(GlRenderTest, FlatShadingTakesTheFirstVertexOfEachTriangle) {
         part.drawStyle = builder.AddDrawStyle(Material(1, 1, 1));
         part.vertices = {{-6, 4, 20, 0, 0, -1, 0, 0}, {-6, -4, 20, 0, 0, -1, 0, 0}, {6, -4, 20, 0, 0, -1, 0, 0}};
         part.polygons = {{{0, 1, 2}}};
-        builder.AddObject({part}, {Identity()}, 0, shade);
-        builder.AddCamera({Identity()});
+        builder.AddObject({part}, {IdentityMatrix()}, 0, shade);
+        builder.AddCamera({IdentityMatrix()});
         D3DLIGHT7 light = PointLight(-6, 4, 18, 1, 1, 1, 1000.0f);
         light.dvAttenuation1 = 0.1f;
         builder.AddLight({light});
@@ -346,6 +346,115 @@ TEST_F(GlRenderTest, FlatShadingTakesTheFirstVertexOfEachTriangle) {
     }
 }
 
+TEST_F(GlRenderTest, EveryEnabledLightUpToThirtyTwoLightsThePixel) {
+    // A white quad 20 away facing the camera, no ambient light, 32 point
+    // lights 5 in front of it of which only light k is not black: the pixel
+    // shows that light alone. Lights past the eighth were once dropped.
+    float distance = std::sqrt(4.0f * 4.0f * 2 + 5.0f * 5.0f);
+    float lit = PointLit(1, 1, 0, 1, distance, 5.0f / distance, 1, 0, 0);
+    for (int k : {8, 19, 31}) {
+        SceneBuilder builder(1);
+        builder.AddObject({Quad(4, builder.AddDrawStyle(Material(1, 1, 1)), 20)}, {IdentityMatrix()});
+        builder.AddCamera({IdentityMatrix()});
+        for (int i = 0; i < 32; ++i)
+            builder.AddLight({PointLight(0, 0, 15, i == k ? 1.0f : 0.0f, i == k ? 0.5f : 0.0f, 0, 100.0f)});
+        ExpectColour(Draw(builder.Build(0.0f)).At(kWidth / 2, kHeight / 2), lit, 0.5f * lit, 0);
+    }
+    // All of them at once add up; a 33rd is past what is drawn and is said so.
+    SceneBuilder many(1);
+    many.AddObject({Quad(4, many.AddDrawStyle(Material(1, 1, 1)), 20)}, {IdentityMatrix()});
+    many.AddCamera({IdentityMatrix()});
+    for (int i = 0; i < 33; ++i) many.AddLight({PointLight(0, 0, 15, 0.02f, 0.02f, 0.02f, 100.0f)});
+    ::testing::internal::CaptureStderr();
+    uint32_t pixel = Draw(many.Build(0.0f)).At(kWidth / 2, kHeight / 2);
+    std::string told = ::testing::internal::GetCapturedStderr();
+    ExpectColour(pixel, 32 * 0.02f * lit, 32 * 0.02f * lit, 32 * 0.02f * lit);
+    EXPECT_NE(told.find("33 lights are enabled"), std::string::npos) << told;
+}
+
+TEST_F(GlRenderTest, AStateChangedBetweenTwoDrawsIsDrawnByTheSecond) {
+    // The same quad drawn again and again by hand, one state changed before
+    // each draw; the centre pixel must follow, and stay when nothing changed.
+    d3dDevice->BeginScene();
+    D3DMATRIX identity = IdentityMatrix();
+    d3dDevice->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity);
+    d3dDevice->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_AMBIENT, 0);
+    d3dDevice->SetTexture(0, nullptr);
+    D3DMATERIAL7 white = Material(1, 1, 1);
+    d3dDevice->SetMaterial(&white);
+    D3DLIGHT7 light = PointLight(0, 0, 15, 1, 0, 0, 100.0f);
+    d3dDevice->SetLight(0, &light);
+    d3dDevice->LightEnable(0, TRUE);
+    BuilderPart quad = Quad(4, 0, 20);
+    auto centre = [&] {
+        d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        EXPECT_EQ(d3dDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, quad.vertices.data(), 4,
+                                                  reinterpret_cast<WORD*>(quad.polygons.data()), 6, 0),
+                  D3D_OK);
+        return ReadBack().At(kWidth / 2, kHeight / 2);
+    };
+    float distance = std::sqrt(4.0f * 4.0f * 2 + 5.0f * 5.0f);
+    float lit = PointLit(1, 1, 0, 1, distance, 5.0f / distance, 1, 0, 0);
+    uint32_t red = centre();
+    ExpectColour(red, lit, 0, 0);
+    EXPECT_EQ(centre(), red);
+
+    // The light changed while enabled.
+    light.dcvDiffuse = {{0}, {1}, {0}, {1}};
+    d3dDevice->SetLight(0, &light);
+    ExpectColour(centre(), 0, lit, 0);
+    // The material.
+    D3DMATERIAL7 half = Material(0.5f, 0.5f, 0.5f);
+    d3dDevice->SetMaterial(&half);
+    ExpectColour(centre(), 0, PointLit(0.5f, 0.5f, 0, 1, distance, 5.0f / distance, 1, 0, 0), 0);
+    // The view: the camera steps back 5, the quad and the light go with the world.
+    D3DMATRIX back = Translation(0, 0, 5);
+    d3dDevice->SetTransform(D3DTRANSFORMSTATE_VIEW, &back);
+    ExpectColour(centre(), 0, PointLit(0.5f, 0.5f, 0, 1, distance, 5.0f / distance, 1, 0, 0), 0);
+    // The light moved behind the quad lights nothing.
+    light.dvPosition.z = 30;
+    d3dDevice->SetLight(0, &light);
+    EXPECT_EQ(centre(), 0u);
+    // The ambient light.
+    d3dDevice->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x808080);
+    uint32_t ambient = centre();
+    ExpectColour(ambient, 0.5f * 128 / 255.0f, 0.5f * 128 / 255.0f, 0.5f * 128 / 255.0f);
+    // Lighting off draws the vertices' colour, here none: white.
+    d3dDevice->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+    ExpectColour(centre(), 1, 1, 1);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_LIGHTING, TRUE);
+    EXPECT_EQ(centre(), ambient);
+    // Culling the side that faces the camera.
+    d3dDevice->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CCW);
+    EXPECT_EQ(centre(), 0u);
+    d3dDevice->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
+    // The texture factor as the stage's colour.
+    d3dDevice->SetRenderState(D3DRENDERSTATE_TEXTUREFACTOR, 0xFF0000FF);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    ExpectColour(centre(), 0, 0, 1);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    d3dDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    EXPECT_EQ(centre(), ambient);
+    // A viewport that leaves the centre out.
+    D3DVIEWPORT7 corner = {0, 0, 100, 100, 0.0f, 1.0f};
+    d3dDevice->SetViewport(&corner);
+    d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    D3DVIEWPORT7 whole = {0, 0, kWidth, kHeight, 0.0f, 1.0f};
+    d3dDevice->SetViewport(&whole);
+    d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    d3dDevice->SetViewport(&corner);
+    d3dDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, quad.vertices.data(), 4,
+                                    reinterpret_cast<WORD*>(quad.polygons.data()), 6, 0);
+    Image cornered = ReadBack();
+    EXPECT_EQ(cornered.At(kWidth / 2, kHeight / 2), 0u);
+    EXPECT_EQ(cornered.At(50, 50), ambient);
+    d3dDevice->SetViewport(&whole);
+    d3dDevice->EndScene();
+}
+
 // Golden images: a few small scenes, one image each.
 
 TEST_F(GlRenderTest, GoldenLitAndUnlit) {
@@ -357,7 +466,7 @@ TEST_F(GlRenderTest, GoldenLitAndUnlit) {
     D3DLIGHT7 light = PointLight(4, 6, 10, 1, 1, 1, 200);
     light.dvAttenuation1 = 0.02f;
     lit.AddLight({light});
-    lit.AddCamera({Identity()});
+    lit.AddCamera({IdentityMatrix()});
     lit.SetAmbient(0x202020);
     ExpectLike(Draw(lit.Build(0.0f)), "lit_point");
 
@@ -367,7 +476,7 @@ TEST_F(GlRenderTest, GoldenLitAndUnlit) {
     int blue = unlit.AddDrawStyle(Material(0.2f, 0.3f, 1));
     unlit.AddObject({Sphere(3, 12, 16, red)}, {Translation(-4, 0, 20)});
     unlit.AddObject({Quad(3, blue, 0)}, {Translation(4, 0, 20)});
-    unlit.AddCamera({Identity()});
+    unlit.AddCamera({IdentityMatrix()});
     unlit.SetAmbient(0x808080);
     ExpectLike(Draw(unlit.Build(0.0f)), "unlit_ambient");
 }
@@ -383,7 +492,7 @@ TEST_F(GlRenderTest, GoldenSpotAndFlat) {
     light.dvPhi = 0.7f;
     light.dvFalloff = 1.0f;
     spot.AddLight({light});
-    spot.AddCamera({Identity()});
+    spot.AddCamera({IdentityMatrix()});
     spot.SetAmbient(0x101010);
     ExpectLike(Draw(spot.Build(0.0f)), "spot");
 
@@ -391,7 +500,7 @@ TEST_F(GlRenderTest, GoldenSpotAndFlat) {
     int yellow = flat.AddDrawStyle(Material(1, 0.9f, 0.2f));
     flat.AddObject({Sphere(5, 8, 12, yellow)}, {Translation(0, 0, 20)}, 1, 1);
     flat.AddLight({PointLight(-10, 10, 5, 1, 1, 1, 200)});
-    flat.AddCamera({Identity()});
+    flat.AddCamera({IdentityMatrix()});
     flat.SetAmbient(0x181818);
     ExpectLike(Draw(flat.Build(0.0f)), "flat_shading");
 }
@@ -404,7 +513,7 @@ TEST_F(GlRenderTest, GoldenTranslucentAndAdditive) {
     builder.AddObject({Quad(5, red, 0)}, {Translation(-2, 1, 30)});
     builder.AddObject({Quad(4, glass, 0)}, {Translation(1, 0, 20)}, 0);
     builder.AddObject({Sphere(3, 12, 16, blue)}, {Translation(3, -2, 25)}, 1, 2, 1);  // overlay
-    builder.AddCamera({Identity()});
+    builder.AddCamera({IdentityMatrix()});
     builder.SetAmbient(0xC0C0C0);
     ExpectLike(Draw(builder.Build(0.0f)), "translucent_additive");
 }
@@ -416,7 +525,7 @@ TEST_F(GlRenderTest, GoldenBlurAndTwoCameras) {
     std::vector<D3DMATRIX> path;
     for (int f = 0; f < 10; ++f) path.push_back(Translation(-9.0f + 2.0f * f, 0, 25));
     blur.AddObject({Sphere(2, 10, 14, white)}, path);
-    int camera = blur.AddCamera({Identity()}, 0.5f, 0.7853982f, 3);
+    int camera = blur.AddCamera({IdentityMatrix()}, 0.5f, 0.7853982f, 3);
     (void)camera;
     blur.SetAmbient(0xFFFFFF);
     ExpectLike(Draw(blur.Build(5.5f)), "blur");
@@ -427,7 +536,7 @@ TEST_F(GlRenderTest, GoldenBlurAndTwoCameras) {
     two.AddObject({Sphere(3, 12, 16, green)}, {Translation(0, 0, 20)});
     two.AddObject({Quad(2, green, 0)}, {Translation(6, 3, 20)});
     two.AddLight({PointLight(0, 10, 0, 1, 1, 1, 300)});
-    two.AddCamera({Identity()});
+    two.AddCamera({IdentityMatrix()});
     two.AddCamera({RotationY(0.25f)}, 1.6f);
     two.SetAmbient(0x303030);
     ExpectLike(Draw(two.Build(0.0f)), "two_cameras");

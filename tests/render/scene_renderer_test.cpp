@@ -91,8 +91,8 @@ TEST_F(RenderSceneTest, OneCameraPassInItsOrder) {
     int opaqueA = builder.AddDrawStyle(Material(1, 0, 0), "a.jpg");
     int translucentB = builder.AddDrawStyle(Material(0, 1, 0, 0.5f), "b.jpg");
     int opaqueB = builder.AddDrawStyle(Material(0, 0, 1), "B.JPG");
-    builder.AddObject({Quad(1, opaqueA), Quad(1, translucentB), Quad(1, opaqueB)}, {Identity()}, 1, 1);
-    builder.AddCamera({Identity()});
+    builder.AddObject({Quad(1, opaqueA), Quad(1, translucentB), Quad(1, opaqueB)}, {IdentityMatrix()}, 1, 1);
+    builder.AddCamera({IdentityMatrix()});
     builder.AddLight({PointLight(0, 0, 0, 1, 1, 1)});
     builder.SetAmbient(0x102030);
 
@@ -120,9 +120,9 @@ TEST_F(RenderSceneTest, TextureNamesDifferingInCaseBindOnce) {
     int lower = builder.AddDrawStyle(Material(1, 1, 1), "wall.jpg");
     int upper = builder.AddDrawStyle(Material(1, 1, 1), "WALL.JPG");
     int untextured = builder.AddDrawStyle(Material(1, 1, 1), "");
-    builder.AddObject({Quad(1, lower), Quad(1, upper), Quad(1, untextured), Quad(1, lower)}, {Identity()});
-    builder.AddObject({Quad(1, lower)}, {Identity()});
-    builder.AddCamera({Identity()});
+    builder.AddObject({Quad(1, lower), Quad(1, upper), Quad(1, untextured), Quad(1, lower)}, {IdentityMatrix()});
+    builder.AddObject({Quad(1, lower)}, {IdentityMatrix()});
+    builder.AddCamera({IdentityMatrix()});
     RenderScene(builder.Build(0.0f));
     // A name the cache does not hold binds no texture; each object starts afresh.
     std::vector<std::string> textures;
@@ -138,8 +138,8 @@ TEST_F(RenderSceneTest, HiddenPartsAreSkippedAndDoNotCountForRebinding) {
     SceneBuilder builder(2);
     int a = builder.AddDrawStyle(Material(1, 1, 1), "a.jpg");
     int b = builder.AddDrawStyle(Material(1, 1, 1), "b.jpg");
-    builder.AddObject({Quad(1, a), Quad(1, b), Quad(1, a)}, {Identity()});
-    builder.AddCamera({Identity()});
+    builder.AddObject({Quad(1, a), Quad(1, b), Quad(1, a)}, {IdentityMatrix()});
+    builder.AddCamera({IdentityMatrix()});
     builder.HidePart(0, 0, 1, 1);  // frame 1 only
     RenderScene(builder.Build(1.0f));
     EXPECT_EQ(device.CallsOf("DrawIndexedPrimitive").size(), 2u);
@@ -174,7 +174,7 @@ TEST_F(RenderSceneTest, BlurPassesRunOldestFirstAndWrap) {
     SceneBuilder builder(10);
     std::vector<D3DMATRIX> views;
     for (int f = 0; f < 10; ++f) views.push_back(Translation(static_cast<float>(f), 0, 0));
-    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {Identity()});
+    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {IdentityMatrix()});
     int camera = builder.AddCamera(views, 1.0f, 0.7853982f, 3);
     for (int f = 0; f < 10; ++f) builder.Ambient()[f] = static_cast<uint32_t>(f);
     for (int f = 0; f < 10; ++f) builder.Fov(camera)[f] = 0.5f + 0.1f * f;
@@ -194,8 +194,8 @@ TEST_F(RenderSceneTest, BlurPassesRunOldestFirstAndWrap) {
 
 TEST_F(RenderSceneTest, NoBlurFramesDrawsNothingButSetsTheLights) {
     SceneBuilder builder(1);
-    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {Identity()});
-    builder.AddCamera({Identity()}, 1.0f, 0.78f, 0);
+    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {IdentityMatrix()});
+    builder.AddCamera({IdentityMatrix()}, 1.0f, 0.78f, 0);
     builder.AddLight({PointLight(0, 0, 0, 1, 1, 1)});
     RenderScene(builder.Build(0.0f));
     EXPECT_EQ(Summary(), (std::vector<std::string>{"BeginScene", "SetLight 0", "EndScene"}));
@@ -203,8 +203,8 @@ TEST_F(RenderSceneTest, NoBlurFramesDrawsNothingButSetsTheLights) {
 
 TEST_F(RenderSceneTest, FreshSceneAndFailedBeginScene) {
     SceneBuilder builder(2);
-    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {Identity()});
-    builder.AddCamera({Identity()});
+    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {IdentityMatrix()});
+    builder.AddCamera({IdentityMatrix()});
     builder.AddLight({PointLight(0, 0, 0, 1, 1, 1)});
     EXPECT_EQ(RenderScene(builder.Build(-1.0f)), S_OK);
     EXPECT_EQ(Summary(), (std::vector<std::string>{"BeginScene", "EndScene"}));
@@ -228,9 +228,9 @@ TEST_F(RenderSceneTest, CameraBlendRules) {
     SceneBuilder builder(4);
     int opaque = builder.AddDrawStyle(Material(1, 1, 1));
     int half = builder.AddDrawStyle(Material(1, 1, 1, 0.5f));
-    builder.AddObject({Quad(1, opaque), Quad(1, half)}, {Identity()});
-    builder.AddObject({Quad(1, opaque)}, {Identity()}, 1, 2, 1);  // an overlay object
-    int camera = builder.AddCamera({Identity()});
+    builder.AddObject({Quad(1, opaque), Quad(1, half)}, {IdentityMatrix()});
+    builder.AddObject({Quad(1, opaque)}, {IdentityMatrix()}, 1, 2, 1);  // an overlay object
+    int camera = builder.AddCamera({IdentityMatrix()});
     builder.Blend(camera) = {-1.0f, 1.0f, 0.3f, 1.5f};
 
     RenderScene(builder.Build(0.0f));  // exactly -1: skipped
@@ -255,8 +255,8 @@ TEST_F(RenderSceneTest, CameraBlendRules) {
 
 TEST_F(RenderSceneTest, TranslucentPartUnderAHigherBlendKeepsItsAlpha) {
     SceneBuilder builder(1);
-    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1, 0.5f)))}, {Identity()});
-    builder.AddCamera({Identity()}, 0.8f);
+    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1, 0.5f)))}, {IdentityMatrix()});
+    builder.AddCamera({IdentityMatrix()}, 0.8f);
     RenderScene(builder.Build(0.0f));
     EXPECT_EQ(MaterialAlphas(), (std::vector<float>{0.5f}));
     // Drawn after the depth writes were switched off.
@@ -268,8 +268,8 @@ TEST_F(RenderSceneTest, TranslucentPartUnderAHigherBlendKeepsItsAlpha) {
 
 TEST_F(RenderSceneTest, AmbientSumCarriesAndClamps) {
     SceneBuilder builder(4);
-    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {Identity()});
-    int camera = builder.AddCamera({Identity()});
+    builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {IdentityMatrix()});
+    int camera = builder.AddCamera({IdentityMatrix()});
     builder.Ambient() = {0x0000FF, 0x000010, 0xFFFFF0, 0x808080};
     builder.ExtraAmbient(camera) = {1, -0x20, 0x20, INT32_MAX};
     for (int f = 0; f < 4; ++f) RenderScene(builder.Build(static_cast<float>(f)));

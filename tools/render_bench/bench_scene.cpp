@@ -38,7 +38,7 @@ void BuildBenchScene(SceneBuilder& builder) {
         }
         builder.AddLight(frames);
     }
-    std::vector<D3DMATRIX> still(kBenchFrames, Identity()), turning;
+    std::vector<D3DMATRIX> still(kBenchFrames, IdentityMatrix()), turning;
     for (int32_t f = 0; f < kBenchFrames; ++f) {
         D3DMATRIX view = RotationY(0.3f * std::sin(2.0f * pi * static_cast<float>(f) / kBenchFrames));
         view._42 = -2.0f;

@@ -140,15 +140,8 @@ Scene* SceneBuilder::Build(float t) {
     return &scene_;
 }
 
-D3DMATRIX Identity() {
-    D3DMATRIX m;
-    std::memset(&m, 0, sizeof m);
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-    return m;
-}
-
 D3DMATRIX Translation(float x, float y, float z) {
-    D3DMATRIX m = Identity();
+    D3DMATRIX m = IdentityMatrix();
     m._41 = x;
     m._42 = y;
     m._43 = z;
@@ -156,7 +149,7 @@ D3DMATRIX Translation(float x, float y, float z) {
 }
 
 D3DMATRIX RotationY(float radians) {
-    D3DMATRIX m = Identity();
+    D3DMATRIX m = IdentityMatrix();
     float c = std::cos(radians), s = std::sin(radians);
     m._11 = c;
     m._13 = -s;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ddraw/matrix_math.h"
 #include "scene/scene.h"
 
 namespace velmora::tools {
@@ -86,7 +87,7 @@ private:
 };
 
 // Building blocks.
-D3DMATRIX Identity();
+using platform::ddraw::IdentityMatrix;
 D3DMATRIX Translation(float x, float y, float z);
 D3DMATRIX RotationY(float radians);
 D3DMATERIAL7 Material(float r, float g, float b, float a = 1.0f);

@@ -281,13 +281,6 @@ bool WriteVisibilityFile(const std::string& path, const SceneDescription& scene,
     return WriteBytes(path, VisibilityBytes(scene, visible), error);
 }
 
-D3DMATRIX IdentityMatrix() {
-    D3DMATRIX m;
-    std::memset(&m, 0, sizeof m);
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-    return m;
-}
-
 D3DMATRIX TranslationMatrix(float x, float y, float z) {
     D3DMATRIX m = IdentityMatrix();
     m._41 = x;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/ddraw/d3dtypes.h"
+#include "platform/ddraw/matrix_math.h"
 
 namespace velmora::tools {
 
@@ -117,7 +118,7 @@ bool WriteVisibilityFile(const std::string& path, const SceneDescription& scene,
                          const VisibilityTest& visible, std::string* error);
 
 // Building blocks.
-D3DMATRIX IdentityMatrix();
+using platform::ddraw::IdentityMatrix;
 D3DMATRIX TranslationMatrix(float x, float y, float z);
 // A cube of the given edge around the origin: six faces of four vertices
 // each, two triangles per face, wound counter-clockwise as seen from outside

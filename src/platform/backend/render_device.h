@@ -11,7 +11,9 @@
 
 namespace velmora::platform {
 
-constexpr int kMaxActiveLights = 8;
+// The most lights one draw is lit by; the fixed-function program holds this
+// many, and the Direct3D device reports it as its active-light limit.
+constexpr int kMaxActiveLights = 32;
 
 enum class BlendFactor : uint8_t {
     Zero,
@@ -68,23 +70,46 @@ struct LightState {
     float attenuation[3] = {1, 0, 0};
     float cosHalfTheta = 1;  // inner cone
     float cosHalfPhi = 1;    // outer cone
+
+    bool operator==(const LightState&) const = default;
 };
 
 struct TransformState {
     float worldView[16];
     float projection[16];
     float normalMatrix[9];  // inverse transpose of worldView's upper 3x3, row-vector order
+
+    bool operator==(const TransformState&) const = default;
 };
 
-struct LightingState {
-    int32_t enabled = 0;
+// The material and the light switches, apart from the lights themselves,
+// which change far less often.
+struct MaterialState {
+    int32_t enabled = 0;          // lighting on; off, the vertex colour (or white) is drawn
     int32_t colorFromVertex = 0;  // take the diffuse colour from the vertices when they carry one
     float materialDiffuse[4] = {1, 1, 1, 1};
     float materialAmbient[4] = {0, 0, 0, 0};
     float materialEmissive[4] = {0, 0, 0, 0};
     float ambient[3] = {0, 0, 0};
-    int32_t lightCount = 0;
+
+    bool operator==(const MaterialState&) const = default;
+};
+
+struct LightingState : MaterialState {
+    int32_t lightCount = 0;  // the first lightCount of lights are lit by
     LightState lights[kMaxActiveLights];
+
+    const MaterialState& material() const { return *this; }
+    // The same lights, in the same order; what lies past lightCount is ignored.
+    bool SameLights(const LightingState& other) const {
+        if (lightCount != other.lightCount) return false;
+        for (int32_t i = 0; i < lightCount; ++i)
+            if (!(lights[i] == other.lights[i])) return false;
+        return true;
+    }
+    bool operator==(const LightingState& other) const {
+        return material() == other.material() && SameLights(other);
+    }
 };
 
 struct TextureStageState {
@@ -95,6 +120,8 @@ struct TextureStageState {
     int32_t alphaArg1 = kArgTexture;
     int32_t alphaArg2 = kArgCurrent;
     uint32_t textureFactor = 0xFFFFFFFF;
+
+    bool operator==(const TextureStageState&) const = default;
 };
 
 using TextureHandle = uint32_t;  // 0 is "no texture"
@@ -104,6 +131,8 @@ struct SamplerState {
     bool linearMag = false;
     bool clampU = false;
     bool clampV = false;
+
+    bool operator==(const SamplerState&) const = default;
 };
 
 // The rectangle of the back buffer drawn into, origin top left, y down.
@@ -114,6 +143,8 @@ struct Viewport {
     int height = 0;
     float minZ = 0.0f;
     float maxZ = 1.0f;
+
+    bool operator==(const Viewport&) const = default;
 };
 
 struct RasterState {
@@ -129,6 +160,8 @@ struct RasterState {
     bool wBuffer = false;
     float wNear = 0.0f;
     float wFar = 1.0f;
+
+    bool operator==(const RasterState&) const = default;
 };
 
 struct DrawState {
@@ -139,6 +172,8 @@ struct DrawState {
     SamplerState sampler;
     RasterState raster;
     Viewport viewport;
+
+    bool operator==(const DrawState&) const = default;
 };
 
 // Byte offsets of the vertex members; -1 where a member is absent. The

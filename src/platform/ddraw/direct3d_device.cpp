@@ -1,6 +1,8 @@
-// IDirect3DDevice7: the fixed-function state, translated at each draw into
-// the drawing back end's plain records.
+// IDirect3DDevice7: the fixed-function state, translated into the drawing
+// back end's plain records. Each setter notes which part of the record its
+// state feeds; a draw translates only the parts noted since the last one.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -16,6 +18,37 @@ constexpr int kStageCount = 8;
 constexpr int kStageStateCount = 32;
 constexpr DWORD kLargestLightIndex = 0xFFFF;
 constexpr DWORD kMaterialSourceColor1 = 1;  // D3DMCS_COLOR1
+
+// The parts of the draw record, each rebuilt from its own states.
+enum StateGroup : uint32_t {
+    kTransformGroup = 1u << 0,  // world, view, projection
+    kMaterialGroup = 1u << 1,   // material, ambient, lighting and colour-source switches
+    kLightGroup = 1u << 2,      // the enabled lights, in camera space (so also the view)
+    kStageGroup = 1u << 3,      // stage 0 operations, texture factor, sampler
+    kRasterGroup = 1u << 4,     // culling, shading, blending, depth (and the projection's planes)
+    kViewportGroup = 1u << 5,
+    kAllGroups = (1u << 6) - 1,
+};
+
+// The part a render state feeds; 0 for the states nothing draws.
+uint32_t GroupOfRenderState(DWORD state) {
+    switch (state) {
+        case D3DRENDERSTATE_LIGHTING:
+        case D3DRENDERSTATE_COLORVERTEX:
+        case D3DRENDERSTATE_DIFFUSEMATERIALSOURCE:
+        case D3DRENDERSTATE_AMBIENT: return kMaterialGroup;
+        case D3DRENDERSTATE_TEXTUREFACTOR: return kStageGroup;
+        case D3DRENDERSTATE_CULLMODE:
+        case D3DRENDERSTATE_SHADEMODE:
+        case D3DRENDERSTATE_ALPHABLENDENABLE:
+        case D3DRENDERSTATE_SRCBLEND:
+        case D3DRENDERSTATE_DESTBLEND:
+        case D3DRENDERSTATE_ZENABLE:
+        case D3DRENDERSTATE_ZWRITEENABLE:
+        case D3DRENDERSTATE_ZFUNC: return kRasterGroup;
+        default: return 0;
+    }
+}
 
 void TransformPoint(const D3DVECTOR& v, const D3DMATRIX& m, float out[3]) {
     out[0] = v.x * m._11 + v.y * m._21 + v.z * m._31 + m._41;
@@ -206,9 +239,11 @@ public:
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, LPD3DMATRIX matrix) override {
         if (!matrix) return DDERR_INVALIDPARAMS;
         switch (state) {
-            case D3DTRANSFORMSTATE_WORLD: world_ = *matrix; return D3D_OK;
-            case D3DTRANSFORMSTATE_VIEW: view_ = *matrix; return D3D_OK;
-            case D3DTRANSFORMSTATE_PROJECTION: projection_ = *matrix; return D3D_OK;
+            case D3DTRANSFORMSTATE_WORLD: Store(world_, *matrix, kTransformGroup); return D3D_OK;
+            case D3DTRANSFORMSTATE_VIEW: Store(view_, *matrix, kTransformGroup | kLightGroup); return D3D_OK;
+            case D3DTRANSFORMSTATE_PROJECTION:
+                Store(projection_, *matrix, kTransformGroup | kRasterGroup);
+                return D3D_OK;
             default:
                 // Further world and texture matrices are kept by nobody: vertex
                 // blending and texture transforms are not drawn.
@@ -228,13 +263,13 @@ public:
             return DDERR_INVALIDPARAMS;
         if (!(viewport->dvMinZ >= 0.0f && viewport->dvMaxZ <= 1.0f && viewport->dvMinZ <= viewport->dvMaxZ))
             return DDERR_INVALIDPARAMS;
-        viewport_ = *viewport;
+        Store(viewport_, *viewport, kViewportGroup);
         return D3D_OK;
     }
 
     HRESULT SetMaterial(LPD3DMATERIAL7 material) override {
         if (!material) return DDERR_INVALIDPARAMS;
-        material_ = *material;
+        Store(material_, *material, kMaterialGroup);
         return D3D_OK;
     }
 
@@ -243,20 +278,30 @@ public:
         if (light->dltType < D3DLIGHT_POINT || light->dltType > D3DLIGHT_DIRECTIONAL)
             return DDERR_INVALIDPARAMS;
         if (!Grow(index)) return DDERR_OUTOFMEMORY;
-        lights_[index].light = *light;
+        // A light set while disabled is translated when it is enabled.
+        LightSlot& slot = lights_[index];
+        Store(slot.light, *light, slot.enabled ? kLightGroup : 0u);
         return D3D_OK;
     }
 
     HRESULT LightEnable(DWORD index, BOOL enable) override {
         if (index > kLargestLightIndex) return DDERR_INVALIDPARAMS;
         if (!Grow(index)) return DDERR_OUTOFMEMORY;
-        lights_[index].enabled = enable != FALSE;
+        bool enabled = enable != FALSE;
+        if (lights_[index].enabled != enabled) {
+            lights_[index].enabled = enabled;
+            enabledLights_ += enabled ? 1 : -1;
+            dirty_ |= kLightGroup;
+        }
         return D3D_OK;
     }
 
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
         if (state <= 0 || state >= kRenderStateCount) return DDERR_INVALIDPARAMS;
-        renderStates_[state] = value;
+        if (renderStates_[state] != value) {
+            renderStates_[state] = value;
+            dirty_ |= GroupOfRenderState(state);
+        }
         return D3D_OK;
     }
 
@@ -277,6 +322,8 @@ public:
         }
         ReleaseHeld(textures_[stage]);
         textures_[stage] = surface;
+        // The texture's handle is fetched at every draw (its pixels may have
+        // changed), so the pointer alone is the state here.
         return D3D_OK;
     }
 
@@ -284,6 +331,8 @@ public:
         if (stage >= kStageCount || state <= 0 || state >= kStageStateCount) return DDERR_INVALIDPARAMS;
         stageStates_[stage][state] = value;
         if (state == D3DTSS_ADDRESS) stageStates_[stage][D3DTSS_ADDRESSU] = stageStates_[stage][D3DTSS_ADDRESSV] = value;
+        // Only stage 0 is drawn.
+        if (stage == 0) dirty_ |= kStageGroup;
         return D3D_OK;
     }
 
@@ -312,6 +361,14 @@ private:
         D3DLIGHT7 light;
         bool enabled = false;
     };
+
+    // Stores a state and notes the parts it feeds when its value changed.
+    template <typename T>
+    void Store(T& to, const T& from, uint32_t groups) {
+        if (std::memcmp(&to, &from, sizeof to) == 0) return;
+        to = from;
+        dirty_ |= groups;
+    }
 
     bool Grow(DWORD index) {
         if (index < lights_.size()) return true;
@@ -342,12 +399,25 @@ private:
 
     void BuildState(RenderDevice& device) {
         DrawState& s = state_;
-        MultiplyMatrices(world_, view_, s.transform.worldView);
-        std::memcpy(s.transform.projection, &projection_._11, sizeof s.transform.projection);
-        NormalMatrix(s.transform.worldView, s.transform.normalMatrix);
+        uint32_t dirty = dirty_;
+        dirty_ = 0;
+        if (dirty & kTransformGroup) {
+            MultiplyMatrices(world_, view_, s.transform.worldView);
+            std::memcpy(s.transform.projection, &projection_._11, sizeof s.transform.projection);
+            NormalMatrix(s.transform.worldView, s.transform.normalMatrix);
+        }
+        if (dirty & kMaterialGroup) BuildMaterial(s.lighting);
+        if (dirty & kLightGroup) BuildLights(s.lighting);
+        if (dirty & kStageGroup) BuildStage(s);
+        if (dirty & kRasterGroup) BuildRaster(s.raster);
+        if (dirty & kViewportGroup) s.viewport = CurrentViewport();
+        // Fetched every time: the surface sends its pixels again when they changed.
+        s.texture = textures_[0] ? textures_[0]->Texture(device) : 0;
+        // A z-buffer attached after the device was made counts from then on.
+        s.raster.depthTest = renderStates_[D3DRENDERSTATE_ZENABLE] != D3DZB_FALSE && target_->zBuffer() != nullptr;
+    }
 
-        LightingState& l = s.lighting;
-        l = LightingState{};
+    void BuildMaterial(MaterialState& l) const {
         l.enabled = renderStates_[D3DRENDERSTATE_LIGHTING] != FALSE;
         l.colorFromVertex = renderStates_[D3DRENDERSTATE_COLORVERTEX] != FALSE &&
                             renderStates_[D3DRENDERSTATE_DIFFUSEMATERIALSOURCE] == kMaterialSourceColor1;
@@ -358,30 +428,43 @@ private:
         l.ambient[0] = ((ambient >> 16) & 255) / 255.0f;
         l.ambient[1] = ((ambient >> 8) & 255) / 255.0f;
         l.ambient[2] = (ambient & 255) / 255.0f;
-        if (l.enabled) {
-            for (const LightSlot& slot : lights_) {
-                if (!slot.enabled || l.lightCount == kMaxActiveLights) continue;
-                const D3DLIGHT7& from = slot.light;
-                LightState& to = l.lights[l.lightCount++];
-                to.kind = static_cast<LightKind>(from.dltType);
-                to.diffuse[0] = from.dcvDiffuse.r;
-                to.diffuse[1] = from.dcvDiffuse.g;
-                to.diffuse[2] = from.dcvDiffuse.b;
-                to.ambient[0] = from.dcvAmbient.r;
-                to.ambient[1] = from.dcvAmbient.g;
-                to.ambient[2] = from.dcvAmbient.b;
-                TransformPoint(from.dvPosition, view_, to.position);
-                TransformDirection(from.dvDirection, view_, to.direction);
-                to.range = from.dvRange;
-                to.falloff = from.dvFalloff;
-                to.attenuation[0] = from.dvAttenuation0;
-                to.attenuation[1] = from.dvAttenuation1;
-                to.attenuation[2] = from.dvAttenuation2;
-                to.cosHalfTheta = static_cast<float>(std::cos(from.dvTheta / 2.0));
-                to.cosHalfPhi = static_cast<float>(std::cos(from.dvPhi / 2.0));
-            }
-        }
+    }
 
+    // The enabled lights by index, as many as the back end draws. Lights past
+    // that are left out, and the first time that happens it is said once.
+    void BuildLights(LightingState& l) {
+        l.lightCount = 0;
+        if (enabledLights_ > kMaxActiveLights && !toldLightLimit_) {
+            std::fprintf(stderr,
+                         "velmora: %d lights are enabled; only the first %d by index are drawn\n",
+                         enabledLights_, kMaxActiveLights);
+            toldLightLimit_ = true;
+        }
+        for (const LightSlot& slot : lights_) {
+            if (l.lightCount == kMaxActiveLights) break;
+            if (!slot.enabled) continue;
+            const D3DLIGHT7& from = slot.light;
+            LightState& to = l.lights[l.lightCount++];
+            to.kind = static_cast<LightKind>(from.dltType);
+            to.diffuse[0] = from.dcvDiffuse.r;
+            to.diffuse[1] = from.dcvDiffuse.g;
+            to.diffuse[2] = from.dcvDiffuse.b;
+            to.ambient[0] = from.dcvAmbient.r;
+            to.ambient[1] = from.dcvAmbient.g;
+            to.ambient[2] = from.dcvAmbient.b;
+            TransformPoint(from.dvPosition, view_, to.position);
+            TransformDirection(from.dvDirection, view_, to.direction);
+            to.range = from.dvRange;
+            to.falloff = from.dvFalloff;
+            to.attenuation[0] = from.dvAttenuation0;
+            to.attenuation[1] = from.dvAttenuation1;
+            to.attenuation[2] = from.dvAttenuation2;
+            to.cosHalfTheta = static_cast<float>(std::cos(from.dvTheta / 2.0));
+            to.cosHalfPhi = static_cast<float>(std::cos(from.dvPhi / 2.0));
+        }
+    }
+
+    void BuildStage(DrawState& s) const {
         const DWORD* stage = stageStates_[0];
         s.stage.colorOp = static_cast<int32_t>(stage[D3DTSS_COLOROP]);
         s.stage.colorArg1 = static_cast<int32_t>(stage[D3DTSS_COLORARG1]);
@@ -390,13 +473,13 @@ private:
         s.stage.alphaArg1 = static_cast<int32_t>(stage[D3DTSS_ALPHAARG1]);
         s.stage.alphaArg2 = static_cast<int32_t>(stage[D3DTSS_ALPHAARG2]);
         s.stage.textureFactor = renderStates_[D3DRENDERSTATE_TEXTUREFACTOR];
-        s.texture = textures_[0] ? textures_[0]->Texture(device) : 0;
         s.sampler.linearMin = stage[D3DTSS_MINFILTER] == D3DTFN_LINEAR;
         s.sampler.linearMag = stage[D3DTSS_MAGFILTER] == D3DTFG_LINEAR;
         s.sampler.clampU = stage[D3DTSS_ADDRESSU] == D3DTADDRESS_CLAMP;
         s.sampler.clampV = stage[D3DTSS_ADDRESSV] == D3DTADDRESS_CLAMP;
+    }
 
-        RasterState& r = s.raster;
+    void BuildRaster(RasterState& r) const {
         DWORD cull = renderStates_[D3DRENDERSTATE_CULLMODE];
         r.cull = cull == D3DCULL_CW ? CullMode::Clockwise
                                     : (cull == D3DCULL_CCW ? CullMode::CounterClockwise : CullMode::None);
@@ -414,7 +497,6 @@ private:
         r.sourceBlend = BlendOf(source);
         r.destinationBlend = BlendOf(destination);
         DWORD zEnable = renderStates_[D3DRENDERSTATE_ZENABLE];
-        r.depthTest = zEnable != D3DZB_FALSE && target_->zBuffer() != nullptr;
         r.depthWrite = renderStates_[D3DRENDERSTATE_ZWRITEENABLE] != FALSE;
         r.depthFunction = CompareOf(renderStates_[D3DRENDERSTATE_ZFUNC]);
         r.wBuffer = false;
@@ -432,7 +514,6 @@ private:
                 r.wFar = static_cast<float>(farPlane);
             }
         }
-        s.viewport = CurrentViewport();
     }
 
     DeviceInfo info_;
@@ -445,6 +526,9 @@ private:
     std::vector<LightSlot> lights_;
     D3DVIEWPORT7 viewport_;
     bool inScene_ = false;
+    int enabledLights_ = 0;
+    bool toldLightLimit_ = false;
+    uint32_t dirty_ = kAllGroups;
     DrawState state_;
 };
 

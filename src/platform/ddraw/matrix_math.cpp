@@ -5,13 +5,6 @@
 
 namespace velmora::platform::ddraw {
 
-D3DMATRIX IdentityMatrix() {
-    D3DMATRIX m;
-    std::memset(&m, 0, sizeof m);
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-    return m;
-}
-
 void MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b, float out[16]) {
     const float* x = &a._11;
     const float* y = &b._11;

@@ -1,6 +1,7 @@
 #include "platform/gl/fixed_function_program.h"
 
 #include <cmath>
+#include <string>
 
 namespace velmora::platform::gl {
 
@@ -8,7 +9,7 @@ namespace {
 
 // Matrices arrive in row-vector order and are uploaded untransposed, so that
 // M * v in GLSL equals v * M of the old API.
-const char* const kVertexShader = R"(#version 330 core
+const char* const kVertexShader = R"(
 layout(location = 0) in vec3 inPosition;
 layout(location = 1) in vec3 inNormal;
 layout(location = 2) in vec4 inDiffuse;
@@ -26,14 +27,13 @@ uniform vec4 uMaterialAmbient;
 uniform vec4 uMaterialEmissive;
 uniform vec3 uAmbient;
 uniform int uLightCount;
-uniform int uLightKind[8];
-uniform vec3 uLightDiffuse[8];
-uniform vec3 uLightAmbient[8];
-uniform vec3 uLightPosition[8];
-uniform vec3 uLightDirection[8];
-uniform float uLightRange[8];
-uniform vec3 uLightAttenuation[8];
-uniform vec3 uLightCone[8];  // cos(theta / 2), cos(phi / 2), falloff
+// Five vec4 a light keeps MAX_LIGHTS of them within the smallest uniform
+// space OpenGL 3.3 promises a vertex shader.
+uniform vec4 uLightPosition[MAX_LIGHTS];     // position, range
+uniform vec4 uLightDirection[MAX_LIGHTS];    // unit direction, kind (1 point, 2 spot, 3 directional)
+uniform vec4 uLightDiffuse[MAX_LIGHTS];      // colour, cos(theta / 2)
+uniform vec4 uLightAmbient[MAX_LIGHTS];      // colour, cos(phi / 2)
+uniform vec4 uLightAttenuation[MAX_LIGHTS];  // constant, linear, quadratic, falloff
 
 out vec4 vColor;
 flat out vec4 vFlatColor;
@@ -54,31 +54,33 @@ void main() {
         n = nLength > 0.0 ? n / nLength : vec3(0.0);
         vec3 sum = uMaterialEmissive.rgb + uMaterialAmbient.rgb * uAmbient;
         for (int i = 0; i < uLightCount; ++i) {
+            vec3 direction = uLightDirection[i].xyz;
+            int kind = int(uLightDirection[i].w + 0.5);
             vec3 toLight;
             float scale = 1.0;
-            if (uLightKind[i] == 3) {
-                toLight = -uLightDirection[i];
+            if (kind == 3) {
+                toLight = -direction;
             } else {
-                vec3 offset = uLightPosition[i] - eye.xyz;
+                vec3 offset = uLightPosition[i].xyz - eye.xyz;
                 float d = length(offset);
-                if (d > uLightRange[i]) continue;
+                if (d > uLightPosition[i].w) continue;
                 toLight = d > 0.0 ? offset / d : vec3(0.0);
-                float denominator = uLightAttenuation[i].x + uLightAttenuation[i].y * d +
-                                    uLightAttenuation[i].z * d * d;
+                vec4 attenuation = uLightAttenuation[i];
+                float denominator = attenuation.x + attenuation.y * d + attenuation.z * d * d;
                 scale = denominator > 0.0 ? 1.0 / denominator : 1.0;
-                if (uLightKind[i] == 2) {
-                    float rho = dot(uLightDirection[i], -toLight);
-                    float cosTheta = uLightCone[i].x;
-                    float cosPhi = uLightCone[i].y;
+                if (kind == 2) {
+                    float rho = dot(direction, -toLight);
+                    float cosTheta = uLightDiffuse[i].w;
+                    float cosPhi = uLightAmbient[i].w;
                     if (rho <= cosPhi) continue;
                     if (rho <= cosTheta) {
                         float t = (rho - cosPhi) / max(cosTheta - cosPhi, 1e-20);
-                        scale *= pow(t, uLightCone[i].z);
+                        scale *= pow(t, attenuation.w);
                     }
                 }
             }
-            sum += scale * (uMaterialAmbient.rgb * uLightAmbient[i] +
-                            diffuse.rgb * uLightDiffuse[i] * max(dot(n, toLight), 0.0));
+            sum += scale * (uMaterialAmbient.rgb * uLightAmbient[i].rgb +
+                            diffuse.rgb * uLightDiffuse[i].rgb * max(dot(n, toLight), 0.0));
         }
         color = vec4(sum, diffuse.a);
     } else {
@@ -167,14 +169,18 @@ GLuint Compile(GLenum type, const char* source, std::string& error) {
     return 0;
 }
 
-void Color3(float out[3], const float in[3]) {
-    for (int i = 0; i < 3; ++i) out[i] = in[i];
+void Pack(float out[4], const float xyz[3], float w) {
+    for (int i = 0; i < 3; ++i) out[i] = xyz[i];
+    out[3] = w;
 }
 
 }  // namespace
 
 bool BuildFixedFunctionProgram(FixedFunctionProgram& p, std::string& error) {
-    GLuint vertex = Compile(GL_VERTEX_SHADER, kVertexShader, error);
+    // The light arrays are as long as the back end's light limit says.
+    std::string vertexSource = "#version 330 core\n#define MAX_LIGHTS " +
+                               std::to_string(kMaxActiveLights) + "\n" + kVertexShader;
+    GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource.c_str(), error);
     if (!vertex) return false;
     GLuint fragment = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
     if (!fragment) {
@@ -210,14 +216,11 @@ bool BuildFixedFunctionProgram(FixedFunctionProgram& p, std::string& error) {
     p.materialEmissive = at("uMaterialEmissive");
     p.ambient = at("uAmbient");
     p.lightCount = at("uLightCount");
-    p.lightKind = at("uLightKind");
-    p.lightDiffuse = at("uLightDiffuse");
-    p.lightAmbient = at("uLightAmbient");
     p.lightPosition = at("uLightPosition");
     p.lightDirection = at("uLightDirection");
-    p.lightRange = at("uLightRange");
+    p.lightDiffuse = at("uLightDiffuse");
+    p.lightAmbient = at("uLightAmbient");
     p.lightAttenuation = at("uLightAttenuation");
-    p.lightCone = at("uLightCone");
     p.flat = at("uFlat");
     p.sampler = at("uTexture");
     p.stageOps = at("uStageOps");
@@ -237,41 +240,39 @@ void UploadTransform(const FixedFunctionProgram& p, const TransformState& t) {
     glUniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, t.normalMatrix);
 }
 
-void UploadLighting(const FixedFunctionProgram& p, const LightingState& l) {
-    glUniform1i(p.lighting, l.enabled);
-    glUniform1i(p.vertexDiffuse, l.colorFromVertex);
-    glUniform4fv(p.materialDiffuse, 1, l.materialDiffuse);
-    glUniform4fv(p.materialAmbient, 1, l.materialAmbient);
-    glUniform4fv(p.materialEmissive, 1, l.materialEmissive);
-    glUniform3fv(p.ambient, 1, l.ambient);
+void UploadMaterial(const FixedFunctionProgram& p, const MaterialState& m) {
+    glUniform1i(p.lighting, m.enabled);
+    glUniform1i(p.vertexDiffuse, m.colorFromVertex);
+    glUniform4fv(p.materialDiffuse, 1, m.materialDiffuse);
+    glUniform4fv(p.materialAmbient, 1, m.materialAmbient);
+    glUniform4fv(p.materialEmissive, 1, m.materialEmissive);
+    glUniform3fv(p.ambient, 1, m.ambient);
+}
+
+void UploadLights(const FixedFunctionProgram& p, const LightingState& l) {
     int count = l.lightCount < 0 ? 0 : (l.lightCount > kMaxActiveLights ? kMaxActiveLights : l.lightCount);
     glUniform1i(p.lightCount, count);
     if (count == 0) return;
-    GLint kind[kMaxActiveLights];
-    float diffuse[kMaxActiveLights][3], ambient[kMaxActiveLights][3];
-    float position[kMaxActiveLights][3], direction[kMaxActiveLights][3];
-    float range[kMaxActiveLights], attenuation[kMaxActiveLights][3], cone[kMaxActiveLights][3];
+    float position[kMaxActiveLights][4], direction[kMaxActiveLights][4];
+    float diffuse[kMaxActiveLights][4], ambient[kMaxActiveLights][4], attenuation[kMaxActiveLights][4];
     for (int i = 0; i < count; ++i) {
         const LightState& light = l.lights[i];
-        kind[i] = static_cast<GLint>(light.kind);
-        Color3(diffuse[i], light.diffuse);
-        Color3(ambient[i], light.ambient);
-        Color3(position[i], light.position);
-        Color3(direction[i], light.direction);
-        range[i] = light.range;
-        Color3(attenuation[i], light.attenuation);
-        cone[i][0] = light.cosHalfTheta;
-        cone[i][1] = light.cosHalfPhi;
-        cone[i][2] = light.falloff;
+        Pack(position[i], light.position, light.range);
+        Pack(direction[i], light.direction, static_cast<float>(light.kind));
+        Pack(diffuse[i], light.diffuse, light.cosHalfTheta);
+        Pack(ambient[i], light.ambient, light.cosHalfPhi);
+        Pack(attenuation[i], light.attenuation, light.falloff);
     }
-    glUniform1iv(p.lightKind, count, kind);
-    glUniform3fv(p.lightDiffuse, count, &diffuse[0][0]);
-    glUniform3fv(p.lightAmbient, count, &ambient[0][0]);
-    glUniform3fv(p.lightPosition, count, &position[0][0]);
-    glUniform3fv(p.lightDirection, count, &direction[0][0]);
-    glUniform1fv(p.lightRange, count, range);
-    glUniform3fv(p.lightAttenuation, count, &attenuation[0][0]);
-    glUniform3fv(p.lightCone, count, &cone[0][0]);
+    glUniform4fv(p.lightPosition, count, &position[0][0]);
+    glUniform4fv(p.lightDirection, count, &direction[0][0]);
+    glUniform4fv(p.lightDiffuse, count, &diffuse[0][0]);
+    glUniform4fv(p.lightAmbient, count, &ambient[0][0]);
+    glUniform4fv(p.lightAttenuation, count, &attenuation[0][0]);
+}
+
+void UploadLighting(const FixedFunctionProgram& p, const LightingState& l) {
+    UploadMaterial(p, l.material());
+    UploadLights(p, l);
 }
 
 void UploadStage(const FixedFunctionProgram& p, const TextureStageState& s) {

@@ -1,5 +1,5 @@
 // The GLSL program that stands in for the old fixed-function pipeline:
-// per-vertex lighting, texture stage 0 and the w-buffer-like depth. The
+// per-vertex lighting by up to kMaxActiveLights lights, texture stage 0 and the w-buffer-like depth. The
 // OpenGL device and the plain-OpenGL benchmark share it.
 #pragma once
 
@@ -23,9 +23,8 @@ struct FixedFunctionProgram {
     GLint worldView = -1, projection = -1, normalMatrix = -1, pixelOffset = -1;
     GLint lighting = -1, vertexDiffuse = -1, hasVertexDiffuse = -1;
     GLint materialDiffuse = -1, materialAmbient = -1, materialEmissive = -1, ambient = -1;
-    GLint lightCount = -1, lightKind = -1, lightDiffuse = -1, lightAmbient = -1;
-    GLint lightPosition = -1, lightDirection = -1, lightRange = -1, lightAttenuation = -1;
-    GLint lightCone = -1;
+    GLint lightCount = -1, lightPosition = -1, lightDirection = -1, lightDiffuse = -1;
+    GLint lightAmbient = -1, lightAttenuation = -1;
     GLint flat = -1, sampler = -1, stageOps = -1, stageArgs = -1, textureFactor = -1;
     GLint wBuffer = -1, depthMap = -1, depthRange = -1;
 };
@@ -35,6 +34,10 @@ bool BuildFixedFunctionProgram(FixedFunctionProgram& program, std::string& error
 
 // Uploads each part of the state. The program must be in use.
 void UploadTransform(const FixedFunctionProgram& program, const TransformState& transform);
+void UploadMaterial(const FixedFunctionProgram& program, const MaterialState& material);
+// The first lightCount lights, at most kMaxActiveLights.
+void UploadLights(const FixedFunctionProgram& program, const LightingState& lighting);
+// Both of the above.
 void UploadLighting(const FixedFunctionProgram& program, const LightingState& lighting);
 void UploadStage(const FixedFunctionProgram& program, const TextureStageState& stage);
 // The half-pixel offset for a viewport of width x height and the depth mapping.

@@ -145,6 +145,8 @@ private:
     DrawState last_{};
     GLuint boundTexture_ = 0;
     bool depthMask_ = true;
+    bool programInUse_ = false;
+    int hasVertexDiffuse_ = 0;
     struct SamplerRecord {
         GLuint texture;
         SamplerState state;
@@ -327,25 +329,42 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
                           int indexCount) {
     if (!framebuffer_ || !vertices || vertexCount <= 0 || layout.stride <= 0) return;
     if (indices && indexCount <= 0) return;
-    glUseProgram(program_.program);
-    // Upload only the parts of the state that changed since the last draw.
+    if (!programInUse_) {
+        glUseProgram(program_.program);
+        programInUse_ = true;
+    }
+    // Upload only the parts of the state that changed since the last draw;
+    // a part is copied into last_ only when it changed.
     bool all = !haveState_;
-    if (all || std::memcmp(&state.transform, &last_.transform, sizeof state.transform) != 0)
+    if (all || !(state.transform == last_.transform)) {
         UploadTransform(program_, state.transform);
-    if (all || std::memcmp(&state.lighting, &last_.lighting, sizeof state.lighting) != 0)
-        UploadLighting(program_, state.lighting);
-    if (all || std::memcmp(&state.stage, &last_.stage, sizeof state.stage) != 0)
+        last_.transform = state.transform;
+    }
+    if (all || !(state.lighting.material() == last_.lighting.material())) {
+        UploadMaterial(program_, state.lighting.material());
+        static_cast<MaterialState&>(last_.lighting) = state.lighting.material();
+    }
+    if (all || !state.lighting.SameLights(last_.lighting)) {
+        UploadLights(program_, state.lighting);
+        int count = std::clamp(state.lighting.lightCount, 0, kMaxActiveLights);
+        last_.lighting.lightCount = state.lighting.lightCount;
+        std::copy_n(state.lighting.lights, count, last_.lighting.lights);
+    }
+    if (all || !(state.stage == last_.stage)) {
         UploadStage(program_, state.stage);
-    bool viewportChanged =
-        all || std::memcmp(&state.viewport, &last_.viewport, sizeof state.viewport) != 0;
+        last_.stage = state.stage;
+    }
+    bool viewportChanged = all || !(state.viewport == last_.viewport);
     if (viewportChanged) {
         ApplyViewport(state.viewport);
         UploadViewport(program_, state.viewport);
+        last_.viewport = state.viewport;
     }
-    if (viewportChanged || std::memcmp(&state.raster, &last_.raster, sizeof state.raster) != 0) {
+    if (viewportChanged || !(state.raster == last_.raster)) {
         ApplyRaster(state.raster);
         UploadDepth(program_, state.raster, state.viewport);
         glUniform1i(program_.flat, state.raster.flatShading ? 1 : 0);
+        last_.raster = state.raster;
     }
     GLuint texture = state.texture ? state.texture : whiteTexture_;
     if (texture != boundTexture_) {
@@ -353,8 +372,14 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
         boundTexture_ = texture;
     }
     if (state.texture) ApplySampler(texture, state.sampler);
-    last_ = state;
+    last_.texture = state.texture;
+    last_.sampler = state.sampler;
     haveState_ = true;
+    int hasDiffuse = layout.diffuse >= 0 ? 1 : 0;
+    if (all || hasDiffuse != hasVertexDiffuse_) {
+        glUniform1i(program_.hasVertexDiffuse, hasDiffuse);
+        hasVertexDiffuse_ = hasDiffuse;
+    }
 
     glBindVertexArray(vertexArray_);
     GLsizeiptr vertexBytes = static_cast<GLsizeiptr>(vertexCount) * layout.stride;
@@ -374,7 +399,6 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
     attribute(kTexCoordAttribute, layout.texCoord, 2, GL_FLOAT, GL_FALSE);
     if (layout.normal < 0) glVertexAttrib3f(kNormalAttribute, 0, 0, 0);
     if (layout.texCoord < 0) glVertexAttrib2f(kTexCoordAttribute, 0, 0);
-    glUniform1i(program_.hasVertexDiffuse, layout.diffuse >= 0 ? 1 : 0);
 
     if (indices) {
         GLintptr offset = indexStream_.Append(indices, static_cast<GLsizeiptr>(indexCount) * 2);

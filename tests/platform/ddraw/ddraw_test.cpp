@@ -4,11 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/ddraw/d3d.h"
 #include "platform/ddraw/display_objects.h"
+#include "platform/ddraw/matrix_math.h"
+#include "platform/ddraw/objects.h"
 #include "platform/ddraw/surface_dc.h"
 #include "platform/setup/platform_settings.h"
 #include "support/engine_fixture.h"
@@ -376,6 +380,356 @@ TEST_F(DirectDrawTest, DeviceRefusesWhatItCannotDrawSafely) {
     texture->Release();  // the device still holds it
     EXPECT_EQ(device->SetTexture(0, nullptr), D3D_OK);
     direct3d->Release();
+}
+
+// A drawing back end that keeps every draw record it is handed, and counts
+// the texture uploads, so that tests see what the Direct3D device translated.
+class DrawRecorder : public velmora::platform::RenderDevice {
+public:
+    const char* Name() const override { return "recorder"; }
+    bool SetBackBufferSize(int width, int height) override {
+        pixels.assign(static_cast<size_t>(width) * height, 0);
+        return true;
+    }
+    void Clear(const velmora::platform::Viewport&, const velmora::platform::ClearRect*, int, bool,
+               uint32_t, bool, float) override {}
+    void Draw(const velmora::platform::DrawState& state, velmora::platform::Primitive, const void*,
+              int, const velmora::platform::VertexLayout&, const uint16_t*, int) override {
+        draws.push_back(state);
+    }
+    velmora::platform::TextureHandle CreateTexture() override { return ++lastTexture; }
+    void UploadTexture(velmora::platform::TextureHandle, const uint32_t*, int, int) override { ++uploads; }
+    void DeleteTexture(velmora::platform::TextureHandle) override {}
+    void ReadBackBuffer(uint32_t* out) override { std::copy(pixels.begin(), pixels.end(), out); }
+    void WriteBackBuffer(const uint32_t*) override {}
+    void Present() override {}
+
+    std::vector<velmora::platform::DrawState> draws;
+    std::vector<uint32_t> pixels;
+    velmora::platform::TextureHandle lastTexture = 0;
+    int uploads = 0;
+};
+
+D3DMATRIX Translated(float x, float y, float z) {
+    D3DMATRIX m = velmora::platform::ddraw::IdentityMatrix();
+    m._41 = x;
+    m._42 = y;
+    m._43 = z;
+    return m;
+}
+
+D3DLIGHT7 Light(float x, float y, float z, float r, float g, float b) {
+    D3DLIGHT7 light{};
+    light.dltType = D3DLIGHT_POINT;
+    light.dcvDiffuse.r = r;
+    light.dcvDiffuse.g = g;
+    light.dcvDiffuse.b = b;
+    light.dvPosition.x = x;
+    light.dvPosition.y = y;
+    light.dvPosition.z = z;
+    light.dvRange = 100.0f;
+    light.dvAttenuation0 = 1.0f;
+    return light;
+}
+
+D3DMATERIAL7 Colour(float r, float g, float b) {
+    D3DMATERIAL7 material{};
+    material.diffuse.r = material.ambient.r = r;
+    material.diffuse.g = material.ambient.g = g;
+    material.diffuse.b = material.ambient.b = b;
+    material.diffuse.a = material.ambient.a = 1.0f;
+    return material;
+}
+
+// The display opened on a DrawRecorder instead of a real back end.
+class DeviceStateTest : public DirectDrawTest {
+protected:
+    void SetUp() override {
+        DirectDrawTest::SetUp();
+        auto owned = std::make_unique<DrawRecorder>();
+        recorder = owned.get();
+        velmora::platform::ddraw::TheDisplay().device = std::move(owned);
+        OpenDisplay();
+    }
+    // One triangle drawn; the record the back end was handed.
+    const velmora::platform::DrawState& Drawn(IDirect3DDevice7* on = nullptr) {
+        float vertices[3 * 8] = {0, 0, 1, 0, 0, -1, 0, 0, 1, 0, 1, 0, 0, -1, 0, 0, 0, 1, 1, 0, 0, -1, 0, 0};
+        WORD indices[3] = {0, 1, 2};
+        size_t before = recorder->draws.size();
+        EXPECT_EQ((on ? on : device)->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, vertices, 3, indices, 3, 0),
+                  D3D_OK);
+        EXPECT_EQ(recorder->draws.size(), before + 1);
+        return recorder->draws.back();
+    }
+    IDirect3DDevice7* FreshDevice() {
+        IDirect3D7* direct3d = nullptr;
+        directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3d));
+        IDirect3DDevice7* made = nullptr;
+        EXPECT_EQ(direct3d->CreateDevice(IID_IDirect3DHALDevice, back, &made), D3D_OK);
+        direct3d->Release();
+        return made;
+    }
+    DrawRecorder* recorder = nullptr;
+};
+
+TEST_F(DeviceStateTest, EachChangeBetweenDrawsReachesTheNextDrawAndNothingElseMoves) {
+    using velmora::platform::DrawState;
+    D3DLIGHT7 red = Light(0, 0, 5, 1, 0, 0);
+    ASSERT_EQ(device->SetLight(0, &red), D3D_OK);
+    ASSERT_EQ(device->LightEnable(0, TRUE), D3D_OK);
+    D3DMATERIAL7 white = Colour(1, 1, 1);
+    device->SetMaterial(&white);
+    DrawState first = Drawn();
+    ASSERT_EQ(first.lighting.lightCount, 1);
+    EXPECT_EQ(first.lighting.lights[0].diffuse[0], 1.0f);
+    // Nothing changed, nothing differs; setting a state to the value it has is no change either.
+    EXPECT_TRUE(Drawn() == first);
+    device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CCW);
+    device->SetMaterial(&white);
+    EXPECT_TRUE(Drawn() == first);
+
+    D3DMATRIX world = Translated(1, 2, 3);
+    device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+    DrawState moved = Drawn();
+    EXPECT_EQ(moved.transform.worldView[12], 1.0f);
+    EXPECT_EQ(moved.transform.worldView[14], 3.0f);
+    EXPECT_TRUE(moved.lighting == first.lighting);
+    EXPECT_TRUE(moved.raster == first.raster);
+
+    D3DMATERIAL7 green = Colour(0, 1, 0);
+    device->SetMaterial(&green);
+    EXPECT_EQ(Drawn().lighting.materialDiffuse[0], 0.0f);
+    device->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x00FF0000);
+    EXPECT_EQ(Drawn().lighting.ambient[0], 1.0f);
+
+    // A light changed after it was enabled is drawn as it is now.
+    D3DLIGHT7 blue = Light(0, 0, 5, 0, 0, 1);
+    device->SetLight(0, &blue);
+    DrawState relit = Drawn();
+    EXPECT_EQ(relit.lighting.lights[0].diffuse[0], 0.0f);
+    EXPECT_EQ(relit.lighting.lights[0].diffuse[2], 1.0f);
+    // The lights are in camera space: a new view moves them.
+    D3DMATRIX view = Translated(0, 0, 10);
+    device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    DrawState viewed = Drawn();
+    EXPECT_EQ(viewed.lighting.lights[0].position[2], 15.0f);
+    EXPECT_EQ(viewed.transform.worldView[14], 13.0f);
+
+    // A light set while off is drawn with those values once switched on;
+    // switched off, the next one takes its place.
+    D3DLIGHT7 dim = Light(7, 0, 0, 0.25f, 0.25f, 0.25f);
+    device->SetLight(3, &dim);
+    EXPECT_EQ(Drawn().lighting.lightCount, 1);
+    device->LightEnable(3, TRUE);
+    DrawState two = Drawn();
+    ASSERT_EQ(two.lighting.lightCount, 2);
+    EXPECT_EQ(two.lighting.lights[1].diffuse[1], 0.25f);
+    EXPECT_EQ(two.lighting.lights[1].position[0], 7.0f);
+    device->LightEnable(0, FALSE);
+    DrawState one = Drawn();
+    ASSERT_EQ(one.lighting.lightCount, 1);
+    EXPECT_EQ(one.lighting.lights[0].position[0], 7.0f);
+
+    device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    EXPECT_EQ(Drawn().raster.cull, velmora::platform::CullMode::None);
+    device->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT);
+    EXPECT_TRUE(Drawn().raster.flatShading);
+    device->SetRenderState(D3DRENDERSTATE_TEXTUREFACTOR, 0x80FFFFFF);
+    EXPECT_EQ(Drawn().stage.textureFactor, 0x80FFFFFFu);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    EXPECT_EQ(Drawn().stage.colorOp, velmora::platform::kStageSelectArg2);
+    device->SetTextureStageState(0, D3DTSS_ADDRESS, D3DTADDRESS_CLAMP);
+    EXPECT_TRUE(Drawn().sampler.clampU);
+    // Stages past the first are not drawn and change nothing.
+    DrawState before = Drawn();
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+    EXPECT_TRUE(Drawn() == before);
+    D3DVIEWPORT7 viewport = {10, 20, 100, 50, 0.0f, 0.5f};
+    device->SetViewport(&viewport);
+    velmora::platform::Viewport drawnViewport = Drawn().viewport;
+    EXPECT_EQ(drawnViewport.y, 20);
+    EXPECT_EQ(drawnViewport.maxZ, 0.5f);
+
+    // The w-buffer's planes come from the projection: a new one moves them.
+    device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_USEW);
+    D3DMATRIX projection{};
+    auto planes = [&](float nearPlane, float farPlane) {
+        projection._11 = projection._22 = 1.0f;
+        projection._33 = farPlane / (farPlane - nearPlane);
+        projection._34 = 1.0f;
+        projection._43 = -nearPlane * farPlane / (farPlane - nearPlane);
+        device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
+    };
+    planes(1.0f, 100.0f);
+    DrawState near1 = Drawn();
+    EXPECT_TRUE(near1.raster.wBuffer);
+    EXPECT_NEAR(near1.raster.wNear, 1.0f, 1e-4);
+    planes(2.0f, 100.0f);
+    EXPECT_NEAR(Drawn().raster.wNear, 2.0f, 1e-4);
+}
+
+TEST_F(DeviceStateTest, TexturesAreSentAgainWhenTheirPixelsChangeAndDropWhenUnbound) {
+    std::vector<DDPIXELFORMAT> formats;
+    device->EnumTextureFormats(CollectFormat, &formats);
+    IDirectDrawSurface7* texture = MemorySurface(2, 2, formats[5]);
+    ASSERT_EQ(device->SetTexture(0, texture), D3D_OK);
+    velmora::platform::TextureHandle handle = Drawn().texture;
+    EXPECT_NE(handle, 0u);
+    int uploads = recorder->uploads;
+    EXPECT_EQ(Drawn().texture, handle);
+    EXPECT_EQ(recorder->uploads, uploads);  // unchanged pixels are not sent again
+    DDSURFACEDESC2 locked{};
+    locked.dwSize = kSurfaceDescSize;
+    ASSERT_EQ(texture->Lock(nullptr, &locked, 0, nullptr), DD_OK);
+    *static_cast<uint32_t*>(locked.lpSurface) = 0xFF00FF00;
+    texture->Unlock(nullptr);
+    EXPECT_EQ(Drawn().texture, handle);
+    EXPECT_EQ(recorder->uploads, uploads + 1);
+    // Released by the program, the bound texture lives on until it is unbound.
+    texture->Release();
+    EXPECT_EQ(Drawn().texture, handle);
+    device->SetTexture(0, nullptr);
+    EXPECT_EQ(Drawn().texture, 0u);
+}
+
+TEST_F(DeviceStateTest, WhatIsDrawnEqualsWhatAFreshDeviceGivenTheSameCallsDraws) {
+    // Random calls with draws among them; at each draw a new device replays
+    // every call so far and must hand the back end the very same record.
+    std::vector<DDPIXELFORMAT> formats;
+    device->EnumTextureFormats(CollectFormat, &formats);
+    IDirectDrawSurface7* textures[2] = {MemorySurface(2, 2, formats[5]), MemorySurface(4, 4, formats[4])};
+    std::mt19937 random(20240611u);
+    auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
+    auto pick = [&](int count) { return static_cast<int>(random() % static_cast<unsigned>(count)); };
+    auto matrix = [&] {
+        D3DMATRIX m = velmora::platform::ddraw::IdentityMatrix();
+        float* f = &m._11;
+        for (int k = 0; k < 12; ++k) f[k] = uniform(-2, 2);
+        m._41 = uniform(-5, 5);
+        m._43 = uniform(1, 20);
+        return m;
+    };
+    const D3DRENDERSTATETYPE states[] = {D3DRENDERSTATE_CULLMODE,        D3DRENDERSTATE_SHADEMODE,
+                                         D3DRENDERSTATE_ALPHABLENDENABLE, D3DRENDERSTATE_SRCBLEND,
+                                         D3DRENDERSTATE_DESTBLEND,        D3DRENDERSTATE_ZENABLE,
+                                         D3DRENDERSTATE_ZWRITEENABLE,     D3DRENDERSTATE_ZFUNC,
+                                         D3DRENDERSTATE_LIGHTING,         D3DRENDERSTATE_AMBIENT,
+                                         D3DRENDERSTATE_COLORVERTEX,      D3DRENDERSTATE_TEXTUREFACTOR,
+                                         D3DRENDERSTATE_DITHERENABLE};
+    using Call = std::function<void(IDirect3DDevice7*)>;
+    std::vector<Call> calls;
+    int compared = 0;
+    for (int step = 0; step < 400; ++step) {
+        Call call;
+        switch (pick(9)) {
+            case 0: {
+                D3DTRANSFORMSTATETYPE which = pick(3) == 0   ? D3DTRANSFORMSTATE_WORLD
+                                              : pick(2) == 0 ? D3DTRANSFORMSTATE_VIEW
+                                                             : D3DTRANSFORMSTATE_PROJECTION;
+                D3DMATRIX m = matrix();
+                call = [which, m](IDirect3DDevice7* d) { D3DMATRIX copy = m; d->SetTransform(which, &copy); };
+                break;
+            }
+            case 1: {
+                D3DMATERIAL7 m = Colour(uniform(0, 1), uniform(0, 1), uniform(0, 1));
+                call = [m](IDirect3DDevice7* d) { D3DMATERIAL7 copy = m; d->SetMaterial(&copy); };
+                break;
+            }
+            case 2: {
+                DWORD index = static_cast<DWORD>(pick(12));
+                D3DLIGHT7 l = Light(uniform(-5, 5), uniform(-5, 5), uniform(-5, 5), uniform(0, 1), uniform(0, 1),
+                                    uniform(0, 1));
+                l.dltType = static_cast<D3DLIGHTTYPE>(1 + pick(3));
+                l.dvDirection.z = 1.0f;
+                l.dvTheta = 0.5f;
+                l.dvPhi = 1.0f;
+                call = [index, l](IDirect3DDevice7* d) { D3DLIGHT7 copy = l; d->SetLight(index, &copy); };
+                break;
+            }
+            case 3: {
+                DWORD index = static_cast<DWORD>(pick(12));
+                BOOL on = pick(3) != 0;
+                call = [index, on](IDirect3DDevice7* d) { d->LightEnable(index, on); };
+                break;
+            }
+            case 4: {
+                D3DRENDERSTATETYPE state = states[pick(static_cast<int>(std::size(states)))];
+                DWORD value = state == D3DRENDERSTATE_AMBIENT || state == D3DRENDERSTATE_TEXTUREFACTOR
+                                  ? static_cast<DWORD>(random())
+                                  : static_cast<DWORD>(pick(4));
+                call = [state, value](IDirect3DDevice7* d) { d->SetRenderState(state, value); };
+                break;
+            }
+            case 5: {
+                DWORD stage = static_cast<DWORD>(pick(2));
+                D3DTEXTURESTAGESTATETYPE state =
+                    static_cast<D3DTEXTURESTAGESTATETYPE>(1 + pick(static_cast<int>(D3DTSS_MIPFILTER)));
+                DWORD value = static_cast<DWORD>(1 + pick(4));
+                call = [stage, state, value](IDirect3DDevice7* d) { d->SetTextureStageState(stage, state, value); };
+                break;
+            }
+            case 6: {
+                D3DVIEWPORT7 v = {static_cast<DWORD>(pick(100)), static_cast<DWORD>(pick(100)), 200, 100,
+                                  uniform(0, 0.4f), uniform(0.5f, 1)};
+                call = [v](IDirect3DDevice7* d) { D3DVIEWPORT7 copy = v; d->SetViewport(&copy); };
+                break;
+            }
+            case 7: {
+                int which = pick(3);
+                IDirectDrawSurface7* t = which < 2 ? textures[which] : nullptr;
+                call = [t](IDirect3DDevice7* d) { d->SetTexture(0, t); };
+                break;
+            }
+            default: {
+                IDirect3DDevice7* fresh = FreshDevice();
+                for (const Call& earlier : calls) earlier(fresh);
+                velmora::platform::DrawState expected = Drawn(fresh);
+                fresh->Release();
+                ASSERT_TRUE(Drawn() == expected) << "draw after call " << step;
+                ++compared;
+                continue;
+            }
+        }
+        call(device);
+        calls.push_back(call);
+    }
+    EXPECT_GT(compared, 20);
+    for (IDirectDrawSurface7* t : textures) t->Release();
+}
+
+TEST_F(DeviceStateTest, LightsPastTheLimitAreNotDroppedSilently) {
+    D3DDEVICEDESC7 caps{};
+    ASSERT_EQ(device->GetCaps(&caps), D3D_OK);
+    const int limit = static_cast<int>(caps.dwMaxActiveLights);
+    ASSERT_EQ(limit, velmora::platform::kMaxActiveLights);
+    ASSERT_GE(limit, 32);
+    for (int i = 0; i < limit; ++i) {
+        D3DLIGHT7 light = Light(static_cast<float>(i), 0, 0, 1, 1, 1);
+        device->SetLight(static_cast<DWORD>(i), &light);
+        device->LightEnable(static_cast<DWORD>(i), TRUE);
+    }
+    ::testing::internal::CaptureStderr();
+    velmora::platform::DrawState all = Drawn();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    ASSERT_EQ(all.lighting.lightCount, limit);
+    EXPECT_EQ(all.lighting.lights[limit - 1].position[0], static_cast<float>(limit - 1));
+
+    // Two more, the first of them at a lower index than all of the others.
+    D3DLIGHT7 extra = Light(-1, 0, 0, 1, 1, 1);
+    device->SetLight(100, &extra);
+    device->LightEnable(100, TRUE);
+    device->SetLight(101, &extra);
+    device->LightEnable(101, TRUE);
+    ::testing::internal::CaptureStderr();
+    velmora::platform::DrawState over = Drawn();
+    D3DLIGHT7 moved = Light(-2, 0, 0, 1, 1, 1);
+    device->SetLight(101, &moved);
+    Drawn();
+    std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(over.lighting.lightCount, limit);
+    EXPECT_EQ(over.lighting.lights[limit - 1].position[0], static_cast<float>(limit - 1));
+    EXPECT_NE(told.find(std::to_string(limit + 2) + " lights are enabled"), std::string::npos) << told;
+    EXPECT_EQ(told.find('\n'), told.size() - 1) << "said once: " << told;
 }
 
 }  // namespace
