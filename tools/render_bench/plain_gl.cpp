@@ -12,6 +12,7 @@
 #include "platform/ddraw/matrix_math.h"
 #include "platform/gl/fixed_function_program.h"
 #include "platform/sdl/sdl_window_system.h"
+#include "render/display.h"
 #include "render/scene_renderer.h"
 
 namespace velmora::tools {
@@ -111,11 +112,11 @@ double RunPlainGl(Scene& scene, int width, int height, int frames) {
     viewport.width = width;
     viewport.height = height;
     platform::gl::UploadViewport(program, viewport);
-    // The projection's planes, near 1 and far 1,000,000, as the engine sets them.
+    // The projection's planes as the engine sets them.
     platform::RasterState raster;
     raster.wBuffer = true;
-    raster.wNear = 1.0f;
-    raster.wFar = 1000000.0f;
+    raster.wNear = kNearPlane;
+    raster.wFar = kFarPlane;
     platform::gl::UploadDepth(program, raster, viewport);
     float emissive[4] = {0, 0, 0, 0};
     glUniform4fv(program.materialEmissive, 1, emissive);
@@ -151,7 +152,7 @@ double RunPlainGl(Scene& scene, int width, int height, int frames) {
                 float cotangent = std::cos(half) / std::sin(half);
                 projection._11 = cotangent;
                 projection._22 = cotangent * 1.3f;
-                projection._33 = 1000000.0f / 999999.0f;
+                projection._33 = kFarPlane / (kFarPlane - kNearPlane);
                 projection._34 = 1.0f;
                 projection._43 = -projection._33;
                 glUniformMatrix4fv(program.projection, 1, GL_FALSE, &projection._11);
