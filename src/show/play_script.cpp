@@ -11,6 +11,8 @@
 
 namespace {
 
+ScriptLineWatch* lineWatch = nullptr;
+
 // A comment line: back to its third character, then to the end of the line.
 // Stepping back three lets comments shorter than a chunk name work.
 void SkipComment(ScriptReader& reader) {
@@ -26,6 +28,8 @@ void SkipComment(ScriptReader& reader) {
 }
 
 }  // namespace
+
+void WatchScriptLines(ScriptLineWatch* watch) { lineWatch = watch; }
 
 int ScriptTagIndex(const char* tag) { return std::atoi(tag + 1) - 1; }
 
@@ -50,6 +54,7 @@ int ReadPlayScript(char* fileName, IDirect3DDevice7* device) {
     int lineNumber = 1;
     while (MemTell(file) < size) {
         int32_t lineStart = MemTell(file);
+        if (lineWatch) lineWatch->LineBegins(*file, lineStart);
         const char* chunk = ScriptRead(reader, 5);
         WriteLogFormat("QXP:\t\t\t\tstart chunk ID read: %s,\tline number: %d", chunk, lineNumber);
         if (chunk[0] == '\'') {
@@ -64,6 +69,7 @@ int ReadPlayScript(char* fileName, IDirect3DDevice7* device) {
             ReadSceneLine(reader, device);
         }
         ++lineNumber;
+        if (lineWatch) lineWatch->LineEnds(*file, MemTell(file));
         // A line must move the reader on; one that stepped back to where it
         // began (a comment cut short at the end) would be read for ever.
         if (MemTell(file) <= lineStart) break;

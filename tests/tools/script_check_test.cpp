@@ -1,0 +1,243 @@
+// The play-script checker: what it says the player does with each line, and
+// the warnings it gives where the player's reader falls out of step.
+#include "qxcheck/script_check.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/engine_state.h"
+#include "data/data_archive.h"
+#include "scene_writer/scene_writer.h"
+#include "support/engine_fixture.h"
+#include "support/run_program.h"
+
+using namespace velmora::testing;
+using velmora::tools::ScriptCheck;
+
+namespace {
+
+// A scene of 3 frames with the camera Camera01 and the object Box, and no texture.
+void WriteScene(const std::string& path) {
+    using namespace velmora::tools;
+    SceneDescription scene;
+    scene.frameCount = 3;
+    scene.ambient.assign(3, 0x303030);
+    scene.drawStyles.push_back(WriterDrawStyle{});
+    scene.objects.push_back(CubeObject("Box", 2.0f, 0));
+    WriterCamera camera;
+    camera.name = "Camera01";
+    camera.fov.assign(3, 0.8f);
+    camera.matrices.assign(3, TranslationMatrix(0.0f, 0.0f, 8.0f));
+    scene.cameras.push_back(camera);
+    std::string error;
+    ASSERT_TRUE(WriteSceneFile(path, scene, &error)) << error;
+}
+
+// A clean script in the idioms the reader is built for: short comments, a
+// one-digit count, the load key followed by its line end, a flag at the very end.
+const char kClean[] =
+    "'\r\n"                                                   // 1
+    "'ab\r\n"                                                 // 2
+    "[Engine][Local path] TRUE\r\n"                           // 3
+    "[QX3][00] 1\r\n"                                         // 4
+    "[QX3][01][Filename] box.QX3\r\n"                         // 5
+    "[QX3][01][Load]\r\n"                                     // 6
+    "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r\n"      // 7
+    "[QX3][01][Shade] Box Flat\r\n"                           // 8
+    "[Engine][Hold] 0.05 20\r\n"                              // 9
+    "[QX3][01][Play] 0 FALSE\r\n";                            // 10
+
+class ScriptCheckTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        directory = MakeTempDirectory() + "/";
+        char here[4096];
+        previous = getcwd(here, sizeof here) ? here : "/";
+        ASSERT_EQ(chdir(directory.c_str()), 0);
+        WriteScene(directory + "box.QX3");
+    }
+    void TearDown() override {
+        if (chdir(previous.c_str()) != 0) ADD_FAILURE() << "cannot return to " << previous;
+        EngineTest::TearDown();
+    }
+    ScriptCheck Check(const std::string& script) {
+        std::ofstream(directory + "MORVAST.QXP", std::ios::binary) << script;
+        ScriptCheck check;
+        std::string error;
+        EXPECT_TRUE(velmora::tools::CheckPlayScript("MORVAST.QXP", check, error)) << error;
+        return check;
+    }
+    // The warnings given for one line.
+    static std::vector<std::string> Warnings(const ScriptCheck& check, int line) {
+        std::vector<std::string> found;
+        for (const auto& f : check.findings)
+            if (f.warning && f.line == line) found.push_back(f.text);
+        return found;
+    }
+    static bool Warned(const ScriptCheck& check, int line, const std::string& part) {
+        for (const std::string& w : Warnings(check, line))
+            if (w.find(part) != std::string::npos) return true;
+        return false;
+    }
+    static bool Noted(const ScriptCheck& check, int line, const std::string& text) {
+        for (const auto& f : check.findings)
+            if (!f.warning && f.line == line && f.text == text) return true;
+        return false;
+    }
+    std::string directory;
+    std::string previous;
+};
+
+TEST_F(ScriptCheckTest, TheReadersOwnIdiomsGiveNoWarningAndEveryLineIsDescribed) {
+    ScriptCheck check = Check(kClean);
+    EXPECT_EQ(check.warnings, 0) << velmora::tools::FormatScriptCheck(check);
+    ASSERT_EQ(check.lines.size(), 10u);
+    EXPECT_TRUE(Noted(check, 1, "comment"));
+    EXPECT_TRUE(Noted(check, 2, "comment"));
+    EXPECT_TRUE(Noted(check, 3, "local paths on: names lose their directory part"));
+    EXPECT_TRUE(Noted(check, 4, "1 scene"));
+    EXPECT_TRUE(Noted(check, 6, "scene 1 loaded from box.QX3: 3 frames; cameras: Camera01; objects: Box"));
+    EXPECT_TRUE(Noted(check, 7, "scene 1 camera Camera01: frames 0 to 2 changed, blend 1.000 to "
+                                "1.000 (above 1: drawn additively), extra ambient 0"));
+    EXPECT_TRUE(Noted(check, 8, "scene 1 object Box: flat shading"));
+    EXPECT_TRUE(Noted(check, 9, "at 0.050 s: hold the show for 20 ms"));
+    EXPECT_TRUE(Noted(check, 10, "at 0.000 s: play scene 1 once"));
+    // The run state is left empty, as before the check.
+    EXPECT_EQ(sceneCount, 0);
+    EXPECT_EQ(actionList.next, nullptr);
+    EXPECT_EQ(localPath, 0);
+}
+
+TEST_F(ScriptCheckTest, BlankLineAndUnknownChunkAreWarnedAtTheirLines) {
+    ScriptCheck check = Check(
+        "[QX3][00] 1\r\n"                                     // 1
+        "[QX3][01][Filename] box.QX3\r\n"                     // 2
+        "[QX3][01][Load]\r\n"                                 // 3
+        "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r\n"  // 4
+        "[Sound][01] 1\r\n"                                   // 5
+        "'\r\n"                                               // 6
+        "\r\n"                                                // 7
+        "[QX3][01][Play] 0 FALSE\r\n");                       // 8
+    EXPECT_TRUE(Warned(check, 5, "unknown chunk \"[Soun\"")) << velmora::tools::FormatScriptCheck(check);
+    EXPECT_TRUE(Warned(check, 7, "blank line"));
+    // The blank line swallows the start of the next one, which is read from its middle.
+    EXPECT_TRUE(Warned(check, 8, "read out of step: the reader starts at column 4"));
+    EXPECT_TRUE(Warnings(check, 4).empty());
+    EXPECT_TRUE(Warnings(check, 6).empty());
+}
+
+TEST_F(ScriptCheckTest, LineEndsOfLfAloneAreWarned) {
+    // A script with no CR at all is read in step, but it is still a fault of the file.
+    ScriptCheck lfOnly = Check("[QX3][00] 1\n[QX3][01][Filename] box.QX3\n[QX3][01][Load]\n"
+                               "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\n");
+    ASSERT_EQ(lfOnly.warnings, 1) << velmora::tools::FormatScriptCheck(lfOnly);
+    EXPECT_TRUE(Warned(lfOnly, 1, "LF alone"));
+    // Mixed with CR LF, the line of LF alone throws the next one out of step.
+    ScriptCheck mixed = Check("[QX3][00] 1\r\n[QX3][01][Filename] box.QX3\r\n[QX3][01][Load]\n"
+                              "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r\n");
+    EXPECT_TRUE(Warned(mixed, 3, "LF alone")) << velmora::tools::FormatScriptCheck(mixed);
+    EXPECT_TRUE(Warned(mixed, 4, "read out of step"));
+    EXPECT_TRUE(Warnings(mixed, 1).empty());
+}
+
+TEST_F(ScriptCheckTest, CountOfThreeDigitsIsWarnedAndTheNextLineStaysOutOfStep) {
+    ScriptCheck check = Check("[QX3][00] 120\r\n[QX3][01][Filename] box.QX3\r\n");
+    EXPECT_TRUE(Warned(check, 1, "count 120 has more than two digits: the player takes 12"))
+        << velmora::tools::FormatScriptCheck(check);
+    EXPECT_TRUE(Noted(check, 1, "12 scenes"));
+    EXPECT_TRUE(Warned(check, 1, "read out of step"));
+    // A count of two digits is read in step.
+    ScriptCheck twelve = Check("[QX3][00] 12\r\n[QX3][01][Filename] box.QX3\r\n");
+    EXPECT_EQ(twelve.warnings, 0) << velmora::tools::FormatScriptCheck(twelve);
+}
+
+TEST_F(ScriptCheckTest, UnknownKeysAndNamesThatMatchNothing) {
+    ScriptCheck check = Check(
+        "[QX3][00] 1\r\n"                                     // 1
+        "[QX3][01][Filename] box.QX3\r\n"                     // 2
+        "[QX3][01][Load]\r\n"                                 // 3
+        "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r\n"  // 4
+        "[QX3][01][Camera] 0 3 Camera09 0 0 100 0 FALSE\r\n"  // 5
+        "[QX3][01][Shade] Sphere Flat\r\n"                    // 6
+        "[QX3][01][Blur] camera01 2\r\n"                      // 7 (names ignore case)
+        "[QX3][01][Speed] 2\r\n");                            // 8
+    EXPECT_TRUE(Warned(check, 5, "Camera09 matches no camera of the scene"))
+        << velmora::tools::FormatScriptCheck(check);
+    EXPECT_TRUE(Warned(check, 6, "Sphere matches no object of the scene"));
+    EXPECT_TRUE(Warnings(check, 7).empty());
+    EXPECT_TRUE(Noted(check, 7, "scene 1 camera Camera01: a trail of 2 frames"));
+    EXPECT_TRUE(Warned(check, 8, "unknown key \"[Speed\""));
+}
+
+TEST_F(ScriptCheckTest, SceneWithoutCameraWindowAndMissingFilesAreWarnedAtTheLoadLine) {
+    ScriptCheck check = Check(
+        "[QX3][00] 2\r\n"                       // 1
+        "[QX3][01][Filename] box.QX3\r\n"       // 2
+        "[QX3][01][Load]\r\n"                   // 3
+        "[QX3][02][Filename] missing.QX3\r\n"   // 4
+        "[QX3][02][Load]\r\n"                   // 5
+        "[QX3][01][Play] 0 FALSE\r\n");         // 6
+    EXPECT_TRUE(Warned(check, 3, "scene 1 has no camera window"))
+        << velmora::tools::FormatScriptCheck(check);
+    EXPECT_TRUE(Warned(check, 5, "scene 2 could not be read from missing.QX3"));
+    // A texture the scene names and the show lacks.
+    using namespace velmora::tools;
+    SceneDescription textured;
+    textured.ambient = {0};
+    textured.drawStyles.push_back({1, 1, 1, 0, "maps\\stone.bmp"});
+    textured.objects.push_back(CubeObject("Box", 2.0f, 0));
+    std::string error;
+    ASSERT_TRUE(WriteSceneFile(directory + "stone.QX3", textured, &error)) << error;
+    const std::string script = "[Engine][Local path] TRUE\r\n[QX3][00] 1\r\n"
+                               "[QX3][01][Filename] stone.QX3\r\n[QX3][01][Load]\r\n";
+    EXPECT_TRUE(Warned(Check(script), 4, "texture stone.bmp is in neither"));
+    std::ofstream(directory + "stone.bmp") << "BM";
+    EXPECT_FALSE(Warned(Check(script), 4, "texture"));
+}
+
+TEST_F(ScriptCheckTest, TimePastTheEndOfEverythingElse) {
+    const std::string head =
+        "[QX3][00] 1\r\n[QX3][01][Filename] box.QX3\r\n[QX3][01][Load]\r\n"
+        "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r\n";
+    // 3 frames at 30 a second: the scene is over at 0.1 s.
+    ScriptCheck late = Check(head + "[QX3][01][Play] 0 FALSE\r\n[QX3][01][Unload] 90\r\n");
+    EXPECT_TRUE(Warned(late, 6, "90.000 s is later than everything else in the show, which is "
+                                "over at 0.100 s"))
+        << velmora::tools::FormatScriptCheck(late);
+    EXPECT_EQ(late.warnings, 1);
+    // The unload when the scene ends, and a stop that ends a loop, are not late.
+    EXPECT_EQ(Check(head + "[QX3][01][Play] 0 FALSE\r\n[QX3][01][Unload] 0.1\r\n").warnings, 0);
+    EXPECT_EQ(Check(head + "[QX3][01][Play] 0 TRUE\r\n[QX3][01][Stop] 90\r\n").warnings, 0);
+    // A hold counts until it is over.
+    EXPECT_EQ(Check(head + "[QX3][01][Play] 0 FALSE\r\n[Engine][Hold] 0 5000\r\n"
+                           "[QX3][01][Unload] 4\r\n")
+                  .warnings,
+              0);
+}
+
+// qxcheck as a program: its exit status, and the script left as it was.
+class QxcheckProgramTest : public ScriptCheckTest {};
+
+TEST_F(QxcheckProgramTest, ExitStatusAndTheFileUntouched) {
+    std::ofstream(directory + "MORVAST.QXP", std::ios::binary) << kClean;
+    ProgramResult clean = RunProgram(QXCHECK_PROGRAM, {"MORVAST.QXP"}, directory, {}, 60.0);
+    EXPECT_EQ(clean.exitStatus, 0) << clean.standardError;
+    const std::string faulty = std::string(kClean) + "\r\n";
+    std::ofstream(directory + "MORVAST.QXP", std::ios::binary) << faulty;
+    // From another folder, with the script's folder in its name.
+    ProgramResult warned = RunProgram(QXCHECK_PROGRAM, {directory + "MORVAST.QXP"}, "/", {}, 60.0);
+    EXPECT_EQ(warned.exitStatus, 1) << warned.standardError;
+    EXPECT_EQ(ReadFile(directory + "MORVAST.QXP"), faulty);
+    ProgramResult missing = RunProgram(QXCHECK_PROGRAM, {"NONE.QXP"}, directory, {}, 60.0);
+    EXPECT_EQ(missing.exitStatus, 2);
+    EXPECT_NE(missing.standardError.find("NONE.QXP"), std::string::npos);
+    EXPECT_EQ(RunProgram(QXCHECK_PROGRAM, {}, directory, {}, 60.0).exitStatus, 2);
+    EXPECT_EQ(RunProgram(QXCHECK_PROGRAM, {"/no/such/folder/MORVAST.QXP"}, directory, {}, 60.0).exitStatus, 2);
+}
+
+}  // namespace

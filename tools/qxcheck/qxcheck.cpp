@@ -1,0 +1,45 @@
+// qxcheck [DIR/]MORVAST.QXP: reads a play script as the player does, from the
+// show's folder with its archive, and prints what the player will do with each
+// line and where its reader falls out of step with the text. Exit status 0 for
+// a clean script, 1 when it warned, 2 when the script cannot be read.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "data/data_archive.h"
+#include "platform/setup/platform_settings.h"
+#include "qxcheck/script_check.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2 || !*argv[1]) {
+        std::fprintf(stderr, "usage: qxcheck [DIR/]MORVAST.QXP\n");
+        return 2;
+    }
+    // The show is read from the script's folder, as the player reads it from
+    // the folder it starts in.
+    std::string path = argv[1];
+    std::string name = path;
+    size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos) {
+        std::string folder = path.substr(0, slash + 1);
+        name = path.substr(slash + 1);
+        if (name.empty() || chdir(folder.c_str()) != 0) {
+            std::fprintf(stderr, "qxcheck: %s: no such show folder or script\n", argv[1]);
+            return 2;
+        }
+    }
+    velmora::platform::PlatformSettings settings;
+    settings.windowSystem = velmora::platform::WindowBackEnd::Null;
+    settings.renderDevice = velmora::platform::RenderBackEnd::Null;
+    velmora::platform::InstallPlatform(settings);
+    LoadDataArchive("MORVAST.QXD");
+    velmora::tools::ScriptCheck check;
+    std::string error;
+    if (!velmora::tools::CheckPlayScript(name, check, error)) {
+        std::fprintf(stderr, "qxcheck: %s\n", error.c_str());
+        return 2;
+    }
+    std::fputs(velmora::tools::FormatScriptCheck(check).c_str(), stdout);
+    return check.warnings == 0 ? 0 : 1;
+}
