@@ -24,7 +24,7 @@ asan: deps
 # Plays the show in $(SHOW); the program reads MORVAST.QXD and MORVAST.QXP from
 # the directory it is started in and writes its log beside itself.
 play: build
-	mkdir -p $(SHOW)
+	$(BUILD)/qxsample $(SHOW)
 	cp $(BUILD)/velmora $(SHOW)/velmora
 	cd $(SHOW) && ./velmora
 

@@ -1,28 +1,92 @@
-// qxsample DIR: writes the sample scenes with their visibility files into DIR:
-// sample.QX3 (every kind of node) and one_frame.QX3.
+// qxsample DIR: writes the example show into DIR, making DIR when it is
+// missing: MORVAST.QXD packed from cube.QX3, cube.VIS and cube.bmp, which also
+// lie loose beside it, and the play script MORVAST.QXP. Beside them come the
+// sample scenes sample.QX3 (every kind of node) and one_frame.QX3 with their
+// visibility files. Every file is written under a temporary name and renamed
+// when it is whole.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <system_error>
+#include <vector>
 
+#include "archive_writer.h"
 #include "scene_writer/sample_scenes.h"
 
 using namespace velmora::tools;
 
+namespace {
+
+std::string directory;
+std::vector<std::string> partial;  // temporary names to remove on a failure
+
+// Writes bytes to DIR/name through a temporary name.
+bool WriteFile(const std::string& name, const std::vector<uint8_t>& bytes, std::string* error) {
+    const std::string path = directory + name;
+    const std::string part = path + ".part";
+    partial.push_back(part);
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            *error = "cannot write " + path;
+            return false;
+        }
+    }
+    std::error_code failed;
+    std::filesystem::rename(part, path, failed);
+    if (failed) {
+        *error = "cannot write " + path + ": " + failed.message();
+        return false;
+    }
+    partial.pop_back();
+    return true;
+}
+
+bool WriteScene(const std::string& name, const SceneDescription& scene, const VisibilityTest& visible,
+                std::string* error) {
+    std::string fault = CheckScene(scene);
+    if (!fault.empty()) {
+        *error = name + ": " + fault;
+        return false;
+    }
+    const std::string base = name.substr(0, name.size() - 3);
+    return WriteFile(name, SceneBytes(scene), error) &&
+           WriteFile(base + "VIS", VisibilityBytes(scene, visible), error);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    if (argc != 2 || !*argv[1]) {
         std::fprintf(stderr, "usage: qxsample DIR\n");
         return 2;
     }
-    const std::string directory = std::string(argv[1]) + "/";
+    std::error_code failed;
+    std::filesystem::create_directories(argv[1], failed);
+    if (failed || !std::filesystem::is_directory(argv[1])) {
+        std::fprintf(stderr, "qxsample: cannot make the folder %s\n", argv[1]);
+        return 2;
+    }
+    directory = std::string(argv[1]) + "/";
     std::string error;
-    SceneDescription every = EveryNodeScene();
-    SceneDescription one = OneFrameScene();
     auto allVisible = [](int32_t, int32_t, int32_t, int32_t) { return true; };
-    if (!WriteSceneFile(directory + "sample.QX3", every, &error) ||
-        !WriteVisibilityFile(directory + "sample.VIS", every, SampleVisibility, &error) ||
-        !WriteSceneFile(directory + "one_frame.QX3", one, &error) ||
-        !WriteVisibilityFile(directory + "one_frame.VIS", one, allVisible, &error)) {
+    const std::string script = ExampleShowScript();
+    bool written =
+        WriteScene("cube.QX3", ExampleShowScene(), allVisible, &error) &&
+        WriteFile("cube.bmp", ExampleTextureBytes(), &error) &&
+        qxpack::CreateArchive(directory + "MORVAST.QXD",
+                              {directory + "cube.QX3", directory + "cube.VIS", directory + "cube.bmp"},
+                              error) &&
+        WriteFile("MORVAST.QXP", std::vector<uint8_t>(script.begin(), script.end()), &error) &&
+        WriteScene("sample.QX3", EveryNodeScene(), SampleVisibility, &error) &&
+        WriteScene("one_frame.QX3", OneFrameScene(), allVisible, &error);
+    if (!written) {
+        for (const std::string& part : partial) std::filesystem::remove(part, failed);
         std::fprintf(stderr, "qxsample: %s\n", error.c_str());
-        return 1;
+        return 2;
     }
     return 0;
 }

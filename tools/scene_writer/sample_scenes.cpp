@@ -1,5 +1,7 @@
 #include "scene_writer/sample_scenes.h"
 
+#include <cmath>
+
 namespace velmora::tools {
 
 namespace {
@@ -110,6 +112,87 @@ SceneDescription OneFrameScene() {
     scene.cameras.push_back(camera);
     scene.lights.push_back(Light("Omni01", false, 1, false, 1));
     return scene;
+}
+
+SceneDescription ExampleShowScene() {
+    constexpr int32_t kFrames = 90;
+    SceneDescription scene;
+    scene.frameCount = kFrames;
+    scene.ambient.assign(kFrames, 0x404040);
+    scene.drawStyles = {{1.0f, 0.6f, 0.2f, 0.0f, "cube.bmp"}};
+    WriterObject cube = CubeObject("Cube", 3.0f, 0);
+    cube.animated = true;
+    cube.matrices.clear();
+    const float tilt = 0.5f;
+    for (int32_t f = 0; f < kFrames; ++f) {
+        // A turn about y, then a tilt about x (row vectors: v * Ry * Rx).
+        const float a = 6.2831853f * static_cast<float>(f) / kFrames;
+        const float c = std::cos(a), s = std::sin(a), ct = std::cos(tilt), st = std::sin(tilt);
+        D3DMATRIX m = IdentityMatrix();
+        m._11 = c;      m._12 = s * st;  m._13 = -s * ct;
+        m._21 = 0.0f;   m._22 = ct;      m._23 = st;
+        m._31 = s;      m._32 = -c * st; m._33 = c * ct;
+        cube.matrices.push_back(m);
+    }
+    scene.objects.push_back(cube);
+    WriterCamera camera;
+    camera.name = "Camera01";
+    camera.fov.assign(kFrames, 0.8f);
+    camera.matrices.assign(kFrames, TranslationMatrix(0.0f, 0.0f, 10.0f));
+    scene.cameras.push_back(camera);
+    WriterLight light;
+    light.name = "Omni01";
+    light.secondName = "Omni01.Target";
+    light.intensity = 0.5f;
+    light.range = 1000.0f;
+    light.frames.push_back({1.0f, 1.0f, 1.0f, D3DVECTOR{{-5.0f}, {5.0f}, {-10.0f}}, D3DVECTOR{}});
+    scene.lights.push_back(light);
+    return scene;
+}
+
+std::string ExampleShowScript() {
+    return "' An example show: one turning cube, seen by one camera, for three seconds.\r\n"
+           "[Engine][Local path] TRUE\r\n"
+           "[QX3][00] 1\r\n"
+           "[QX3][01][Filename] cube.QX3\r\n"
+           "[QX3][01][Load]\r\n"
+           "[QX3][01][Camera] 0 90 Camera01 15 15 100 0 FALSE\r\n"
+           "[QX3][01][Shade] Cube Gouraud\r\n"
+           "[QX3][01][PreLoad] 0\r\n"
+           "[QX3][01][Play] 0 FALSE\r\n"
+           "[QX3][01][Unload] 3\r\n";
+}
+
+std::vector<uint8_t> ExampleTextureBytes() {
+    constexpr int32_t kSide = 64;
+    constexpr int32_t kRow = kSide * 3;  // a multiple of 4: no row padding
+    const int32_t pixels = kRow * kSide;
+    std::vector<uint8_t> bytes;
+    auto put = [&bytes](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    };
+    bytes.push_back('B');
+    bytes.push_back('M');
+    put(54 + pixels, 4);
+    put(0, 4);
+    put(54, 4);  // where the pixels start
+    put(40, 4);  // the info header
+    put(kSide, 4);
+    put(kSide, 4);
+    put(1, 2);
+    put(24, 2);
+    put(0, 4);  // no compression
+    put(pixels, 4);
+    put(2835, 4);
+    put(2835, 4);
+    put(0, 4);
+    put(0, 4);
+    for (int32_t y = 0; y < kSide; ++y)
+        for (int32_t x = 0; x < kSide; ++x) {
+            const bool light = ((x / 8) + (y / 8)) % 2 == 0;
+            put(light ? 0xF0F0F0 : 0x604020, 3);  // blue, green, red
+        }
+    return bytes;
 }
 
 bool SampleVisibility(int32_t c, int32_t f, int32_t o, int32_t p) {

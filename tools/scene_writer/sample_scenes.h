@@ -15,6 +15,18 @@ SceneDescription EveryNodeScene();
 // One frame, one cube, one camera, one light.
 SceneDescription OneFrameScene();
 
+// The example show's scene, cube.QX3: 90 frames of the object "Cube", one
+// turn about the vertical axis, tilted towards the camera "Camera01", with the
+// textured draw style cube.bmp and one white point light.
+SceneDescription ExampleShowScene();
+
+// The example show's play script, lines ended by CR LF; the show guide
+// (docs/show-format.md) prints the same lines.
+std::string ExampleShowScript();
+
+// The example show's texture: a 64 x 64 chequered 24-bit BMP.
+std::vector<uint8_t> ExampleTextureBytes();
+
 // Visibility of EveryNodeScene's parts that varies with camera, frame and part.
 bool SampleVisibility(int32_t c, int32_t f, int32_t o, int32_t p);
 
