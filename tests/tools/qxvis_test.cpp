@@ -15,6 +15,7 @@
 #include "qxvis/visibility_generator.h"
 #include "scene/scene_reader.h"
 #include "scene/visibility.h"
+#include "scene_writer/sample_scenes.h"
 #include "scene_writer/scene_writer.h"
 #include "support/run_program.h"
 #include "support/temp_files.h"
@@ -357,6 +358,30 @@ TEST_F(QxvisProgramTest, WritesTheFileBesideTheSceneAndRefusesBadInput) {
     EXPECT_EQ(ReadFile(directory + "/other.vis").size(), 6u);
     // A file that cannot be written under its name leaves nothing behind.
     ExpectRefused({"room.qx3", "-o", "no/such/folder.VIS"}, "");
+}
+
+// The rooms behind walls: the player's frames with the generated file are the
+// frames with every part visible, blur trails included, while most part
+// draws are saved.
+TEST_F(QxvisProgramTest, FramesWithTheGeneratedFileMatchFramesWithEveryPartVisible) {
+    std::string error;
+    ASSERT_TRUE(WriteSceneFile(directory + "/walls.QX3", WallsScene(), &error)) << error;
+    velmora::testing::ProgramResult made = Run({"walls.QX3"});
+    ASSERT_EQ(made.exitStatus, 0) << made.standardError;
+    for (const char* blur : {"1", "3"}) {
+        velmora::testing::ProgramResult checked =
+            RunProgram(QXVIS_CHECK_PROGRAM, {"walls.QX3", "--steps", "2", "--rounds", "1",
+                                             "--blur", blur},
+                       directory, {{"DISPLAY", ""}}, 300.0);
+        ASSERT_TRUE(checked.finished);
+        EXPECT_EQ(checked.exitStatus, 0) << "blur " << blur << ": " << checked.standardError;
+    }
+    // Half the scene's part draws at least are hidden.
+    std::string bytes = ReadFile(directory + "/walls.VIS");
+    size_t set = 0;
+    for (unsigned char b : bytes) set += __builtin_popcount(b);
+    EXPECT_GT(bytes.size(), 0u);
+    EXPECT_LT(set, bytes.size() * 8 / 2);
 }
 
 }  // namespace

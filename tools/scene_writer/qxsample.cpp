@@ -1,5 +1,6 @@
 // qxsample DIR: writes the sample scenes with their visibility files into DIR:
-// sample.QX3 (every kind of node) and one_frame.QX3.
+// sample.QX3 (every kind of node), one_frame.QX3 and walls.QX3 (rooms behind
+// walls, for the visibility generator).
 #include <cstdio>
 #include <string>
 
@@ -16,11 +17,14 @@ int main(int argc, char** argv) {
     std::string error;
     SceneDescription every = EveryNodeScene();
     SceneDescription one = OneFrameScene();
+    SceneDescription walls = WallsScene();
     auto allVisible = [](int32_t, int32_t, int32_t, int32_t) { return true; };
     if (!WriteSceneFile(directory + "sample.QX3", every, &error) ||
         !WriteVisibilityFile(directory + "sample.VIS", every, SampleVisibility, &error) ||
         !WriteSceneFile(directory + "one_frame.QX3", one, &error) ||
-        !WriteVisibilityFile(directory + "one_frame.VIS", one, allVisible, &error)) {
+        !WriteVisibilityFile(directory + "one_frame.VIS", one, allVisible, &error) ||
+        !WriteSceneFile(directory + "walls.QX3", walls, &error) ||
+        !WriteVisibilityFile(directory + "walls.VIS", walls, allVisible, &error)) {
         std::fprintf(stderr, "qxsample: %s\n", error.c_str());
         return 1;
     }
