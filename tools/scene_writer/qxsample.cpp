@@ -1,8 +1,9 @@
 // qxsample DIR: writes the example show into DIR, making DIR when it is
 // missing: MORVAST.QXD packed from cube.QX3, cube.VIS and cube.bmp, which also
 // lie loose beside it, and the play script MORVAST.QXP. Beside them come the
-// sample scenes sample.QX3 (every kind of node) and one_frame.QX3 with their
-// visibility files. Every file is written under a temporary name and renamed
+// sample scenes sample.QX3 (every kind of node), one_frame.QX3 and walls.QX3
+// (rooms behind walls, for the visibility generator) with their visibility
+// files. Every file is written under a temporary name and renamed
 // when it is whole.
 #include <cstdio>
 #include <filesystem>
@@ -82,7 +83,8 @@ int main(int argc, char** argv) {
                               error) &&
         WriteFile("MORVAST.QXP", std::vector<uint8_t>(script.begin(), script.end()), &error) &&
         WriteScene("sample.QX3", EveryNodeScene(), SampleVisibility, &error) &&
-        WriteScene("one_frame.QX3", OneFrameScene(), allVisible, &error);
+        WriteScene("one_frame.QX3", OneFrameScene(), allVisible, &error) &&
+        WriteScene("walls.QX3", WallsScene(), allVisible, &error);
     if (!written) {
         for (const std::string& part : partial) std::filesystem::remove(part, failed);
         std::fprintf(stderr, "qxsample: %s\n", error.c_str());

@@ -1,6 +1,7 @@
 #include "scene_writer/sample_scenes.h"
 
 #include <cmath>
+#include <string>
 
 namespace velmora::tools {
 
@@ -193,6 +194,88 @@ std::vector<uint8_t> ExampleTextureBytes() {
             put(light ? 0xF0F0F0 : 0x604020, 3);  // blue, green, red
         }
     return bytes;
+}
+
+namespace {
+
+// A box from (x0, y0, z0) to (x1, y1, z1) as one part.
+WriterPart BoxPart(float x0, float y0, float z0, float x1, float y1, float z1, int32_t drawStyle) {
+    WriterPart part = CubeObject("", 1.0f, drawStyle).parts[0];
+    for (WriterVertex& v : part.vertices) {
+        v.x = (x0 + x1) / 2 + v.x * (x1 - x0);
+        v.y = (y0 + y1) / 2 + v.y * (y1 - y0);
+        v.z = (z0 + z1) / 2 + v.z * (z1 - z0);
+    }
+    return part;
+}
+
+}  // namespace
+
+SceneDescription WallsScene() {
+    SceneDescription scene;
+    scene.frameCount = 30;
+    scene.ambient.assign(scene.frameCount, 0x303030);
+    scene.drawStyles = {
+        {0.8f, 0.8f, 0.7f, 0.0f, ""},   // walls
+        {0.9f, 0.3f, 0.2f, 0.0f, ""},   // boxes
+        {0.2f, 0.5f, 0.9f, 0.0f, ""},
+        {0.3f, 0.6f, 0.9f, 0.6f, ""},   // glass
+    };
+    const int rooms = 5;
+    const float depth = 40.0f, halfWidth = 30.0f, height = 20.0f, door = 4.0f;
+    for (int r = 0; r < rooms; ++r) {
+        const float z = 20.0f + depth * r;
+        // The wall at the room's front: left and right of the doorway and over it.
+        WriterObject wall;
+        wall.name = "Wall" + std::to_string(r);
+        wall.parts = {BoxPart(-halfWidth, 0, z, -door, height, z + 1, 0),
+                      BoxPart(door, 0, z, halfWidth, height, z + 1, 0),
+                      BoxPart(-door, door * 2, z, door, height, z + 1, 0)};
+        wall.matrices = {IdentityMatrix()};
+        scene.objects.push_back(wall);
+        for (int gx = 0; gx < 4; ++gx)
+            for (int gz = 0; gz < 4; ++gz) {
+                WriterObject column;
+                column.name = "Column" + std::to_string(r) + "_" + std::to_string(gx) + std::to_string(gz);
+                const float x = -halfWidth + 6.0f + gx * 16.0f, cz = z + 6.0f + gz * 9.0f;
+                for (int k = 0; k < 8; ++k)
+                    column.parts.push_back(BoxPart(x - 1, k * 2.0f, cz - 1, x + 1, k * 2.0f + 1.8f, cz + 1, 1 + k % 2));
+                column.matrices = {IdentityMatrix()};
+                scene.objects.push_back(column);
+            }
+        WriterObject glass;
+        glass.name = "Glass" + std::to_string(r);
+        glass.parts = {BoxPart(-door, 0, z + 3, door, door * 2, z + 3.2f, 3)};
+        glass.matrices = {IdentityMatrix()};
+        scene.objects.push_back(glass);
+    }
+    WriterCamera camera;
+    camera.name = "Walker";
+    for (int32_t f = 0; f < scene.frameCount; ++f) {
+        camera.fov.push_back(0.9f);
+        // Standing at (0, 3, 14f/29 - 10), turned by a small angle about y:
+        // the view matrix is the inverse of that placement.
+        const float angle = 0.3f * std::sin(f * 0.2f);
+        const float c = std::cos(angle), s = std::sin(angle);
+        const float px = 0.0f, py = 3.0f, pz = -10.0f + 14.0f * f / 29.0f;
+        D3DMATRIX view = IdentityMatrix();
+        view._11 = c;
+        view._13 = s;
+        view._31 = -s;
+        view._33 = c;
+        view._41 = -(px * c - pz * s);
+        view._42 = -py;
+        view._43 = -(px * s + pz * c);
+        camera.matrices.push_back(view);
+    }
+    scene.cameras.push_back(camera);
+    WriterLight light;
+    light.name = "Lamp";
+    light.intensity = 0.3f;
+    light.range = 400.0f;
+    light.frames.push_back({1.0f, 1.0f, 0.9f, D3DVECTOR{{0.0f}, {15.0f}, {0.0f}}, D3DVECTOR{}});
+    scene.lights.push_back(light);
+    return scene;
 }
 
 bool SampleVisibility(int32_t c, int32_t f, int32_t o, int32_t p) {

@@ -27,6 +27,13 @@ std::string ExampleShowScript();
 // The example show's texture: a 64 x 64 chequered 24-bit BMP.
 std::vector<uint8_t> ExampleTextureBytes();
 
+// Rooms one behind the other, each wall with a doorway, and in every room a
+// grid of columns of stacked boxes (eight parts each) and a glass pane; a
+// camera walks towards the first doorway over 30 frames, turning a little.
+// Most parts are hidden behind walls or outside the view: the scene the
+// visibility generator is measured on.
+SceneDescription WallsScene();
+
 // Visibility of EveryNodeScene's parts that varies with camera, frame and part.
 bool SampleVisibility(int32_t c, int32_t f, int32_t o, int32_t p);
 

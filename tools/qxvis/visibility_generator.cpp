@@ -1,0 +1,395 @@
+#include "qxvis/visibility_generator.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "app/engine_state.h"
+#include "platform/ddraw/matrix_math.h"
+#include "platform/sdl/sdl_window_system.h"
+#include "render/display.h"
+#include "render/math_helpers.h"
+#include "render/scene_renderer.h"
+
+namespace velmora::tools {
+
+namespace {
+
+// Positions as the display's fixed-function program places them (pixel
+// centres on whole coordinates, depth as eye distance), widened by the guard
+// band of the margin.
+const char* kPartVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 inPosition;
+uniform mat4 uWorldViewProjection;
+uniform vec2 uPixelOffset;
+uniform vec2 uGuardScale;
+void main() {
+    vec4 clip = uWorldViewProjection * vec4(inPosition, 1.0);
+    clip.xy += uPixelOffset * clip.w;
+    clip.xy *= uGuardScale;
+    clip.z = 2.0 * clip.z - clip.w;
+    gl_Position = clip;
+}
+)";
+
+const char* kPartFragmentShader = R"(#version 330 core
+uniform vec3 uPartNumber;
+uniform vec2 uDepthMap;
+out vec4 outColor;
+void main() {
+    outColor = vec4(uPartNumber, 1.0);
+    gl_FragDepth = clamp((1.0 / gl_FragCoord.w) * uDepthMap.x + uDepthMap.y, 0.0, 1.0);
+}
+)";
+
+// Puts a depth image back into the depth buffer.
+const char* kDepthVertexShader = R"(#version 330 core
+void main() {
+    vec2 p = vec2((gl_VertexID << 1) & 2, gl_VertexID & 2);
+    gl_Position = vec4(p * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+const char* kDepthFragmentShader = R"(#version 330 core
+uniform sampler2D uDepth;
+out vec4 outColor;
+void main() {
+    gl_FragDepth = texelFetch(uDepth, ivec2(gl_FragCoord.xy), 0).r;
+    outColor = vec4(0.0);
+}
+)";
+
+GLuint Compile(GLenum type, const char* source, std::string& why) {
+    GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint good = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &good);
+    if (!good) {
+        char log[1024] = "";
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        why = std::string("a shader does not compile: ") + log;
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+GLuint Link(const char* vertexSource, const char* fragmentSource, std::string& why) {
+    GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource, why);
+    if (!vertex) return 0;
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentSource, why);
+    if (!fragment) {
+        glDeleteShader(vertex);
+        return 0;
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint good = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &good);
+    if (!good) {
+        why = "a shader program does not link";
+        glDeleteProgram(program);
+        return 0;
+    }
+    return program;
+}
+
+struct PartBuffers {
+    GLuint vertexArray = 0, vertices = 0, indices = 0;
+    GLsizei indexCount = 0;
+    int32_t object = 0, part = 0;
+    bool occludes = true;
+};
+
+// Everything OpenGL holds for one run; released in the destructor while the
+// context is still current.
+class Drawing {
+public:
+    ~Drawing() {
+        for (PartBuffers& part : parts) {
+            glDeleteVertexArrays(1, &part.vertexArray);
+            glDeleteBuffers(1, &part.vertices);
+            glDeleteBuffers(1, &part.indices);
+        }
+        if (!queries.empty()) glDeleteQueries(static_cast<GLsizei>(queries.size()), queries.data());
+        glDeleteFramebuffers(1, &framebuffer);
+        glDeleteTextures(1, &color);
+        glDeleteTextures(1, &depthImage);
+        glDeleteRenderbuffers(1, &depth);
+        glDeleteVertexArrays(1, &emptyArray);
+        if (partProgram) glDeleteProgram(partProgram);
+        if (depthProgram) glDeleteProgram(depthProgram);
+    }
+
+    GLuint partProgram = 0, depthProgram = 0;
+    GLint worldViewProjection = -1, partNumber = -1;
+    GLuint framebuffer = 0, color = 0, depth = 0, depthImage = 0, emptyArray = 0;
+    std::vector<PartBuffers> parts;  // in object and part order; part number = index + 1
+    std::vector<GLuint> queries;
+};
+
+bool SameMatrixBits(const D3DMATRIX& a, const D3DMATRIX& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The matrix the renderer blends at fraction s of the way from a to b.
+D3DMATRIX Between(float s, const D3DMATRIX& a, const D3DMATRIX& b) {
+    if (s <= 0.0f || SameMatrixBits(a, b)) return a;
+    if (s >= 1.0f) return b;
+    return InterpolateMatrix(s, a, b);
+}
+
+// Each pixel becomes the farthest depth within radius pixels (a square).
+void FarthestAround(std::vector<float>& depth, int width, int height, int radius) {
+    std::vector<float> row(depth.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            float far = 0.0f;
+            for (int i = std::max(0, x - radius); i <= std::min(width - 1, x + radius); ++i)
+                far = std::max(far, depth[static_cast<size_t>(y) * width + i]);
+            row[static_cast<size_t>(y) * width + x] = far;
+        }
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            float far = 0.0f;
+            for (int j = std::max(0, y - radius); j <= std::min(height - 1, y + radius); ++j)
+                far = std::max(far, row[static_cast<size_t>(j) * width + x]);
+            depth[static_cast<size_t>(y) * width + x] = far;
+        }
+}
+
+}  // namespace
+
+bool PartOccludes(const DrawStyle& style) {
+    const float one = 1.0f;
+    return std::memcmp(&style.material.diffuse.a, &one, sizeof one) == 0 && style.hasAlpha != 1;
+}
+
+bool GenerateVisibility(const Scene& scene, const GeneratorOptions& options, VisibilityBits& bits,
+                        const GeneratorProgress& progress, std::string& why) {
+    const int margin = std::max(0, options.margin);
+    const int steps = std::max(1, options.steps);
+    const int width = options.width + 2 * margin;
+    const int height = options.height + 2 * margin;
+
+    int64_t partTotal = 0;
+    for (int32_t o = 0; o < scene.objectCount; ++o) partTotal += scene.objects[o].partCount;
+    if (partTotal >= (1 << 24) - 1) {
+        why = "the scene has more parts than 24-bit part numbers can tell apart";
+        return false;
+    }
+
+    platform::SdlWindowSystem windows(platform::VideoDriver::Display);
+    if (!windows.OpenWindow("qxvis", 64, 64)) {
+        why = "no window for OpenGL could be opened";
+        return false;
+    }
+    std::unique_ptr<platform::GlHost> host = windows.CreateGlHost(why);
+    if (!host) return false;
+    host->MakeCurrent();
+
+    Drawing gl;
+    gl.partProgram = Link(kPartVertexShader, kPartFragmentShader, why);
+    if (!gl.partProgram) return false;
+    gl.depthProgram = Link(kDepthVertexShader, kDepthFragmentShader, why);
+    if (!gl.depthProgram) return false;
+    gl.worldViewProjection = glGetUniformLocation(gl.partProgram, "uWorldViewProjection");
+    gl.partNumber = glGetUniformLocation(gl.partProgram, "uPartNumber");
+
+    glGenTextures(1, &gl.color);
+    glBindTexture(GL_TEXTURE_2D, gl.color);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glGenRenderbuffers(1, &gl.depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, gl.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
+    glGenFramebuffers(1, &gl.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.color, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gl.depth);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        why = "the offscreen framebuffer cannot be made";
+        return false;
+    }
+    glGenTextures(1, &gl.depthImage);
+    glBindTexture(GL_TEXTURE_2D, gl.depthImage);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R32F, width, height, 0, GL_RED, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glGenVertexArrays(1, &gl.emptyArray);
+
+    for (int32_t o = 0; o < scene.objectCount; ++o) {
+        const SceneObject& object = scene.objects[o];
+        for (int32_t p = 0; p < object.partCount; ++p) {
+            PartBuffers part;
+            part.object = o;
+            part.part = p;
+            part.occludes = PartOccludes(*object.partDrawStyles[p]);
+            part.indexCount = object.partPolygonCounts[p] * 3;
+            glGenVertexArrays(1, &part.vertexArray);
+            glBindVertexArray(part.vertexArray);
+            glGenBuffers(1, &part.vertices);
+            glBindBuffer(GL_ARRAY_BUFFER, part.vertices);
+            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(object.partVertexCounts[p]) * sizeof(Vertex),
+                         object.partVertices[p], GL_STATIC_DRAW);
+            glGenBuffers(1, &part.indices);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, part.indices);
+            glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(object.partPolygonCounts[p]) * sizeof(Polygon),
+                         object.partPolygons[p], GL_STATIC_DRAW);
+            glEnableVertexAttribArray(0);
+            glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
+            gl.parts.push_back(part);
+        }
+    }
+    gl.queries.resize(gl.parts.size());
+    if (!gl.queries.empty()) glGenQueries(static_cast<GLsizei>(gl.queries.size()), gl.queries.data());
+
+    glUseProgram(gl.partProgram);
+    // The old API's pixel centres, taken on the image without the guard band,
+    // then that image scaled into the middle of the wider one.
+    glUniform2f(glGetUniformLocation(gl.partProgram, "uPixelOffset"), 1.0f / options.width,
+                -1.0f / options.height);
+    glUniform2f(glGetUniformLocation(gl.partProgram, "uGuardScale"),
+                static_cast<float>(options.width) / width, static_cast<float>(options.height) / height);
+    const float span = kFarPlane - kNearPlane;
+    glUniform2f(glGetUniformLocation(gl.partProgram, "uDepthMap"), 1.0f / span, -kNearPlane / span);
+    glUseProgram(gl.depthProgram);
+    glUniform1i(glGetUniformLocation(gl.depthProgram, "uDepth"), 0);
+
+    glDisable(GL_DITHER);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glViewport(0, 0, width, height);
+
+    // The renderer's aspect: the whole-number quotient of the display's sides.
+    int32_t savedWidth = screenWidth, savedHeight = screenHeight;
+    screenWidth = options.width;
+    screenHeight = options.height;
+    const float aspect = ProjectionAspect();
+    screenWidth = savedWidth;
+    screenHeight = savedHeight;
+
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    std::vector<float> depth(static_cast<size_t>(width) * height);
+    std::vector<D3DMATRIX> worlds(scene.objectCount);
+    std::vector<size_t> tested;
+    const int64_t total = static_cast<int64_t>(scene.cameraCount) * scene.frameCount;
+    int64_t done = 0;
+    for (int32_t c = 0; c < scene.cameraCount; ++c) {
+        for (int32_t f = 0; f < scene.frameCount; ++f) {
+            // The renderer blends frame f towards the next one, the last frame
+            // towards the first, with the field of view of frame f.
+            const int32_t next = f + 1 >= scene.frameCount ? 0 : f + 1;
+            D3DMATRIX projection = ProjectionMatrix(scene.cameras[c].frameFov[f], aspect, kNearPlane, kFarPlane);
+            for (int step = 0; step < steps; ++step) {
+                const float s = steps == 1 ? 0.0f : static_cast<float>(step) / (steps - 1);
+                D3DMATRIX view = Between(s, scene.cameraMatrices[c][f], scene.cameraMatrices[c][next]);
+                float viewProjection[16];
+                platform::ddraw::MultiplyMatrices(view, projection, viewProjection);
+                D3DMATRIX viewProjectionMatrix;
+                std::memcpy(&viewProjectionMatrix, viewProjection, sizeof viewProjection);
+                for (int32_t o = 0; o < scene.objectCount; ++o) {
+                    const SceneObject& object = scene.objects[o];
+                    D3DMATRIX world = object.animated ? Between(s, object.matrices[f], object.matrices[next])
+                                                      : object.matrices[0];
+                    float product[16];
+                    platform::ddraw::MultiplyMatrices(world, viewProjectionMatrix, product);
+                    std::memcpy(&worlds[o], product, sizeof product);
+                }
+                auto drawPart = [&](const PartBuffers& part, int32_t& lastObject) {
+                    if (part.object != lastObject) {
+                        lastObject = part.object;
+                        if (scene.objects[part.object].cullBackfaces) glEnable(GL_CULL_FACE);
+                        else glDisable(GL_CULL_FACE);
+                        glUniformMatrix4fv(gl.worldViewProjection, 1, GL_FALSE, &worlds[part.object]._11);
+                    }
+                    glBindVertexArray(part.vertexArray);
+                    glDrawElements(GL_TRIANGLES, part.indexCount, GL_UNSIGNED_SHORT, nullptr);
+                };
+
+                // Opaque parts, each in its own colour: what is left in the
+                // image is what can be seen.
+                glBindFramebuffer(GL_FRAMEBUFFER, gl.framebuffer);
+                glUseProgram(gl.partProgram);
+                glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+                glDepthMask(GL_TRUE);
+                glDepthFunc(GL_LEQUAL);
+                glClearColor(0, 0, 0, 0);
+                glClearDepth(1.0);
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                int32_t lastObject = -1;
+                for (size_t i = 0; i < gl.parts.size(); ++i) {
+                    const PartBuffers& part = gl.parts[i];
+                    if (!part.occludes || part.indexCount == 0) continue;
+                    const uint32_t number = static_cast<uint32_t>(i + 1);
+                    glUniform3f(gl.partNumber, (number & 255) / 255.0f, ((number >> 8) & 255) / 255.0f,
+                                ((number >> 16) & 255) / 255.0f);
+                    drawPart(part, lastObject);
+                }
+                glPixelStorei(GL_PACK_ALIGNMENT, 1);
+                glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+                for (size_t at = 0; at < pixels.size(); at += 4) {
+                    uint32_t number = pixels[at] | (pixels[at + 1] << 8) | (pixels[at + 2] << 16);
+                    if (number == 0 || number > gl.parts.size()) continue;
+                    const PartBuffers& part = gl.parts[number - 1];
+                    bits.Set(c, f, part.object, part.part);
+                }
+
+                // Everything else against the opaque depth, moved back to the
+                // farthest depth within the margin.
+                tested.clear();
+                for (size_t i = 0; i < gl.parts.size(); ++i) {
+                    const PartBuffers& part = gl.parts[i];
+                    if (part.indexCount == 0 || bits.Get(c, f, part.object, part.part)) continue;
+                    if (part.occludes && margin == 0) continue;
+                    tested.push_back(i);
+                }
+                if (tested.empty()) continue;
+                if (margin > 0) {
+                    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+                    FarthestAround(depth, width, height, margin);
+                    glActiveTexture(GL_TEXTURE0);
+                    glBindTexture(GL_TEXTURE_2D, gl.depthImage);
+                    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+                    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RED, GL_FLOAT, depth.data());
+                    glUseProgram(gl.depthProgram);
+                    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+                    glDepthFunc(GL_ALWAYS);
+                    glDisable(GL_CULL_FACE);
+                    glBindVertexArray(gl.emptyArray);
+                    glDrawArrays(GL_TRIANGLES, 0, 3);
+                }
+                glUseProgram(gl.partProgram);
+                glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+                glDepthMask(GL_FALSE);
+                glDepthFunc(GL_LEQUAL);
+                lastObject = -1;
+                for (size_t i : tested) {
+                    glBeginQuery(GL_ANY_SAMPLES_PASSED, gl.queries[i]);
+                    drawPart(gl.parts[i], lastObject);
+                    glEndQuery(GL_ANY_SAMPLES_PASSED);
+                }
+                for (size_t i : tested) {
+                    GLuint passed = 0;
+                    glGetQueryObjectuiv(gl.queries[i], GL_QUERY_RESULT, &passed);
+                    if (passed) bits.Set(c, f, gl.parts[i].object, gl.parts[i].part);
+                }
+            }
+            ++done;
+            if (progress) progress(done, total);
+        }
+    }
+    return true;
+}
+
+}  // namespace velmora::tools
