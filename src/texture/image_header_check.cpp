@@ -7,12 +7,14 @@
 
 namespace {
 
-uint32_t U16(const uint8_t* p) { return p[0] | p[1] << 8; }
+uint32_t U16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | p[1] << 8); }
 uint32_t U32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 int32_t S32(const uint8_t* p) { return static_cast<int32_t>(U32(p)); }
 
 bool SizeAllowed(int64_t width, int64_t height) {
-    return width > 0 && height > 0 && width * height * 4 <= kLargestTextureBytes;
+    // Each side is bounded first, so that the product cannot overflow.
+    return width > 0 && height > 0 && width <= kLargestTextureBytes && height <= kLargestTextureBytes &&
+           width * height * 4 <= kLargestTextureBytes;
 }
 
 bool BmpIsSound(const uint8_t* d, int64_t size) {
@@ -125,8 +127,10 @@ bool PngIsSound(const uint8_t* d, int64_t size) {
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
     if (size < 33 || std::memcmp(d, signature, 8) != 0 || std::memcmp(d + 12, "IHDR", 4) != 0)
         return false;
-    uint32_t width = d[16] << 24 | d[17] << 16 | d[18] << 8 | d[19];
-    uint32_t height = d[20] << 24 | d[21] << 16 | d[22] << 8 | d[23];
+    auto big = [](const uint8_t* p) {
+        return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | p[2] << 8 | p[3];
+    };
+    uint32_t width = big(d + 16), height = big(d + 20);
     return SizeAllowed(width, height);
 }
 

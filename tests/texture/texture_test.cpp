@@ -397,6 +397,8 @@ TEST_F(TextureTest, HeadersThatDisagreeWithTheirDataAreRefused) {
     EXPECT_FALSE(sound(ImageFormat::Pcx, changed(pcx, 65, {2})));               // two planes
     EXPECT_FALSE(sound(ImageFormat::Png, changed(png, 16, {0, 0x10, 0, 0})));   // over 64 MiB
     EXPECT_FALSE(sound(ImageFormat::Png, changed(png, 16, {0, 0, 0, 0})));      // no width
+    // Sides whose product passes 64 bits (found by the fuzz target).
+    EXPECT_FALSE(sound(ImageFormat::Png, changed(png, 16, {0xB5, 0xF5, 0x51, 0x2E, 0xEE, 0xA1, 0xEA, 0x72})));
     EXPECT_FALSE(sound(ImageFormat::Jpg, std::vector<uint8_t>(jpg.begin(), jpg.begin() + 20)));
 }
 
