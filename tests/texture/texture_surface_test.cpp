@@ -50,6 +50,7 @@ protected:
     }
     void TearDown() override {
         while (textureList) delete textureList;
+        velmora::platform::ResetTextureCaps();
         velmora::platform::ReleaseDisplayObjects();
         fs::current_path(previous);
         fs::remove_all(directory);
@@ -123,6 +124,26 @@ TEST_F(TextureSurfaceTest, RestoreMakesATrueColourSurfaceWithTheImageRowsInOrder
     // Restoring a restored texture replaces its surface.
     ASSERT_EQ(RestoreTexture("wall.png", device), 0);
     EXPECT_NE(GetTextureSurface("wall.png"), nullptr);
+}
+
+TEST_F(TextureSurfaceTest, TheDevicesSizeRulesStretchTheImageOntoTheSurface) {
+    WriteImage("big.png", FIF_PNG, 100, 60, false);
+    ASSERT_EQ(CreateTexture("big.png", 0, 0), 0);
+    velmora::platform::SetTextureCaps(D3DPTEXTURECAPS_POW2, 0, 0);
+    ASSERT_EQ(RestoreTexture("big.png", device), 0);
+    DDSURFACEDESC2 seen;
+    // The far corner of the surface shows the image's far corner.
+    DWORD corner = SurfaceWord(GetTextureSurface("big.png"), 127, 63, &seen);
+    EXPECT_EQ(seen.dwWidth, 128u);
+    EXPECT_EQ(seen.dwHeight, 64u);
+    EXPECT_EQ(corner & 0xFFFFFF, (BYTE(99 * 9) * 65536u) | (BYTE(59 * 11) * 256u) | 200u);
+    EXPECT_EQ(SurfaceWord(GetTextureSurface("big.png"), 0, 0) & 0xFFFFFF, 200u);
+
+    velmora::platform::SetTextureCaps(D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY, 64, 64);
+    ASSERT_EQ(RestoreTexture("big.png", device), 0);
+    SurfaceWord(GetTextureSurface("big.png"), 0, 0, &seen);
+    EXPECT_EQ(seen.dwWidth, 64u);
+    EXPECT_EQ(seen.dwHeight, 64u);
 }
 
 TEST_F(TextureSurfaceTest, AlphaImagesGetAnAlphaFormat) {
