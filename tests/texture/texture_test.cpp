@@ -233,6 +233,41 @@ TEST_F(TextureTest, GreyscaleJpegAndColourMappedRunLengthTga) {
     EXPECT_NE(std::memcmp(plain->pPixels, plain->pPixels + 48 * 24, 48 * 4), 0);  // not all one row
 }
 
+// A 256-colour PCX keeps its palette at the end of the file, which the decoder
+// reaches by a seek from the end.
+TEST_F(TextureTest, PalettisedPcxTakesItsColoursFromTheEndOfTheFile) {
+    std::string file(128, '\0');
+    file[0] = 0x0A;  // maker
+    file[1] = 5;     // version
+    file[2] = 1;     // run-length
+    file[3] = 8;     // bits per pixel
+    file[8] = 2;     // right edge: 3 wide
+    file[10] = 1;    // bottom edge: 2 high
+    file[65] = 1;    // planes
+    file[66] = 4;    // bytes per line (even)
+    file += std::string("\x01\x02\x03\x00", 4);  // top row: entries 1 2 3
+    file += std::string("\xC2\x03\x00\x00", 4);  // bottom row: 3 3 0
+    std::string palette(768, '\0');
+    const unsigned char colours[4][3] = {{9, 8, 7}, {0x10, 0x20, 0x30}, {0x40, 0x50, 0x60}, {0x70, 0x80, 0x90}};
+    for (int i = 0; i < 4; ++i)
+        for (int c = 0; c < 3; ++c) palette[i * 3 + c] = char(colours[i][c]);
+    file += '\x0C' + palette;
+    FILE* out = std::fopen("pal.pcx", "wb");
+    std::fwrite(file.data(), 1, file.size(), out);
+    std::fclose(out);
+    ASSERT_EQ(CreateTexture("pal.pcx", 0, 0), 0);
+    TextureContainer* texture = FindTexture("pal.pcx");
+    ASSERT_EQ(texture->dwWidth, 3u);
+    ASSERT_EQ(texture->dwHeight, 2u);
+    EXPECT_EQ(texture->dwSourceBits, 24u);
+    EXPECT_EQ(texture->bAlpha, 0);
+    // Stored row 0 is the bottom row of the picture.
+    EXPECT_EQ(Pixel(texture, 0, 0), 0x708090FFu);
+    EXPECT_EQ(Pixel(texture, 2, 0), 0x090807FFu);
+    EXPECT_EQ(Pixel(texture, 0, 1), 0x102030FFu);
+    EXPECT_EQ(Pixel(texture, 2, 1), 0x708090FFu);
+}
+
 TEST_F(TextureTest, AlphaIsSetOnlyForAPixelBelowFull) {
     WriteImage("rgb.png", FIF_PNG, 6, 3, 24);
     WriteImage("rgb.tga", FIF_TARGA, 6, 3, 24);
