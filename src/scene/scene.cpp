@@ -58,6 +58,7 @@ void LoadScene(Scene* scene, char* fileName, IDirect3DDevice7* device) {
     if (!ReadVisibility(scene, visibilityName)) {
         WriteLogFormat("ERROR:\t\t%s\tvisability does not fit in memory, scene left empty",
                        visibilityName);
+        DeleteCreatedTextures(scene);
         DiscardSceneData(scene);
     }
     std::free(visibilityName);
@@ -93,6 +94,15 @@ void FreeCamera(SceneCamera* camera) {
 }
 
 }  // namespace
+
+void DeleteCreatedTextures(Scene* scene) {
+    if (!scene->drawStyles) return;
+    for (int32_t i = 0; i < scene->drawStyleCount; ++i) {
+        DrawStyle* style = &scene->drawStyles[i];
+        if (style->textureName && style->textureCreated == 1) DeleteTexture(style->textureName);
+        style->textureCreated = 0;
+    }
+}
 
 void DiscardSceneData(Scene* scene) {
     if (scene->objects)

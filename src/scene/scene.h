@@ -31,6 +31,9 @@ struct DrawStyle {
     int32_t hasAlpha;
     int32_t textureResident;
     int32_t texturePreloaded;
+    // 1 when reading this draw style put its texture in the cache (the name
+    // was not there before), so that a damaged scene can take it out again.
+    int32_t textureCreated;
 };
 
 // One geometry object: parts of triangles, each part with one draw style.
@@ -105,6 +108,9 @@ void FreeScene(Scene* scene);
 // cache, and leaves the record as InitScene does, fileName kept. Copes with a
 // record that a reader filled only partly.
 void DiscardSceneData(Scene* scene);
+// Deletes from the texture cache the textures that reading this scene
+// created; textures that were there before (another scene's) stay.
+void DeleteCreatedTextures(Scene* scene);
 // LightEnable of every light of the scene on d3dDevice.
 void EnableSceneLights(Scene* scene);
 void DisableSceneLights(Scene* scene);

@@ -126,7 +126,9 @@ bool ReadDrawStyle(MemoryFile* file, DrawStyle* style, int32_t index) {
     InitMaterial(&style->material, red, green, blue, alpha);
 
     StripDataPath(style->textureName);
+    bool cached = FindTexture(style->textureName) != nullptr;
     HRESULT created = CreateTexture(style->textureName, 0, 0);
+    style->textureCreated = created == 0 && !cached ? 1 : 0;
     style->textureResident = 0;
     style->texturePreloaded = 0;
     style->hasAlpha = 0;
@@ -448,6 +450,7 @@ int ReadLight(MemoryFile* file, Scene* scene, int32_t index) {
 
 int ReadSceneData(MemoryFile* file, Scene* scene) {
     if (ReadScene(file, scene) && VisibilityFitsSceneFile(scene, file->size)) return 1;
+    DeleteCreatedTextures(scene);
     DiscardSceneData(scene);
     return 0;
 }

@@ -1,21 +1,57 @@
 #include "texture/texture_cache.h"
 
-// The image loaders are not built yet, so the cache never holds a texture:
-// every creation fails as a load failure would, and every lookup misses.
+#include <cstring>
+#include <new>
+#include <strings.h>
 
-TextureContainer* FindTexture(const char*) { return nullptr; }
+#include "texture/texture_container.h"
 
-HRESULT CreateTexture(const char* name, DWORD, DWORD) {
-    if (!name) return E_INVALIDARG;
-    return E_FAIL;
+TextureContainer* FindTexture(const char* name) {
+    if (!name) return nullptr;
+    for (TextureContainer* texture = textureList; texture; texture = texture->pNext)
+        if (strcasecmp(texture->strName, name) == 0) return texture;
+    return nullptr;
 }
 
-HRESULT RestoreTexture(const char*, LPDIRECT3DDEVICE7) { return TEXTURE_NOT_FOUND; }
+HRESULT CreateTexture(const char* name, DWORD stage, DWORD) {
+    if (!name) return E_INVALIDARG;
+    if (FindTexture(name)) return 0;
+    // A name that strName cannot hold whole is refused, not cut short.
+    if (std::strlen(name) >= static_cast<size_t>(kTextureNameSize)) return E_FAIL;
+    TextureContainer* texture = new (std::nothrow) TextureContainer(name, stage);
+    if (!texture) return E_OUTOFMEMORY;
+    if (FAILED(texture->LoadImageData())) {
+        delete texture;
+        return E_FAIL;
+    }
+    return 0;
+}
 
-HRESULT ReleaseTextureSurface(const char*) { return TEXTURE_NOT_FOUND; }
+HRESULT RestoreTexture(const char* name, LPDIRECT3DDEVICE7 device) {
+    TextureContainer* texture = FindTexture(name);
+    if (!texture) return TEXTURE_NOT_FOUND;
+    return texture->Restore(device);
+}
 
-HRESULT DeleteTexture(const char*) { return 0; }
+HRESULT ReleaseTextureSurface(const char* name) {
+    TextureContainer* texture = FindTexture(name);
+    if (!texture) return TEXTURE_NOT_FOUND;
+    if (texture->pddsTexture) texture->pddsTexture->Release();
+    texture->pddsTexture = nullptr;
+    return 0;
+}
 
-LPDIRECTDRAWSURFACE7 GetTextureSurface(const char*) { return nullptr; }
+HRESULT DeleteTexture(const char* name) {
+    delete FindTexture(name);
+    return 0;
+}
 
-BOOL TextureHasAlpha(const char*) { return 0; }
+LPDIRECTDRAWSURFACE7 GetTextureSurface(const char* name) {
+    TextureContainer* texture = FindTexture(name);
+    return texture ? texture->pddsTexture : nullptr;
+}
+
+BOOL TextureHasAlpha(const char* name) {
+    TextureContainer* texture = FindTexture(name);
+    return texture ? texture->bAlpha : 0;
+}

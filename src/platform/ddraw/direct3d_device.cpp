@@ -189,6 +189,7 @@ public:
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
         if (!description) return DDERR_INVALIDPARAMS;
         *description = info_.caps;
+        ApplyTextureCaps(*description);
         return D3D_OK;
     }
 

@@ -15,4 +15,11 @@ void ReleaseDisplayObjects();
 // when no display surface has been made yet.
 const char* DisplayBackEndName();
 
+// The texture rules every Direct3D device reports from then on (triangle
+// texture caps such as D3DPTEXTURECAPS_POW2 and D3DPTEXTURECAPS_SQUAREONLY,
+// largest width and height, 0 for none), so that tests can play a card with
+// stricter rules than OpenGL's; ResetTextureCaps goes back to the stand-in's own.
+void SetTextureCaps(unsigned long textureCaps, unsigned long maxWidth, unsigned long maxHeight);
+void ResetTextureCaps();
+
 }  // namespace velmora::platform

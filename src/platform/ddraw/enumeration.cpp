@@ -109,15 +109,62 @@ std::vector<DDPIXELFORMAT> ReportedZBufferFormats() {
 }
 
 std::vector<DDPIXELFORMAT> ReportedTextureFormats() {
-    return {RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0),
-            RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000),
-            RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0xF000),
-            RgbFormat(16, 0xF800, 0x07E0, 0x001F, 0),
-            RgbFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0),
-            RgbFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)};
+    std::vector<DDPIXELFORMAT> formats = {RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0),
+                                          RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000),
+                                          RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0xF000),
+                                          RgbFormat(16, 0xF800, 0x07E0, 0x001F, 0),
+                                          RgbFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0),
+                                          RgbFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)};
+    // As drivers of the time list them after the RGB ones: 8-bit palettised,
+    // 8-bit luminance and a du/dv bump map. Surfaces of these cannot be made.
+    DDPIXELFORMAT palettised = RgbFormat(8, 0, 0, 0, 0);
+    palettised.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
+    DDPIXELFORMAT luminance = RgbFormat(8, 0xFF, 0, 0, 0);
+    luminance.dwFlags = DDPF_LUMINANCE;
+    DDPIXELFORMAT bump = RgbFormat(16, 0x00FF, 0xFF00, 0, 0);
+    bump.dwFlags = DDPF_BUMPDUDV;
+    formats.push_back(palettised);
+    formats.push_back(luminance);
+    formats.push_back(bump);
+    return formats;
+}
+
+namespace {
+struct TextureCapsOverride {
+    bool set = false;
+    DWORD caps = 0, maxWidth = 0, maxHeight = 0;
+};
+TextureCapsOverride& TextureCapsSet() {
+    static TextureCapsOverride value;
+    return value;
+}
+}  // namespace
+
+void ApplyTextureCaps(D3DDEVICEDESC7& caps) {
+    const TextureCapsOverride& set = TextureCapsSet();
+    if (!set.set) return;
+    caps.dpcTriCaps.dwTextureCaps = (caps.dpcTriCaps.dwTextureCaps &
+                                     ~DWORD(D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY)) |
+                                    set.caps;
+    caps.dwMaxTextureWidth = set.maxWidth;
+    caps.dwMaxTextureHeight = set.maxHeight;
 }
 
 }  // namespace velmora::platform::ddraw
+
+namespace velmora::platform {
+
+void SetTextureCaps(unsigned long textureCaps, unsigned long maxWidth, unsigned long maxHeight) {
+    auto& set = ddraw::TextureCapsSet();
+    set.set = true;
+    set.caps = static_cast<DWORD>(textureCaps);
+    set.maxWidth = static_cast<DWORD>(maxWidth);
+    set.maxHeight = static_cast<DWORD>(maxHeight);
+}
+
+void ResetTextureCaps() { ddraw::TextureCapsSet() = {}; }
+
+}  // namespace velmora::platform
 
 using namespace velmora::platform::ddraw;
 

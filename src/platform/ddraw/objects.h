@@ -185,6 +185,8 @@ const DeviceInfo* FindDevice(const GUID& deviceGuid);
 std::vector<DDPIXELFORMAT> ReportedZBufferFormats();
 // The texture formats reported, in order.
 std::vector<DDPIXELFORMAT> ReportedTextureFormats();
+// Puts the texture rules a test has set into a device description.
+void ApplyTextureCaps(D3DDEVICEDESC7& caps);
 
 // Creates the Direct3D device object on the back buffer.
 IDirect3DDevice7* CreateDirect3DDevice(const DeviceInfo& info, Surface* renderTarget);

@@ -363,7 +363,10 @@ TEST_F(DirectDrawTest, DeviceRefusesWhatItCannotDrawSafely) {
     // Textures are reported in the order the engine's format search expects.
     std::vector<DDPIXELFORMAT> formats;
     device->EnumTextureFormats(CollectFormat, &formats);
-    ASSERT_EQ(formats.size(), 6u);
+    ASSERT_EQ(formats.size(), 9u);
+    EXPECT_EQ(formats[6].dwFlags, DWORD(DDPF_RGB | DDPF_PALETTEINDEXED8));
+    EXPECT_EQ(formats[7].dwFlags, DWORD(DDPF_LUMINANCE));
+    EXPECT_EQ(formats[8].dwFlags, DWORD(DDPF_BUMPDUDV));
     EXPECT_EQ(formats[0].dwRGBAlphaBitMask, 0u);
     EXPECT_EQ(formats[2].dwRGBAlphaBitMask, 0xF000u);
     EXPECT_EQ(formats[5].dwRGBBitCount, 32u);

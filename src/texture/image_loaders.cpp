@@ -1,0 +1,170 @@
+// The five image loaders: FreeImage decodes each file out of its MemoryFile
+// through our own I/O procedures.
+#include <FreeImage.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "data/data_archive.h"
+#include "data/memory_file.h"
+#include "diag/statistics.h"
+#include "texture/texture_container.h"
+
+namespace {
+
+unsigned DLL_CALLCONV ImageReadProc(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+    auto* file = static_cast<MemoryFile*>(handle);
+    if (!file || !buffer || size == 0 || count == 0) return 0;
+    // A request larger than the file could ever hold is cut to what is there.
+    uint64_t wanted = static_cast<uint64_t>(size) * count;
+    int32_t asked = wanted > INT32_MAX ? INT32_MAX : static_cast<int32_t>(wanted);
+    int32_t got = MemRead(buffer, asked, file);
+    if (got <= 0) return 0;
+    // Whole items read, as fread counts them.
+    return static_cast<unsigned>(static_cast<uint64_t>(got) / size);
+}
+
+int DLL_CALLCONV ImageSeekProc(fi_handle handle, long offset, int origin) {
+    auto* file = static_cast<MemoryFile*>(handle);
+    if (!file) return 1;
+    if (offset < INT32_MIN + 1 || offset > INT32_MAX) return 1;
+    int32_t move = static_cast<int32_t>(offset);
+    // MemSeek counts from the end backwards; the decoder counts as fseek does.
+    if (origin == SEEK_END) move = -move;
+    MemSeek(file, move, origin == SEEK_SET ? 0 : origin == SEEK_CUR ? 1 : 2);
+    return 1;
+}
+
+long DLL_CALLCONV ImageTellProc(fi_handle handle) {
+    auto* file = static_cast<MemoryFile*>(handle);
+    return file ? MemTell(file) : 0;
+}
+
+// Only the loaders of the five formats are left on.
+void EnableShowLoaders() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    int count = FreeImage_GetFIFCount();
+    for (int i = 0; i < count; ++i) {
+        auto fif = static_cast<FREE_IMAGE_FORMAT>(i);
+        bool keep = fif == FIF_BMP || fif == FIF_TARGA || fif == FIF_JPEG || fif == FIF_PNG ||
+                    fif == FIF_PCX;
+        FreeImage_SetPluginEnabled(fif, keep ? TRUE : FALSE);
+    }
+}
+
+struct Decoder {
+    FREE_IMAGE_FORMAT fif;
+    int flags;
+    bool copies32;   // a 32-bit image keeps its alpha
+    bool scansAlpha; // bAlpha is set from the pixels
+};
+
+Decoder DecoderFor(ImageFormat format) {
+    switch (format) {
+    case ImageFormat::Bmp: return {FIF_BMP, 0, true, true};
+    case ImageFormat::Tga: return {FIF_TARGA, 0, true, true};
+    case ImageFormat::Jpg: return {FIF_JPEG, JPEG_ACCURATE, false, false};
+    case ImageFormat::Png: return {FIF_PNG, 0, true, true};
+    default: return {FIF_PCX, 0, false, false};
+    }
+}
+
+HRESULT LoadFile(TextureContainer* texture, const char* pathname, ImageFormat format) {
+    MemoryFile* file = OpenDataFile(pathname);
+    if (!file) return E_FAIL;
+    HRESULT result = DecodeImageFile(texture, file, format);
+    MemClose(file);
+    return result;
+}
+
+}  // namespace
+
+HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat format) {
+    if (!texture || !file || !file->data || file->size <= 0) return E_FAIL;
+    if (!ImageHeaderIsSound(format, file->data, file->size)) return E_FAIL;
+    EnableShowLoaders();
+    Decoder decoder = DecoderFor(format);
+    FreeImageIO io;
+    io.read_proc = ImageReadProc;
+    io.write_proc = nullptr;
+    io.seek_proc = ImageSeekProc;
+    io.tell_proc = ImageTellProc;
+    MemSeek(file, 0, 0);
+    FIBITMAP* bitmap = FreeImage_LoadFromHandle(decoder.fif, &io, file, decoder.flags);
+    if (!bitmap) return E_FAIL;
+
+    texture->bAlpha = 0;
+    DWORD width = FreeImage_GetWidth(bitmap);
+    DWORD height = FreeImage_GetHeight(bitmap);
+    DWORD bits = FreeImage_GetBPP(bitmap);
+    if (width == 0 || height == 0 ||
+        static_cast<int64_t>(width) * height * 4 > kLargestTextureBytes) {
+        FreeImage_Unload(bitmap);
+        return E_FAIL;
+    }
+    // Everything but plain 24-bit images, and 32-bit ones of the formats that
+    // keep alpha, becomes 32-bit with its palette colours and transparency.
+    FIBITMAP* source = bitmap;
+    FIBITMAP* converted = nullptr;
+    bool plain = FreeImage_GetImageType(bitmap) == FIT_BITMAP &&
+                 (bits == 24 || (bits == 32 && decoder.copies32));
+    if (!plain) {
+        converted = FreeImage_ConvertTo32Bits(bitmap);
+        if (!converted) {
+            FreeImage_Unload(bitmap);
+            return E_FAIL;
+        }
+        source = converted;
+    }
+    DWORD sourceBits = FreeImage_GetBPP(source);
+    auto* pixels = static_cast<DWORD*>(std::malloc(static_cast<size_t>(width) * height * 4));
+    if (!pixels || (sourceBits != 24 && sourceBits != 32) || FreeImage_GetWidth(source) != width ||
+        FreeImage_GetHeight(source) != height) {
+        std::free(pixels);
+        if (converted) FreeImage_Unload(converted);
+        FreeImage_Unload(bitmap);
+        return pixels ? E_FAIL : E_OUTOFMEMORY;
+    }
+    CountMemory(&textureMemoryCounter, static_cast<int64_t>(width) * height * 4);
+    CountMemory(&textureAllocationCounter, 1);
+
+    // Row by row at the decoder's pitch; stored row 0 is the bottom row.
+    bool keepAlpha = sourceBits == 32 && (decoder.copies32 || converted);
+    for (DWORD y = 0; y < height; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(source, static_cast<int>(y));
+        DWORD* out = pixels + static_cast<size_t>(y) * width;
+        for (DWORD x = 0; x < width; ++x) {
+            const BYTE* p = row + x * (sourceBits / 8);
+            DWORD alpha = keepAlpha && decoder.scansAlpha ? p[FI_RGBA_ALPHA] : 255;
+            out[x] = static_cast<DWORD>(p[FI_RGBA_RED]) << 24 | static_cast<DWORD>(p[FI_RGBA_GREEN]) << 16 |
+                     static_cast<DWORD>(p[FI_RGBA_BLUE]) << 8 | alpha;
+        }
+    }
+    if (decoder.scansAlpha) {
+        size_t count = static_cast<size_t>(width) * height;
+        for (size_t i = 0; i < count; ++i)
+            if ((pixels[i] & 255) != 255) {
+                texture->bAlpha = 1;
+                break;
+            }
+    }
+    // A converted image is recorded as true colour: 32 bits when it carries
+    // alpha, 24 when it is opaque.
+    texture->dwSourceBits = converted ? (texture->bAlpha ? 32 : 24) : bits;
+    texture->dwWidth = width;
+    texture->dwHeight = height;
+    std::free(texture->pPixels);
+    texture->pPixels = pixels;
+    if (converted) FreeImage_Unload(converted);
+    FreeImage_Unload(bitmap);
+    return 0;
+}
+
+HRESULT TextureContainer::LoadBMPFile(const char* p) { return LoadFile(this, p, ImageFormat::Bmp); }
+HRESULT TextureContainer::LoadTGAFile(const char* p) { return LoadFile(this, p, ImageFormat::Tga); }
+HRESULT TextureContainer::LoadJPGFile(const char* p) { return LoadFile(this, p, ImageFormat::Jpg); }
+HRESULT TextureContainer::LoadPNGFile(const char* p) { return LoadFile(this, p, ImageFormat::Png); }
+HRESULT TextureContainer::LoadPCXFile(const char* p) { return LoadFile(this, p, ImageFormat::Pcx); }

@@ -1,0 +1,84 @@
+// One texture of a scene material: its image decoded once into 32-bit words,
+// and the Direct3D surface made from them on demand.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/ddraw/d3d.h"
+
+#ifndef E_NOTIMPL
+#define E_NOTIMPL static_cast<HRESULT>(0x80004001L)
+#endif
+
+// The "Low textures (max 256x256)" setting: textures prefer their "_256" files.
+extern int32_t lowTextures;
+
+// The longest texture name strName holds is one less than this.
+constexpr int kTextureNameSize = 80;
+
+// Images larger than this many bytes at 32 bits per pixel are refused.
+constexpr int64_t kLargestTextureBytes = 64ll * 1024 * 1024;
+
+// What TextureSearchCallback looks for, and where it puts what it finds.
+struct TextureSearchInfo {
+    DWORD dwDesiredBPP;
+    BOOL bUseAlpha;
+    BOOL bUsePalette;
+    BOOL bFoundGoodFormat;
+    DDPIXELFORMAT* pddpf;
+};
+
+class TextureContainer {
+public:
+    TextureContainer* pNext;
+    char strName[kTextureNameSize];
+    DWORD dwWidth;
+    DWORD dwHeight;
+    DWORD dwStage;
+    DWORD dwSourceBits;
+    BOOL bAlpha;
+    LPDIRECTDRAWSURFACE7 pddsTexture;
+    void* hBitmap;  // never set: the program carries no bitmap resources
+    DWORD* pPixels;
+
+    // Copies the name (the caller makes sure it fits) and links the texture
+    // at the head of the cache list.
+    TextureContainer(const char* strName, DWORD dwStage);
+    // Releases the surface, frees the pixels and unlinks the texture.
+    ~TextureContainer();
+    TextureContainer(const TextureContainer&) = delete;
+    TextureContainer& operator=(const TextureContainer&) = delete;
+
+    HRESULT LoadImageData();
+    HRESULT LoadBMPFile(const char* strPathname);
+    HRESULT LoadTGAFile(const char* strPathname);
+    HRESULT LoadJPGFile(const char* strPathname);
+    HRESULT LoadPNGFile(const char* strPathname);
+    HRESULT LoadPCXFile(const char* strPathname);
+    HRESULT Restore(LPDIRECT3DDEVICE7 pd3dDevice);
+    HRESULT CopyPixelsToSurface();
+};
+
+// The head of the cache list, newest texture first.
+extern TextureContainer* textureList;
+
+// The formats of the images the show uses, one loader each.
+enum class ImageFormat { Bmp, Tga, Jpg, Png, Pcx };
+
+// Decodes one image held in memory into the texture's fields; the loaders'
+// shared body. The file stays open; the caller closes it.
+struct MemoryFile;
+HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat format);
+
+// True when the image's header agrees with its data and its size is within
+// what a texture may take; images that fail are never given to the decoder.
+bool ImageHeaderIsSound(ImageFormat format, const uint8_t* data, int64_t size);
+
+HRESULT CALLBACK TextureSearchCallback(DDPIXELFORMAT* pddpf, void* ptsi);
+
+// The surface size for a width x height image under the device's rules.
+void TextureSurfaceSize(const D3DDEVICEDESC7& caps, DWORD width, DWORD height, DWORD* surfaceWidth,
+                        DWORD* surfaceHeight);
+
+// One pixel word (red in the top byte, alpha in the bottom one) in the format.
+DWORD ConvertPixelWord(DWORD word, const DDPIXELFORMAT& format);
