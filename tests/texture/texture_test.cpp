@@ -288,7 +288,9 @@ TEST_F(TextureTest, AlphaIsSetOnlyForAPixelBelowFull) {
         EXPECT_EQ(TextureHasAlpha(c.name), c.alpha);
         TextureContainer* texture = FindTexture(c.name);
         // (the PNG writer stores a wholly opaque image without its alpha channel)
-        if (c.bits) EXPECT_EQ(texture->dwSourceBits, c.bits);
+        if (c.bits) {
+            EXPECT_EQ(texture->dwSourceBits, c.bits);
+        }
         // Pixel (5, 2): red 35, green 10, blue 7.
         EXPECT_EQ(Pixel(texture, 5, 2) >> 8, 0x230A07u);
         EXPECT_EQ(Pixel(texture, 1, 2) & 255, c.alpha ? 254u : 255u);
