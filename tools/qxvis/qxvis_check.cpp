@@ -47,6 +47,18 @@ bool ReadScene(const std::string& name, Scene& scene) {
     return sound == 1;
 }
 
+// Frees the scenes, and the textures their reading put in the cache, on every
+// way out; Free() runs it early, before the display objects go.
+struct ScenesHeld {
+    Scene& first;
+    Scene& second;
+    void Free() {
+        FreeScene(&first);
+        FreeScene(&second);
+    }
+    ~ScenesHeld() { Free(); }
+};
+
 void SwitchCamerasOn(Scene& scene, int blur) {
     for (int32_t c = 0; c < scene.cameraCount; ++c) {
         for (int32_t f = 0; f < scene.frameCount; ++f) scene.cameras[c].frameBlend[f] = 1.0f;
@@ -137,6 +149,7 @@ int main(int argc, char** argv) {
     else return Refuse(visibilityName + " cannot be opened");
 
     Scene withFile{}, allVisible{};
+    ScenesHeld held{withFile, allVisible};
     if (!ReadScene(sceneName, withFile) || !ReadScene(sceneName, allVisible))
         return Refuse(sceneName + " cannot be read or is damaged");
     if (!ReadVisibility(&withFile, visibilityName.c_str()) || !ReadVisibility(&allVisible, "")) 
@@ -205,6 +218,7 @@ int main(int argc, char** argv) {
                 sceneName.c_str(), width, height, blur, positions.size(), differing, differingPixels,
                 draws - drawn, draws, draws ? 100.0 * (draws - drawn) / draws : 0.0, frames / seconds[0],
                 frames / seconds[1], seconds[1] > 0 ? seconds[0] / seconds[1] : 0.0);
+    held.Free();
     platform::ReleaseDisplayObjects();
     return differing == 0 ? 0 : 1;
 }
