@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "data/data_archive.h"
 #include "data/memory_file.h"
@@ -93,7 +94,16 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     io.seek_proc = ImageSeekProc;
     io.tell_proc = ImageTellProc;
     MemSeek(file, 0, 0);
-    FIBITMAP* bitmap = FreeImage_LoadFromHandle(decoder.fif, &io, file, decoder.flags);
+    std::vector<uint8_t> shortened;
+    MemoryFile shortFile{};
+    MemoryFile* input = file;
+    if (format == ImageFormat::Bmp && ShortenBmpInfoHeader(file->data, file->size, shortened)) {
+        shortFile.name = file->name;
+        shortFile.size = static_cast<int32_t>(shortened.size());
+        shortFile.data = shortened.data();
+        input = &shortFile;
+    }
+    FIBITMAP* bitmap = FreeImage_LoadFromHandle(decoder.fif, &io, input, decoder.flags);
     if (!bitmap) return E_FAIL;
 
     texture->bAlpha = 0;

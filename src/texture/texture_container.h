@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/ddraw/d3d.h"
 
@@ -73,6 +74,11 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
 // True when the image's header agrees with its data and its size is within
 // what a texture may take; images that fail are never given to the decoder.
 bool ImageHeaderIsSound(ImageFormat format, const uint8_t* data, int64_t size);
+
+// A BMP file whose info header is one of the longer later ones, rewritten
+// with the 40-byte header the decoder reads; false (nothing written) for any
+// other file.
+bool ShortenBmpInfoHeader(const uint8_t* data, int64_t size, std::vector<uint8_t>& shortened);
 
 HRESULT CALLBACK TextureSearchCallback(DDPIXELFORMAT* pddpf, void* ptsi);
 

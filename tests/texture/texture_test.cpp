@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -85,9 +86,8 @@ protected:
         ASSERT_TRUE(FreeImage_Save(fif, bitmap, (fs::path(directory) / name).c_str(), flags));
         FreeImage_Unload(bitmap);
     }
-    // The decoder reads only the 40-byte BMP header; the sample files carry the
-    // 124-byte one, so they are written again with the short header, their
-    // palette and pixels unchanged.
+    // The sample files carry the 124-byte BMP header; this writes them again
+    // with the plain 40-byte one, their palette and pixels unchanged.
     void CopyBmp(const std::string& from, const std::string& to) {
         std::string d = velmora::testing::ReadFile((kImages / from).string());
         auto u32 = [&](size_t at) { uint32_t v; std::memcpy(&v, d.data() + at, 4); return v; };
@@ -114,10 +114,7 @@ protected:
 TEST_F(TextureTest, EachFormatDecodesTheSamplePictureBottomRowFirst) {
     for (const char* name : {"sample.bmp", "sample.tga", "sample.png", "sample.pcx"}) {
         SCOPED_TRACE(name);
-        if (std::string(name) == "sample.bmp")
-            CopyBmp(name, name);
-        else
-            Copy(name, name);
+        Copy(name, name);
         ASSERT_EQ(CreateTexture(name, 0, 0), 0);
         TextureContainer* texture = FindTexture(name);
         ASSERT_NE(texture, nullptr);
@@ -144,7 +141,7 @@ TEST_F(TextureTest, EachFormatDecodesTheSamplePictureBottomRowFirst) {
 
 TEST_F(TextureTest, JpegIsCloseToTheLosslessPictureAndNeverHasAlpha) {
     Copy("sample.jpg", "sample.jpg");
-    CopyBmp("sample.bmp", "sample.bmp");
+    Copy("sample.bmp", "sample.bmp");
     ASSERT_EQ(CreateTexture("sample.jpg", 0, 0), 0);
     ASSERT_EQ(CreateTexture("sample.bmp", 0, 0), 0);
     TextureContainer* jpeg = FindTexture("sample.jpg");
@@ -161,16 +158,19 @@ TEST_F(TextureTest, JpegIsCloseToTheLosslessPictureAndNeverHasAlpha) {
 }
 
 TEST_F(TextureTest, PalettisedImagesComeOutInTrueColourWithTheirPaletteColours) {
-    CopyBmp("palette.bmp", "palette.bmp");
+    Copy("palette.bmp", "palette.bmp");
     ASSERT_EQ(CreateTexture("palette.bmp", 0, 0), 0);
     TextureContainer* texture = FindTexture("palette.bmp");
     EXPECT_EQ(texture->dwSourceBits, 24u);
     EXPECT_EQ(texture->bAlpha, 0);
     EXPECT_EQ(texture->dwWidth, kSampleWidth);
     EXPECT_EQ(texture->dwHeight, kSampleHeight);
-    // Only the header is plain: the file with the long one is refused by the decoder.
-    Copy("palette.bmp", "long.bmp");
-    EXPECT_EQ(CreateTexture("long.bmp", 0, 0), E_FAIL);
+    // The file carries the 124-byte header of today's editors: it decodes to
+    // the pixels of the same file written with the plain 40-byte header.
+    CopyBmp("palette.bmp", "short.bmp");
+    ASSERT_EQ(CreateTexture("short.bmp", 0, 0), 0);
+    TextureContainer* plain = FindTexture("short.bmp");
+    EXPECT_EQ(std::memcmp(plain->pPixels, texture->pPixels, kSampleWidth * kSampleHeight * 4), 0);
 
     // Palettised PNG, TGA and BMP written here, odd width: colour of entry (x + y) % 4.
     const DWORD entries[4] = {0x302010FF, 0x605040FF, 0x908070FF, 0xC0B0A0FF};
@@ -194,6 +194,40 @@ TEST_F(TextureTest, PalettisedImagesComeOutInTrueColourWithTheirPaletteColours) 
     EXPECT_EQ(clear->dwSourceBits, 32u);
     EXPECT_EQ(Pixel(clear, 2, 0), 0x90807000u);
     EXPECT_EQ(Pixel(clear, 0, 0), 0x302010FFu);
+}
+
+TEST_F(TextureTest, BitFieldBmpWithTheLongHeaderKeepsItsMasks) {
+    // 2 x 2 at 16 bits, 5-6-5 masks, the 124-byte header: red and green in
+    // the bottom row, blue and white above.
+    std::vector<uint8_t> file(14 + 124 + 8, 0);
+    auto put = [&](size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file[at + i] = uint8_t(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, uint32_t(file.size()), 4);
+    put(10, 14 + 124, 4);
+    put(14, 124, 4);
+    put(18, 2, 4);
+    put(22, 2, 4);
+    put(26, 1, 2);
+    put(28, 16, 2);
+    put(30, 3, 4);  // bit fields
+    put(54, 0xF800, 4);
+    put(58, 0x07E0, 4);
+    put(62, 0x001F, 4);
+    const uint16_t pixels[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};
+    for (int i = 0; i < 4; ++i) put(138 + 2 * i, pixels[i], 2);
+    std::ofstream(fs::path(directory) / "fields.bmp", std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    ASSERT_EQ(CreateTexture("fields.bmp", 0, 0), 0);
+    TextureContainer* texture = FindTexture("fields.bmp");
+    ASSERT_EQ(texture->dwWidth, 2u);
+    EXPECT_EQ(Pixel(texture, 0, 0), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(texture, 1, 0), 0x00FF00FFu);
+    EXPECT_EQ(Pixel(texture, 0, 1), 0x0000FFFFu);
+    EXPECT_EQ(Pixel(texture, 1, 1), 0xFFFFFFFFu);
+    EXPECT_EQ(texture->bAlpha, 0);
 }
 
 TEST_F(TextureTest, GreyscaleJpegAndColourMappedRunLengthTga) {
@@ -301,7 +335,7 @@ TEST_F(TextureTest, AlphaIsSetOnlyForAPixelBelowFull) {
 }
 
 TEST_F(TextureTest, NamesAndExtensionsThatAreNotLoaded) {
-    CopyBmp("sample.bmp", "Wall.BMP");
+    Copy("sample.bmp", "Wall.BMP");
     ASSERT_EQ(CreateTexture("Wall.BMP", 0, 0), 0);
     EXPECT_EQ(FindTexture("Wall.BMP")->dwWidth, kSampleWidth);
     for (const char* name : {"wall.jpeg", "wall", "wall.gif"}) {
@@ -317,10 +351,10 @@ TEST_F(TextureTest, NamesAndExtensionsThatAreNotLoaded) {
     EXPECT_EQ(CreateTexture(nullptr, 0, 0), E_INVALIDARG);
     // 79 characters fit strName, 80 are refused without touching the disk.
     std::string longest(75, 'a');
-    CopyBmp("sample.bmp", longest + ".bmp");
+    Copy("sample.bmp", longest + ".bmp");
     EXPECT_EQ(CreateTexture((longest + ".bmp").c_str(), 0, 0), 0);
     std::string tooLong(76, 'a');
-    CopyBmp("sample.bmp", tooLong + ".bmp");
+    Copy("sample.bmp", tooLong + ".bmp");
     EXPECT_EQ(CreateTexture((tooLong + ".bmp").c_str(), 0, 0), E_FAIL);
     EXPECT_EQ(FindTexture((tooLong + ".bmp").c_str()), nullptr);
     // Only the two good textures are left in the list.
