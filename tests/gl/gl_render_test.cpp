@@ -1,7 +1,6 @@
 // The display on OpenGL (llvmpipe through SDL's offscreen driver): golden
 // images of small scenes and checks of the lighting, depth, texturing and
 // shading against what the fixed-function rules give.
-#include <FreeImage.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,6 +13,7 @@
 
 #include "app/engine_state.h"
 #include "app/window_proc.h"
+#include "gl/gl_test_support.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
@@ -28,154 +28,9 @@
 #include "support/engine_fixture.h"
 
 using namespace velmora::tools;
+using namespace velmora::testing;
 
 namespace {
-
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
-
-struct Image {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB, top row first
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-};
-
-int Channel(uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 255); }
-
-bool LoadPng(const std::string& path, Image& image) {
-    FIBITMAP* loaded = FreeImage_Load(FIF_PNG, path.c_str(), 0);
-    if (!loaded) return false;
-    FIBITMAP* bitmap = FreeImage_ConvertTo24Bits(loaded);
-    FreeImage_Unload(loaded);
-    image.width = static_cast<int>(FreeImage_GetWidth(bitmap));
-    image.height = static_cast<int>(FreeImage_GetHeight(bitmap));
-    image.pixels.resize(static_cast<size_t>(image.width) * image.height);
-    for (int y = 0; y < image.height; ++y) {
-        const BYTE* line = FreeImage_GetScanLine(bitmap, image.height - 1 - y);
-        for (int x = 0; x < image.width; ++x)
-            image.pixels[static_cast<size_t>(y) * image.width + x] =
-                static_cast<uint32_t>(line[x * 3 + FI_RGBA_RED]) << 16 |
-                static_cast<uint32_t>(line[x * 3 + FI_RGBA_GREEN]) << 8 | line[x * 3 + FI_RGBA_BLUE];
-    }
-    FreeImage_Unload(bitmap);
-    return true;
-}
-
-bool SavePng(const std::string& path, const Image& image) {
-    FIBITMAP* bitmap = FreeImage_Allocate(image.width, image.height, 24);
-    for (int y = 0; y < image.height; ++y) {
-        BYTE* line = FreeImage_GetScanLine(bitmap, image.height - 1 - y);
-        for (int x = 0; x < image.width; ++x) {
-            uint32_t p = image.At(x, y);
-            line[x * 3 + FI_RGBA_RED] = static_cast<BYTE>(p >> 16);
-            line[x * 3 + FI_RGBA_GREEN] = static_cast<BYTE>(p >> 8);
-            line[x * 3 + FI_RGBA_BLUE] = static_cast<BYTE>(p);
-        }
-    }
-    bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0);
-    FreeImage_Unload(bitmap);
-    return saved;
-}
-
-// Every channel within the tolerance, apart from a few pixels on edges where
-// rasterisers may round a sample the other way.
-void ExpectLike(const Image& actual, const std::string& golden, int tolerance = 6,
-                double strayShare = 0.002) {
-    std::string path = std::string(VELMORA_GOLDEN_DIR) + "/" + golden + ".png";
-    const char* update = std::getenv("VELMORA_UPDATE_GOLDENS");
-    if (update && std::strcmp(update, "1") == 0) {
-        ASSERT_TRUE(SavePng(path, actual)) << path;
-        return;
-    }
-    Image expected;
-    ASSERT_TRUE(LoadPng(path, expected)) << "no golden image " << path;
-    ASSERT_EQ(expected.width, actual.width);
-    ASSERT_EQ(expected.height, actual.height);
-    size_t stray = 0;
-    int worst = 0;
-    for (size_t i = 0; i < actual.pixels.size(); ++i) {
-        int difference = 0;
-        for (int shift : {16, 8, 0})
-            difference = std::max(difference, std::abs(Channel(actual.pixels[i], shift) -
-                                                       Channel(expected.pixels[i], shift)));
-        worst = std::max(worst, difference);
-        if (difference > tolerance) ++stray;
-    }
-    bool like = stray <= static_cast<size_t>(strayShare * actual.pixels.size());
-    if (!like) SavePng(std::filesystem::temp_directory_path().string() + "/" + golden + ".actual.png", actual);
-    EXPECT_TRUE(like) << golden << ": " << stray << " pixels differ by more than " << tolerance
-                      << " (worst " << worst << "); the image was written to the temporary folder";
-}
-
-void ExpectColour(uint32_t pixel, float r, float g, float b, int tolerance = 2) {
-    int expected[3] = {static_cast<int>(std::lround(std::clamp(r, 0.0f, 1.0f) * 255)),
-                       static_cast<int>(std::lround(std::clamp(g, 0.0f, 1.0f) * 255)),
-                       static_cast<int>(std::lround(std::clamp(b, 0.0f, 1.0f) * 255))};
-    int got[3] = {Channel(pixel, 16), Channel(pixel, 8), Channel(pixel, 0)};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(got[i], expected[i], tolerance) << "channel " << i << " of " << std::hex << pixel;
-}
-
-class GlRenderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        velmora::testing::ResetEngineState();
-        velmora::platform::ResetWindowTable();
-        velmora::platform::InstallWindowSystem(std::make_unique<velmora::platform::SdlWindowSystem>());
-        velmora::platform::UseVirtualClock(velmora::platform::FrameRate{30, 1}, 0);
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.lpszClassName = "Render Window";
-        ASSERT_NE(RegisterClassA(&windowClass), 0);
-        HWND window = CreateWindowExA(0, "Render Window", "Velmora Demo", WS_OVERLAPPEDWINDOW, 0, 0,
-                                      400, 300, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(window, nullptr);
-        ASSERT_EQ(SelectDisplayDevice(window, kWidth, kHeight), 1);
-        DisplayDevice& device = displayDevices[selectedDevice];
-        device.chosenMode = device.modes[selectedMode];
-        device.modeChosen = 1;
-        ASSERT_EQ(CreateDisplay(window), S_OK);
-        InitRenderStates(d3dDevice);
-        ASSERT_STREQ(velmora::platform::DisplayBackEndName(), "OpenGL")
-            << "these checks need OpenGL (Mesa's llvmpipe will do)";
-    }
-    void TearDown() override {
-        velmora::platform::ReleaseDisplayObjects();
-        d3dDevice = nullptr;
-        primarySurface = backBuffer = zBuffer = nullptr;
-        std::memset(displayDevices, 0, sizeof displayDevices);
-        selectedDevice = selectedMode = displayDeviceCounter = 0;
-        velmora::platform::ResetWindowTable();
-        velmora::platform::InstallWindowSystem(nullptr);
-        velmora::platform::UseRealClock();
-        velmora::platform::ResetPlatformSettings();
-    }
-
-    // One frame as the main loop draws it, read back from the back buffer.
-    Image Draw(Scene* scene) {
-        d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-        EnableSceneLights(scene);
-        EXPECT_EQ(RenderScene(scene), S_OK);
-        DisableSceneLights(scene);
-        return ReadBack();
-    }
-    Image ReadBack() {
-        Image image;
-        image.width = kWidth;
-        image.height = kHeight;
-        image.pixels.resize(static_cast<size_t>(kWidth) * kHeight);
-        DDSURFACEDESC2 locked{};
-        locked.dwSize = kSurfaceDescSize;
-        EXPECT_EQ(backBuffer->Lock(nullptr, &locked, DDLOCK_READONLY | DDLOCK_WAIT, nullptr), DD_OK);
-        for (int y = 0; y < kHeight; ++y)
-            std::memcpy(&image.pixels[static_cast<size_t>(y) * kWidth],
-                        static_cast<uint8_t*>(locked.lpSurface) + static_cast<size_t>(y) * locked.lPitch,
-                        kWidth * 4);
-        backBuffer->Unlock(nullptr);
-        return image;
-    }
-};
 
 // The lighting equation for one vertex and one point light, in camera space.
 float PointLit(float materialAmbient, float materialDiffuse, float globalAmbient, float lightDiffuse,

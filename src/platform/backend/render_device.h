@@ -126,6 +126,21 @@ struct TextureStageState {
 
 using TextureHandle = uint32_t;  // 0 is "no texture"
 
+// The texel layouts a texture is uploaded in: those of the surface formats
+// that map onto a texture format as they stand. Bits are listed from the
+// most significant; X is unused and reads opaque.
+enum class TexelLayout : int32_t {
+    Argb8888,
+    Xrgb8888,
+    Rgb565,
+    Argb1555,
+    Xrgb1555,
+    Argb4444,
+};
+inline int TexelBytes(TexelLayout layout) {
+    return layout == TexelLayout::Argb8888 || layout == TexelLayout::Xrgb8888 ? 4 : 2;
+}
+
 struct SamplerState {
     bool linearMin = false;
     bool linearMag = false;
@@ -205,9 +220,10 @@ public:
                       int vertexCount, const VertexLayout& layout, const uint16_t* indices,
                       int indexCount) = 0;
     virtual TextureHandle CreateTexture() = 0;
-    // pixels: width * height 0xAARRGGBB words, the first row is v = 0.
-    virtual void UploadTexture(TextureHandle texture, const uint32_t* pixels, int width,
-                               int height) = 0;
+    // rows: height rows of width texels, pitch bytes apart, the first row is
+    // v = 0; kept in the layout given, 16-bit texels as 16 bits.
+    virtual void UploadTexture(TextureHandle texture, const void* rows, int pitch, int width,
+                               int height, TexelLayout layout) = 0;
     virtual void DeleteTexture(TextureHandle texture) = 0;
     // The whole back buffer as 0xAARRGGBB words, top row first.
     virtual void ReadBackBuffer(uint32_t* pixels) = 0;

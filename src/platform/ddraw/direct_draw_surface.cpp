@@ -277,7 +277,14 @@ TextureHandle Surface::Texture(RenderDevice& device) {
         textureStale_ = true;
     }
     if (textureStale_) {
-        device.UploadTexture(texture_, ArgbPixels().data(), width(), height());
+        TexelLayout layout;
+        if (TexelLayoutOf(description_.ddpfPixelFormat, &layout)) {
+            device.UploadTexture(texture_, memory_.data(), description_.lPitch, width(), height(), layout);
+        } else {
+            std::vector<uint32_t> pixels = ArgbPixels();
+            device.UploadTexture(texture_, pixels.data(), width() * 4, width(), height(),
+                                 TexelLayout::Argb8888);
+        }
         textureStale_ = false;
     }
     return texture_;

@@ -77,6 +77,30 @@ uint32_t ToArgb(const uint8_t* pixel, const DDPIXELFORMAT& format) {
            Channel(value, format.dwGBitMask) << 8 | Channel(value, format.dwBBitMask);
 }
 
+bool TexelLayoutOf(const DDPIXELFORMAT& format, TexelLayout* layout) {
+    if (!IsSupportedRgb(format) || !layout) return false;
+    struct Known {
+        DWORD bits, red, green, blue, alpha;
+        TexelLayout layout;
+    };
+    static const Known known[] = {
+        {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000, TexelLayout::Argb8888},
+        {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0, TexelLayout::Xrgb8888},
+        {16, 0xF800, 0x07E0, 0x001F, 0, TexelLayout::Rgb565},
+        {16, 0x7C00, 0x03E0, 0x001F, 0x8000, TexelLayout::Argb1555},
+        {16, 0x7C00, 0x03E0, 0x001F, 0, TexelLayout::Xrgb1555},
+        {16, 0x0F00, 0x00F0, 0x000F, 0xF000, TexelLayout::Argb4444},
+    };
+    DWORD alpha = (format.dwFlags & DDPF_ALPHAPIXELS) ? format.dwRGBAlphaBitMask : 0;
+    for (const Known& k : known)
+        if (format.dwRGBBitCount == k.bits && format.dwRBitMask == k.red && format.dwGBitMask == k.green &&
+            format.dwBBitMask == k.blue && alpha == k.alpha) {
+            *layout = k.layout;
+            return true;
+        }
+    return false;
+}
+
 void FromArgb(uint32_t argb, uint8_t* pixel, const DDPIXELFORMAT& format) {
     uint32_t value = Place((argb >> 16) & 255, format.dwRBitMask) |
                      Place((argb >> 8) & 255, format.dwGBitMask) | Place(argb & 255, format.dwBBitMask);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/backend/render_device.h"
 #include "platform/ddraw/ddraw.h"
 
 namespace velmora::platform::ddraw {
@@ -17,6 +18,10 @@ bool IsSupportedRgb(const DDPIXELFORMAT& format);
 // One pixel of the format as 0xAARRGGBB; channels widen by repeating their
 // bits, a format without alpha reads opaque.
 uint32_t ToArgb(const uint8_t* pixel, const DDPIXELFORMAT& format);
+
+// The texel layout a surface of the format is uploaded in as it stands; false
+// for formats that are converted to 0xAARRGGBB words first.
+bool TexelLayoutOf(const DDPIXELFORMAT& format, TexelLayout* layout);
 void FromArgb(uint32_t argb, uint8_t* pixel, const DDPIXELFORMAT& format);
 
 }  // namespace velmora::platform::ddraw

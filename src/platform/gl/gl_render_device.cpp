@@ -116,8 +116,8 @@ public:
     void Draw(const DrawState& state, Primitive primitive, const void* vertices, int vertexCount,
               const VertexLayout& layout, const uint16_t* indices, int indexCount) override;
     TextureHandle CreateTexture() override;
-    void UploadTexture(TextureHandle texture, const uint32_t* pixels, int width,
-                       int height) override;
+    void UploadTexture(TextureHandle texture, const void* rows, int pitch, int width, int height,
+                       TexelLayout layout) override;
     void DeleteTexture(TextureHandle texture) override;
     void ReadBackBuffer(uint32_t* pixels) override;
     void WriteBackBuffer(const uint32_t* pixels) override;
@@ -421,12 +421,43 @@ TextureHandle GlRenderDevice::CreateTexture() {
     return texture;
 }
 
-void GlRenderDevice::UploadTexture(TextureHandle texture, const uint32_t* pixels, int width,
-                                   int height) {
-    if (!texture || width <= 0 || height <= 0) return;
+namespace {
+
+struct GlTexelFormat {
+    GLint internalFormat;
+    GLenum format;
+    GLenum type;
+};
+
+// Each layout as OpenGL stores and reads it: the 16-bit ones stay 16-bit on
+// the GPU, as a Direct3D driver keeps them.
+GlTexelFormat GlFormatOf(TexelLayout layout) {
+    switch (layout) {
+    case TexelLayout::Xrgb8888: return {GL_RGB8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
+    case TexelLayout::Rgb565: return {GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
+    case TexelLayout::Argb1555: return {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
+    case TexelLayout::Xrgb1555: return {GL_RGB5, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
+    case TexelLayout::Argb4444: return {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
+    case TexelLayout::Argb8888: break;
+    }
+    return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
+}
+
+}  // namespace
+
+void GlRenderDevice::UploadTexture(TextureHandle texture, const void* rows, int pitch, int width,
+                                   int height, TexelLayout layout) {
+    int texelBytes = TexelBytes(layout);
+    if (!texture || !rows || width <= 0 || height <= 0 || pitch < width * texelBytes ||
+        pitch % texelBytes != 0)
+        return;
+    GlTexelFormat gl = GlFormatOf(layout);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, texelBytes);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / texelBytes);
+    glTexImage2D(GL_TEXTURE_2D, 0, gl.internalFormat, width, height, 0, gl.format, gl.type, rows);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glBindTexture(GL_TEXTURE_2D, boundTexture_);
 }
 

@@ -38,7 +38,7 @@ public:
     void Draw(const DrawState&, Primitive, const void*, int, const VertexLayout&, const uint16_t*,
               int) override {}
     TextureHandle CreateTexture() override { return ++lastTexture_; }
-    void UploadTexture(TextureHandle, const uint32_t*, int, int) override {}
+    void UploadTexture(TextureHandle, const void*, int, int, int, TexelLayout) override {}
     void DeleteTexture(TextureHandle) override {}
     void ReadBackBuffer(uint32_t* pixels) override {
         if (pixels) std::copy(pixels_.begin(), pixels_.end(), pixels);

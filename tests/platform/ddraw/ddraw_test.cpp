@@ -401,7 +401,12 @@ public:
         draws.push_back(state);
     }
     velmora::platform::TextureHandle CreateTexture() override { return ++lastTexture; }
-    void UploadTexture(velmora::platform::TextureHandle, const uint32_t*, int, int) override { ++uploads; }
+    void UploadTexture(velmora::platform::TextureHandle, const void*, int pitch, int, int,
+                       velmora::platform::TexelLayout layout) override {
+        ++uploads;
+        lastLayout = layout;
+        lastPitch = pitch;
+    }
     void DeleteTexture(velmora::platform::TextureHandle) override {}
     void ReadBackBuffer(uint32_t* out) override { std::copy(pixels.begin(), pixels.end(), out); }
     void WriteBackBuffer(const uint32_t*) override {}
@@ -411,6 +416,8 @@ public:
     std::vector<uint32_t> pixels;
     velmora::platform::TextureHandle lastTexture = 0;
     int uploads = 0;
+    velmora::platform::TexelLayout lastLayout = velmora::platform::TexelLayout::Argb8888;
+    int lastPitch = 0;
 };
 
 D3DMATRIX Translated(float x, float y, float z) {
@@ -593,6 +600,44 @@ TEST_F(DeviceStateTest, TexturesAreSentAgainWhenTheirPixelsChangeAndDropWhenUnbo
     EXPECT_EQ(Drawn().texture, handle);
     device->SetTexture(0, nullptr);
     EXPECT_EQ(Drawn().texture, 0u);
+}
+
+TEST_F(DeviceStateTest, TexturesAreUploadedInTheirOwnFormatSixteenBitsIncluded) {
+    using velmora::platform::TexelLayout;
+    std::vector<DDPIXELFORMAT> formats;
+    device->EnumTextureFormats(CollectFormat, &formats);
+    // In the order the device lists them: X1R5G5B5, A1R5G5B5, A4R4G4B4,
+    // R5G6B5, X8R8G8B8, A8R8G8B8.
+    const TexelLayout expected[] = {TexelLayout::Xrgb1555, TexelLayout::Argb1555, TexelLayout::Argb4444,
+                                    TexelLayout::Rgb565, TexelLayout::Xrgb8888, TexelLayout::Argb8888};
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        // Three texels wide, so that 16-bit rows carry padding.
+        IDirectDrawSurface7* texture = MemorySurface(3, 2, formats[i]);
+        DDSURFACEDESC2 described{};
+        described.dwSize = kSurfaceDescSize;
+        ASSERT_EQ(texture->GetSurfaceDesc(&described), DD_OK);
+        int pitch = described.lPitch;
+        ASSERT_EQ(device->SetTexture(0, texture), D3D_OK);
+        int uploads = recorder->uploads;
+        Drawn();
+        EXPECT_EQ(recorder->uploads, uploads + 1);
+        EXPECT_EQ(recorder->lastLayout, expected[i]);
+        EXPECT_EQ(recorder->lastPitch, pitch);
+        device->SetTexture(0, nullptr);
+        texture->Release();
+    }
+    // A 16-bit layout with blue on top has no texture format of its own: it
+    // goes up converted to 32-bit words.
+    DDPIXELFORMAT bgr = formats[3];
+    std::swap(bgr.dwRBitMask, bgr.dwBBitMask);
+    IDirectDrawSurface7* texture = MemorySurface(1, 1, bgr);
+    ASSERT_EQ(device->SetTexture(0, texture), D3D_OK);
+    Drawn();
+    EXPECT_EQ(recorder->lastLayout, TexelLayout::Argb8888);
+    EXPECT_EQ(recorder->lastPitch, 4);
+    device->SetTexture(0, nullptr);
+    texture->Release();
 }
 
 TEST_F(DeviceStateTest, WhatIsDrawnEqualsWhatAFreshDeviceGivenTheSameCallsDraws) {
