@@ -66,6 +66,21 @@ bool BmpIsSound(const uint8_t* d, int64_t size) {
     return true;
 }
 
+// The decoder reads run-length packets past the end of the data when they
+// stop short of the image, so the packets must cover every pixel.
+bool TgaRunsCoverImage(const uint8_t* d, int64_t size, int64_t pixels, int64_t pixelBytes) {
+    int64_t at = 0;
+    while (pixels > 0) {
+        if (at >= size) return false;
+        uint8_t packet = d[at++];
+        int64_t count = (packet & 0x7F) + 1;
+        at += packet & 0x80 ? pixelBytes : count * pixelBytes;
+        if (at > size) return false;
+        pixels -= count;
+    }
+    return true;
+}
+
 bool TgaIsSound(const uint8_t* d, int64_t size) {
     if (size < 18) return false;
     uint32_t idLength = d[0], mapType = d[1], type = d[2];
@@ -97,11 +112,9 @@ bool TgaIsSound(const uint8_t* d, int64_t size) {
     }
     int64_t dataOffset = 18 + idLength + mapBytes;
     if (dataOffset >= size) return false;
-    if (type < 9) {
-        int64_t pixelBytes = (bits + 7) / 8;
-        if (dataOffset + width * height * pixelBytes > size) return false;
-    }
-    return true;
+    int64_t pixelBytes = (bits + 7) / 8;
+    if (type < 9) return dataOffset + width * height * pixelBytes <= size;
+    return TgaRunsCoverImage(d + dataOffset, size - dataOffset, width * height, pixelBytes);
 }
 
 bool PcxIsSound(const uint8_t* d, int64_t size) {

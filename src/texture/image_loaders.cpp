@@ -94,14 +94,17 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     io.seek_proc = ImageSeekProc;
     io.tell_proc = ImageTellProc;
     MemSeek(file, 0, 0);
-    std::vector<uint8_t> shortened;
-    MemoryFile shortFile{};
+    // Some files reach the decoder rewritten into a form it reads safely.
+    std::vector<uint8_t> rewritten;
+    MemoryFile rewrittenFile{};
     MemoryFile* input = file;
-    if (format == ImageFormat::Bmp && ShortenBmpInfoHeader(file->data, file->size, shortened)) {
-        shortFile.name = file->name;
-        shortFile.size = static_cast<int32_t>(shortened.size());
-        shortFile.data = shortened.data();
-        input = &shortFile;
+    bool runLengthTga = format == ImageFormat::Tga && file->data[2] >= 9;
+    if (runLengthTga && !ExpandTgaRuns(file->data, file->size, rewritten)) return E_FAIL;
+    if (runLengthTga || (format == ImageFormat::Bmp && ShortenBmpInfoHeader(file->data, file->size, rewritten))) {
+        rewrittenFile.name = file->name;
+        rewrittenFile.size = static_cast<int32_t>(rewritten.size());
+        rewrittenFile.data = rewritten.data();
+        input = &rewrittenFile;
     }
     FIBITMAP* bitmap = FreeImage_LoadFromHandle(decoder.fif, &io, input, decoder.flags);
     if (!bitmap) return E_FAIL;

@@ -79,6 +79,9 @@ bool ImageHeaderIsSound(ImageFormat format, const uint8_t* data, int64_t size);
 // with the 40-byte header the decoder reads; false (nothing written) for any
 // other file.
 bool ShortenBmpInfoHeader(const uint8_t* data, int64_t size, std::vector<uint8_t>& shortened);
+// A run-length TGA file rewritten as the uncompressed TGA of the same
+// picture; false (nothing usable written) for any other file.
+bool ExpandTgaRuns(const uint8_t* data, int64_t size, std::vector<uint8_t>& expanded);
 
 HRESULT CALLBACK TextureSearchCallback(DDPIXELFORMAT* pddpf, void* ptsi);
 

@@ -419,6 +419,35 @@ TEST_F(TextureTest, CacheSharesOneTexturePerNameWhateverItsCase) {
     EXPECT_EQ(RestoreTexture("a.jpg", nullptr), E_INVALIDARG);
 }
 
+TEST_F(TextureTest, RunLengthTgaDecodesLikeItsUncompressedTwin) {
+    // 3 x 2 at 24 bits: a run of two, a raw packet of three that crosses into
+    // the second row, and a last run of five that reaches past the picture.
+    auto file = [](uint8_t type, const std::vector<uint8_t>& body) {
+        std::vector<uint8_t> bytes = {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 24, 0};
+        bytes.insert(bytes.end(), body.begin(), body.end());
+        return bytes;
+    };
+    const std::vector<uint8_t> runs = {0x81, 10, 20, 30, 0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x84, 40, 50, 60};
+    const std::vector<uint8_t> raw = {10, 20, 30, 10, 20, 30, 1, 2, 3, 4, 5, 6, 7, 8, 9, 40, 50, 60};
+    auto write = [&](const char* name, const std::vector<uint8_t>& bytes) {
+        std::ofstream(fs::path(directory) / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    };
+    write("runs.tga", file(10, runs));
+    write("raw.tga", file(2, raw));
+    ASSERT_EQ(CreateTexture("runs.tga", 0, 0), 0);
+    ASSERT_EQ(CreateTexture("raw.tga", 0, 0), 0);
+    TextureContainer* expanded = FindTexture("runs.tga");
+    TextureContainer* plain = FindTexture("raw.tga");
+    EXPECT_EQ(std::memcmp(expanded->pPixels, plain->pPixels, 6 * 4), 0);
+    EXPECT_EQ(Pixel(expanded, 0, 0), 0x1E140AFFu);  // stored blue, green, red
+    EXPECT_EQ(Pixel(expanded, 2, 1), 0x3C3228FFu);
+    // Runs that stop one pixel short are refused.
+    std::vector<uint8_t> shortRuns(runs.begin(), runs.end() - 4);
+    write("short.tga", file(10, shortRuns));
+    EXPECT_EQ(CreateTexture("short.tga", 0, 0), E_FAIL);
+}
+
 TEST_F(TextureTest, MalformedFilesFailWithoutACrash) {
     for (const auto& entry : fs::directory_iterator(kImages / "malformed")) {
         std::string name = entry.path().filename().string();
