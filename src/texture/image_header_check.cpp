@@ -117,6 +117,24 @@ bool TgaIsSound(const uint8_t* d, int64_t size) {
     return TgaRunsCoverImage(d + dataOffset, size - dataOffset, width * height, pixelBytes);
 }
 
+// The decoder goes on with bytes it never read when the runs end before the
+// picture does, so they must cover every line of every plane.
+bool PcxRunsCoverImage(const uint8_t* d, int64_t size, int64_t bytes) {
+    int64_t at = 128;
+    while (bytes > 0) {
+        if (at >= size) return false;
+        uint8_t byte = d[at++];
+        if ((byte & 0xC0) == 0xC0) {
+            if (at >= size) return false;
+            ++at;
+            bytes -= byte & 0x3F;
+        } else {
+            --bytes;
+        }
+    }
+    return true;
+}
+
 bool PcxIsSound(const uint8_t* d, int64_t size) {
     if (size <= 128 || d[0] != 0x0A || d[2] > 1) return false;
     uint32_t bits = d[3];
@@ -132,8 +150,9 @@ bool PcxIsSound(const uint8_t* d, int64_t size) {
         return false;
     // A 256-colour image keeps its palette in the last 769 bytes.
     if (bits == 8 && planes == 1 && size < 128 + 769) return false;
-    if (d[2] == 0 && 128 + static_cast<int64_t>(lineBytes) * planes * height > size) return false;
-    return true;
+    int64_t imageBytes = static_cast<int64_t>(lineBytes) * planes * height;
+    if (d[2] == 0) return 128 + imageBytes <= size;
+    return PcxRunsCoverImage(d, size, imageBytes);
 }
 
 bool PngIsSound(const uint8_t* d, int64_t size) {

@@ -487,6 +487,9 @@ TEST_F(TextureTest, HeadersThatDisagreeWithTheirDataAreRefused) {
     EXPECT_FALSE(sound(ImageFormat::Bmp, changed(bmp, 18, {0, 0x40, 0, 0})));   // 16384 x 42 past the end
     EXPECT_FALSE(sound(ImageFormat::Bmp, changed(pal, 46, {0, 2, 0, 0})));      // 512 colours at 8 bits
     EXPECT_FALSE(sound(ImageFormat::Bmp, changed(bmp, 10, {0xFF, 0xFF, 0, 0})));  // data past the end
+    // Run-length data that ends before the picture does.
+    EXPECT_FALSE(sound(ImageFormat::Tga, std::vector<uint8_t>(tga.begin(), tga.begin() + 600)));
+    EXPECT_FALSE(sound(ImageFormat::Pcx, std::vector<uint8_t>(pcx.begin(), pcx.begin() + 600)));
     EXPECT_FALSE(sound(ImageFormat::Tga, changed(tga, 16, {12})));              // 12 bits per pixel
     EXPECT_FALSE(sound(ImageFormat::Tga, changed(tga, 12, {0, 0x20, 0, 0x20})));  // 8192 x 8192
     EXPECT_FALSE(sound(ImageFormat::Tga, changed(tga, 1, {1})));                // map of no entry size
