@@ -197,7 +197,18 @@ TEST_F(ScriptCheckTest, SceneWithoutCameraWindowAndMissingFilesAreWarnedAtTheLoa
                                "[QX3][01][Filename] stone.QX3\r\n[QX3][01][Load]\r\n";
     EXPECT_TRUE(Warned(Check(script), 4, "texture stone.bmp is in neither"));
     std::ofstream(directory + "stone.bmp") << "BM";
-    EXPECT_FALSE(Warned(Check(script), 4, "texture"));
+    EXPECT_TRUE(Warned(Check(script), 4, "texture stone.bmp is not drawn: the image is damaged"));
+    // One grey pixel in a plain 24-bit BMP.
+    std::string bmp = std::string("BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18) +
+                      std::string("\x01\0\0\0\x01\0\0\0\x01\0\x18\0", 12) + std::string(24, '\0') +
+                      std::string("\x80\x80\x80\0", 4);
+    std::ofstream(directory + "stone.bmp", std::ios::binary) << bmp;
+    EXPECT_FALSE(Warned(Check(script), 4, "texture")) << velmora::tools::FormatScriptCheck(Check(script));
+    // A name the cache refuses for its extension.
+    textured.drawStyles[0].textureName = "stone.gif";
+    ASSERT_TRUE(WriteSceneFile(directory + "stone.QX3", textured, &error)) << error;
+    std::ofstream(directory + "stone.gif") << "GIF89a";
+    EXPECT_TRUE(Warned(Check(script), 4, "texture stone.gif is not drawn: the player reads only"));
 }
 
 TEST_F(ScriptCheckTest, TimePastTheEndOfEverythingElse) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +22,8 @@
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "show/play_script.h"
+#include "texture/texture_cache.h"
+#include "texture/texture_container.h"
 
 namespace velmora::tools {
 
@@ -461,20 +464,37 @@ private:
         }
     }
 
-    // The texture cache cannot tell yet whether a texture exists; the checker
-    // looks each one up the way the player opens it.
+    // Each texture looked up the way the player opens it, and, when it is
+    // there, whether the texture cache could take it.
     void CheckTextures(int line, int index) {
         const Scene& scene = scenes[index];
         for (int32_t d = 0; d < scene.drawStyleCount; ++d) {
             const char* name = scene.drawStyles[d].textureName;
             if (!name || !*name) continue;
-            if (MemoryFile* file = OpenDataFile(name)) {
-                MemClose(file);
+            MemoryFile* file = OpenDataFile(name);
+            if (!file) {
+                Warn(line, Format("scene %d: texture %s is in neither the archive nor the folder",
+                                  index + 1, name));
                 continue;
             }
-            Warn(line, Format("scene %d: texture %s is in neither the archive nor the folder",
-                              index + 1, name));
+            MemClose(file);
+            if (FindTexture(name)) continue;
+            Warn(line, Format("scene %d: texture %s is not drawn: %s", index + 1, name,
+                              WhyTextureRefused(name).c_str()));
         }
+    }
+
+    static std::string WhyTextureRefused(const std::string& name) {
+        if (name.size() >= static_cast<size_t>(kTextureNameSize))
+            return Format("its name is longer than %d characters", kTextureNameSize - 1);
+        size_t dot = name.rfind('.');
+        std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (extension != ".bmp" && extension != ".tga" && extension != ".jpg" && extension != ".png" &&
+            extension != ".pcx")
+            return "the player reads only .bmp, .tga, .jpg, .png and .pcx files";
+        return "the image is damaged or of a kind its format's decoder does not read";
     }
 
     // The player's own refusals, as it logs them while reading the line.
@@ -486,8 +506,8 @@ private:
         while (std::getline(log, entry)) {
             if (!entry.empty() && entry.back() == '\r') entry.pop_back();
             if (entry.rfind("ERROR:", 0) != 0) continue;
-            // Texture decoding is the cache's matter; CheckTextures tells what
-            // a show maker can act on.
+            // CheckTextures tells why a texture was not read, in terms a show
+            // maker can act on.
             if (entry.find("Texture NOT read") != std::string::npos) continue;
             // A file missing from the archive may lie on disk; the scene and
             // texture checks tell when it is in neither place.
