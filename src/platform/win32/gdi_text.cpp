@@ -55,9 +55,10 @@ BOOL WINAPI ExtTextOutA(HDC dc, int x, int y, UINT, const RECT*, LPCSTR text, UI
     velmora::platform::SurfacePixels surface;
     if (!text) return count == 0;
     if (!velmora::platform::PixelsOfSurfaceDC(dc, surface)) return FALSE;
+    // The empty text draws nothing and succeeds.
+    if (count == 0) return TRUE;
     std::string line(text, count);
     velmora::platform::TextCoverage coverage;
-    // The empty text draws nothing and succeeds.
     if (!velmora::platform::CurrentTextRasterizer().Rasterize(line, coverage)) return TRUE;
     const DcState state = States()[dc];
     DWORD bytes = surface.format.dwRGBBitCount / 8;
