@@ -1,4 +1,150 @@
 #include "app/settings.h"
 
-// The settings file is not read yet: every run behaves as if it were missing.
-int LoadSettings() { return 0; }
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include "app/engine_state.h"
+#include "data/data_archive.h"
+#include "diag/log.h"
+#include "render/display.h"
+
+namespace {
+
+constexpr int kAutorunCheckBox = 1015;
+constexpr int kLocalPathCheckBox = 1016;
+
+// The file is walked by byte counts: every step either reads all it needs or
+// reports the end of the file, which stops the reader.
+bool Skip(std::FILE* file, int count) {
+    for (int i = 0; i < count; ++i)
+        if (std::fgetc(file) == EOF) return false;
+    return true;
+}
+
+bool ReadExactly(std::FILE* file, char* to, int count) {
+    return std::fread(to, 1, static_cast<size_t>(count), file) == static_cast<size_t>(count);
+}
+
+// A TRUE/FALSE value: four characters, where "FALS" in any case is false and
+// its closing "E" is skipped too; any other four characters are true.
+bool ReadSwitch(std::FILE* file, int& value) {
+    char text[4];
+    if (!ReadExactly(file, text, 4)) return false;
+    if (strncasecmp(text, "FALS", 4) == 0) {
+        value = 0;
+        return Skip(file, 1);
+    }
+    value = 1;
+    return true;
+}
+
+// A number of one or two digits. A one-digit number's second character is
+// the line's CR, which is given back for the next key's skip. (Stepping back
+// by the value instead would misalign on "-1", what an empty combo box saves.)
+bool ReadNumber(std::FILE* file, int& value) {
+    char text[3] = {};
+    if (!ReadExactly(file, text, 2)) return false;
+    value = std::atoi(text);
+    if (text[1] == '\r' || text[1] == '\n') return std::fseek(file, -1, SEEK_CUR) == 0;
+    return true;
+}
+
+// The characters up to the next CR or LF, which stays unread. A value longer
+// than the buffer keeps its first size - 1 characters; the rest of its line
+// is passed over so the next key lines up.
+void ReadName(std::FILE* file, char* to, size_t size) {
+    size_t length = 0;
+    int c;
+    while ((c = std::fgetc(file)) != EOF) {
+        if (c == '\r' || c == '\n') {
+            std::ungetc(c, file);
+            break;
+        }
+        if (length + 1 < size) to[length++] = static_cast<char>(c);
+    }
+    to[length] = '\0';
+}
+
+// Numbers from a hand-edited file, or -1 saved from an empty combo box, keep
+// the pre-selection rather than index past the device table.
+void ApplyDeviceAndMode(int device, int mode) {
+    if (device < 0 || device >= kDisplayDeviceSlots) return;
+    DisplayDevice& record = displayDevices[device];
+    if (mode < 0 || static_cast<uint32_t>(mode) >= record.modeCount || mode >= kModesPerDevice) return;
+    selectedDevice = device;
+    selectedMode = mode;
+    record.chosenModeIndex = static_cast<uint32_t>(mode);
+    record.modeChosen = 1;
+    record.chosenMode = record.modes[mode];
+}
+
+const char* TrueOrFalse(UINT checked) { return checked == BST_CHECKED ? "TRUE" : "FALSE"; }
+
+}  // namespace
+
+int ReadSettings(std::FILE* file) {
+    // The banner line without its LF, then that LF, the warning and an empty line.
+    if (!Skip(file, 25) || !Skip(file, 56)) return 0;
+    int autorun = 0;
+    if (!Skip(file, 12) || !ReadSwitch(file, autorun)) return 0;
+    int local = 0;
+    if (!Skip(file, 15) || !ReadSwitch(file, local)) return autorun;
+    localPath = local;
+    int device = 0, mode = 0;
+    if (!Skip(file, 14) || !ReadNumber(file, device)) return autorun;
+    if (!Skip(file, 19) || !ReadNumber(file, mode)) return autorun;
+    ApplyDeviceAndMode(device, mode);
+
+    struct {
+        int keySkip;
+        char* variable;
+    } const names[] = {
+        {17, sceneFileName}, {17, scriptFileName}, {19, musicFileName}, {17, archiveFileName}};
+    for (const auto& name : names) {
+        if (!Skip(file, name.keySkip)) break;
+        ReadName(file, name.variable, kFileNameSize);
+    }
+    return autorun;
+}
+
+int LoadSettings() {
+    // Read under the bare name, from the current folder.
+    std::FILE* file = std::fopen(kSettingsFileName, "rb");
+    if (!file) return 0;
+    int autorun = ReadSettings(file);
+    std::fclose(file);
+    return autorun;
+}
+
+void SaveSettings(HWND dialog) {
+    FindExeDirectory();
+    char path[kExeDirectorySize + 32];
+    std::snprintf(path, sizeof path, "%s%s", exeDirectory, kSettingsFileName);
+    // Written beside its final name and moved there whole, so a failed write
+    // leaves the old settings rather than half a file.
+    char partial[sizeof path + 8];
+    std::snprintf(partial, sizeof partial, "%s.part", path);
+    std::FILE* file = std::fopen(partial, "wb");
+    if (!file) return;
+
+    LRESULT listPosition = SendDlgItemMessageA(dialog, kDeviceComboBox, CB_GETCURSEL, 0, 0);
+    int device = -1;  // an empty device list saves what the reader refuses
+    if (listPosition >= 0 && listPosition < kDisplayDeviceSlots) device = listedDevices[listPosition];
+    long mode = static_cast<long>(SendDlgItemMessageA(dialog, kModeComboBox, CB_GETCURSEL, 0, 0));
+
+    std::fputs("*** Velmora INI file ***\r\n", file);
+    std::fputs("*** If you alter this file it is on your own risk ***\r\n\r\n", file);
+    std::fprintf(file, "[Autorun] %s\r\n", TrueOrFalse(IsDlgButtonChecked(dialog, kAutorunCheckBox)));
+    std::fprintf(file, "[Local path] %s\r\n", TrueOrFalse(IsDlgButtonChecked(dialog, kLocalPathCheckBox)));
+    std::fprintf(file, "[Device nr] %d\r\n", device);
+    std::fprintf(file, "[Device mode nr] %ld\r\n", mode);
+    std::fprintf(file, "[QX3 filename] %s\r\n", sceneFileName);
+    std::fprintf(file, "[QXP filename] %s\r\n", scriptFileName);
+    std::fprintf(file, "[Music filename] %s\r\n", musicFileName);
+    std::fprintf(file, "[QXD filename] %s\r\n", archiveFileName);
+    std::fputs("\r\n", file);
+    bool written = std::fflush(file) == 0 && !std::ferror(file);
+    written = std::fclose(file) == 0 && written;
+    if (!written || std::rename(partial, path) != 0) std::remove(partial);
+}

@@ -1,5 +1,19 @@
-// The settings file "QX_Engine.ini".
+// The settings file "QX_Engine.ini": autorun, local path, the device and mode
+// numbers and the four file names, in a fixed layout read back by byte counts.
 #pragma once
 
-// Reads the settings; nonzero when the file was read and says autorun.
+#include <cstdio>
+
+#include "platform/win32/windows.h"
+
+constexpr const char* kSettingsFileName = "QX_Engine.ini";
+
+// Writes the settings beside the executable from the dialog's check boxes
+// and combo boxes and the four file-name variables. A file that cannot be
+// written is left as it was.
+void SaveSettings(HWND dialog);
+// Reads "QX_Engine.ini" from the current folder; nonzero when the file was
+// read and says autorun, 0 also when there is no file.
 int LoadSettings();
+// The reader behind LoadSettings, over an open file.
+int ReadSettings(std::FILE* file);

@@ -1,11 +1,13 @@
 #include "diag/statistics.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "app/engine_state.h"
 #include "diag/log.h"
 #include "diag/overlay_text.h"
 #include "platform/win32/windows.h"
+#include "render/display.h"
 
 int32_t textureMemoryCounter = 0;
 int32_t textureAllocationCounter = 0;
@@ -22,9 +24,33 @@ void CountMemory(int32_t* counter, int64_t bytes) {
 
 namespace {
 
+// The selected device's name and mode. A selection outside the table (no
+// device found, nothing chosen) reports an empty name and a 0x0x0 mode
+// rather than reading past it.
+struct SelectedDisplay {
+    const char* name = "";
+    long width = 0, height = 0, bits = 0;
+};
+
+SelectedDisplay Selected() {
+    SelectedDisplay selected;
+    if (selectedDevice < 0 || selectedDevice >= kDisplayDeviceSlots) return selected;
+    const DisplayDevice& device = displayDevices[selectedDevice];
+    selected.name = device.name;
+    if (selectedMode < 0 || selectedMode >= kModesPerDevice) return selected;
+    const DDSURFACEDESC2& mode = device.modes[selectedMode];
+    selected.width = static_cast<long>(mode.dwWidth);
+    selected.height = static_cast<long>(mode.dwHeight);
+    selected.bits = static_cast<long>(mode.ddpfPixelFormat.dwRGBBitCount);
+    return selected;
+}
+
+// The sum of the byte counters, held at the 32-bit range instead of wrapping.
 int32_t TotalMemory() {
-    return textureMemoryCounter + animationMemoryCounter + generalMemoryCounter +
-           fileMemoryCounter;
+    int32_t total = 0;
+    for (int32_t counter : {textureMemoryCounter, animationMemoryCounter, generalMemoryCounter, fileMemoryCounter})
+        CountMemory(&total, counter);
+    return total;
 }
 
 }  // namespace
@@ -51,13 +77,23 @@ void LogRunStatistics(int32_t frames, uint32_t startTime) {
     WriteLog("");
 }
 
-// The display device table does not exist yet; its lines join when it does.
-void LogDeviceStatistics() {}
+void LogDeviceStatistics() {
+    SelectedDisplay selected = Selected();
+    WriteLogFormat("Driver:\t\t\t%s", selected.name);
+    WriteLogFormat("Width x Height x BPP:\t%ldx%ldx%ld", selected.width, selected.height, selected.bits);
+    WriteLog("");
+}
 
 void DrawStatistics(int32_t frames, uint32_t startTime) {
     if (!showStatistics) return;
-    // The driver and mode lines (y 0 and 15) join once the device table exists.
-    char line[256];
+    // Large enough for the longest line, the driver line with a whole device name.
+    char line[64 + kDeviceNameSize];
+    SelectedDisplay selected = Selected();
+    std::snprintf(line, sizeof line, "Driver: %s", selected.name);
+    DrawOverlayText(line, 0, 0, 255, 255, 0);
+    std::snprintf(line, sizeof line, "Width x Height x BPP: %ldx%ldx%ld", selected.width, selected.height,
+                  selected.bits);
+    DrawOverlayText(line, 0, 15, 255, 255, 0);
     std::snprintf(line, sizeof line, "FPS: %f", static_cast<double>(FrameRate(frames, startTime)));
     DrawOverlayText(line, 0, 30, 255, 255, 0);
     const struct {

@@ -204,26 +204,60 @@ std::string Output(const std::string& command) {
     return text;
 }
 
+// An X server of its own on a display number nobody uses; empty when it did not start.
+std::string StartXvfb(Child& server, const std::string& directory) {
+    int number = 90 + static_cast<int>(getpid() % 9);
+    while (FileExists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
+    std::string display = ":" + std::to_string(number);
+    if (!server.Start({"Xvfb", display, "-screen", "0", "800x600x24", "-nolisten", "tcp"}, {}, directory))
+        return "";
+    for (int i = 0; i < 250 && !FileExists("/tmp/.X11-unix/X" + std::to_string(number)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return FileExists("/tmp/.X11-unix/X" + std::to_string(number)) ? display : "";
+}
+
+// Waits for the configuration dialog on display and presses key in it.
+bool AnswerDialog(const std::string& display, const std::string& key) {
+    std::string xdotool = "DISPLAY=" + display + " timeout 20 xdotool ";
+    std::string dialog = Output(xdotool + "search --sync --onlyvisible --name 'Velmora Engine' 2>/dev/null | head -n 1");
+    if (dialog.empty()) return false;
+    dialog.erase(dialog.find_last_not_of("\n") + 1);
+    Output(xdotool + "windowfocus --sync " + dialog + " key " + key);
+    return true;
+}
+
+std::map<std::string, std::string> ProgramEnvironment(const std::string& display, const std::string& frames) {
+    return {{"DISPLAY", display}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}, {"VELMORA_FPS", ""},
+            {"VELMORA_WINDOWED", ""}, {"VELMORA_CAPTURE", frames}};
+}
+
+TEST_F(DisplayProgramTest, UnderXvfbCancelInTheDialogEndsTheProgramWithoutADisplay) {
+    WriteShow(-1.0);
+    ASSERT_FALSE(Output("command -v xdotool").empty()) << "xdotool is missing (scripts/install-deps.sh)";
+    Child server;
+    std::string display = StartXvfb(server, directory);
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+    std::string frames = directory + "/frames";
+    Child player;
+    ASSERT_TRUE(player.Start({program}, ProgramEnvironment(display, frames), directory));
+    ASSERT_TRUE(AnswerDialog(display, "Escape")) << "no dialog within 20 s";
+    EXPECT_EQ(player.Wait(10.0), 0) << "Cancel did not end the program";
+    EXPECT_EQ(CountFrames(frames), 0);
+}
+
 TEST_F(DisplayProgramTest, UnderXvfbTheShowIsFullScreenAndEscapeEndsIt) {
     WriteShow(-1.0);  // loops until Escape
     ASSERT_FALSE(Output("command -v Xvfb").empty()) << "Xvfb is missing (scripts/install-deps.sh)";
     ASSERT_FALSE(Output("command -v xdotool").empty()) << "xdotool is missing (scripts/install-deps.sh)";
-    // A display number nobody uses.
-    int number = 90 + static_cast<int>(getpid() % 9);
-    while (FileExists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
-    std::string display = ":" + std::to_string(number);
     Child server;
-    ASSERT_TRUE(server.Start({"Xvfb", display, "-screen", "0", "800x600x24", "-nolisten", "tcp"}, {}, directory));
-    for (int i = 0; i < 250 && !FileExists("/tmp/.X11-unix/X" + std::to_string(number)); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(FileExists("/tmp/.X11-unix/X" + std::to_string(number))) << "Xvfb did not start";
+    std::string display = StartXvfb(server, directory);
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
 
     std::string frames = directory + "/frames";
     Child player;
-    ASSERT_TRUE(player.Start({program}, {{"DISPLAY", display}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""},
-                                         {"VELMORA_FPS", ""}, {"VELMORA_WINDOWED", ""},
-                                         {"VELMORA_CAPTURE", frames}},
-                             directory));
+    ASSERT_TRUE(player.Start({program}, ProgramEnvironment(display, frames), directory));
+    // Without a settings file the dialog comes first; Enter is OK.
+    ASSERT_TRUE(AnswerDialog(display, "Return")) << "no dialog within 20 s";
     // Its first frames.
     for (int i = 0; i < 1000 && !FileExists(frames + "/frame_000003.png"); ++i) {
         ASSERT_EQ(player.Wait(0.02), -1) << "the program ended before Escape";

@@ -18,6 +18,9 @@
 StartupRecord startup;
 
 IDirect3DDevice7* d3dDevice = nullptr;
+DisplayDevice displayDevices[kDisplayDeviceSlots];
+int32_t selectedDevice = 0;
+int32_t selectedMode = 0;
 IDirectDrawSurface7* primarySurface = nullptr;
 
 int SelectDisplayDevice(HWND window, int width, int height) {
@@ -47,7 +50,24 @@ int LoadSettings() {
     return startup.settingsAutorun;
 }
 
-INT_PTR CALLBACK ConfigDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+// A dialog of OK and Cancel alone, ended by either.
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message != WM_COMMAND) return FALSE;
+    if (LOWORD(wParam) == IDOK) EndDialog(dialog, 1);
+    if (LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
+    return TRUE;
+}
+
+namespace {
+
+const DLGITEMRESOURCE kButtons[] = {
+    {"BUTTON", "OK", IDOK, 7, 186, 50, 14, WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON},
+    {"BUTTON", "Cancel", IDCANCEL, 272, 186, 50, 14, WS_CHILD | WS_VISIBLE},
+};
+const DLGRESOURCE kDialog = {101, "Velmora Engine", WS_POPUP, 0, 0, 0, 329, 207, "MS Sans Serif", 8, kButtons, 2};
+[[maybe_unused]] const bool registered = RegisterDialogResource(&kDialog);
+
+}  // namespace
 
 void LoadDataArchive(const char* fileName) {
     startup.calls.push_back(std::string("LoadDataArchive ") + fileName);

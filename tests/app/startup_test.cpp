@@ -8,6 +8,7 @@
 #include "app/engine_state.h"
 #include "app/startup_fakes.h"
 #include "diag/log.h"
+#include "render/display.h"
 #include "platform/null/null_window_system.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/window_table.h"
@@ -110,6 +111,12 @@ TEST_F(StartupTest, RunEndsWithAOneSecondPauseAndTheClosingStatistics) {
     logEnabled = 1;
     startup.settingsAutorun = 1;
     startup.framesToPlay = 3000;
+    std::snprintf(displayDevices[3].name, sizeof displayDevices[3].name, "No Such Card");
+    displayDevices[3].modes[2].dwWidth = 800;
+    displayDevices[3].modes[2].dwHeight = 600;
+    displayDevices[3].modes[2].ddpfPixelFormat.dwRGBBitCount = 16;
+    selectedDevice = 3;
+    selectedMode = 2;
     Run();
     EXPECT_EQ(showStartTime, 7000u);
     EXPECT_EQ(velmora::testing::ReadFile(directory + "Log.TXT"),
@@ -122,6 +129,9 @@ TEST_F(StartupTest, RunEndsWithAOneSecondPauseAndTheClosingStatistics) {
               "\r\n"
               "FPS:\t\t3000.000000\r\n"
               "Time(sec):\t1.000000\r\n"
+              "\r\n"
+              "Driver:\t\t\tNo Such Card\r\n"
+              "Width x Height x BPP:\t800x600x16\r\n"
               "\r\n");
 }
 

@@ -55,6 +55,9 @@ TEST_F(ProgramTest, EmptyShowPlaysOneFrameAndExits) {
               "\r\n"
               "FPS:\t\t0.968054\r\n"
               "Time(sec):\t1.033000\r\n"
+              "\r\n"
+              "Driver:\t\t\tDirect3D T&L HAL\r\n"
+              "Width x Height x BPP:\t640x480x32\r\n"
               "\r\n");
     EXPECT_TRUE(FileExists(directory + "/Errors.TXT"));
     EXPECT_EQ(ReadFile(directory + "/Errors.TXT"), "");

@@ -17,6 +17,7 @@
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
+#include "diag/statistics.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
@@ -502,3 +503,55 @@ TEST_F(GlRenderTest, ASceneReadFromItsFileIsLitFromTheSideItDraws) {
     // The other winding is the back of the face: culled, nothing drawn.
     EXPECT_EQ(drawFile(flipped).At(kWidth / 2, kHeight / 2), 0u);
 }
+
+namespace {
+
+// The statistics overlay lands in the frame presented next and in its
+// capture: nine yellow lines in DejaVu Sans over a dark blue frame.
+TEST_F(GlRenderTest, GoldenStatisticsOverlayInTheCapturedFrame) {
+    std::string directory = velmora::testing::MakeTempDirectory();
+    velmora::platform::ReleaseDisplayObjects();
+    primarySurface = backBuffer = zBuffer = nullptr;
+    d3dDevice = nullptr;
+    velmora::platform::PlatformSettings settings = velmora::platform::CurrentPlatformSettings();
+    settings.captureDirectory = directory + "/frames";
+    velmora::platform::UsePlatformSettings(settings);
+    ASSERT_EQ(CreateDisplay(velmora::platform::MainWindow()), S_OK);
+    InitRenderStates(d3dDevice);
+
+    textureMemoryCounter = 327680;
+    textureAllocationCounter = 2;
+    animationMemoryCounter = 4096;
+    generalMemoryCounter = 512;
+    fileMemoryCounter = 77;
+    showStatistics = 1;
+    d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00203050, 1.0f, 0);
+    DrawStatistics(0, timeGetTime());
+    showStatistics = 0;
+    textureMemoryCounter = textureAllocationCounter = animationMemoryCounter = 0;
+    generalMemoryCounter = fileMemoryCounter = 0;
+    PresentFrame();
+
+    Image captured;
+    ASSERT_TRUE(LoadPng(directory + "/frames/frame_000000.png", captured));
+    // Yellow text at the left, nine lines 15 pixels apart, and nothing past them.
+    int yellowRows = 0, lastYellowRow = -1;
+    for (int y = 0; y < captured.height; ++y) {
+        bool yellow = false;
+        for (int x = 0; x < 320 && !yellow; ++x) {
+            uint32_t p = captured.At(x, y);
+            yellow = Channel(p, 16) > 200 && Channel(p, 8) > 200 && Channel(p, 0) < 120;
+        }
+        if (yellow) {
+            ++yellowRows;
+            lastYellowRow = y;
+        }
+    }
+    EXPECT_GT(yellowRows, 9 * 6);
+    EXPECT_GE(lastYellowRow, 120);
+    EXPECT_LT(lastYellowRow, 120 + 15);
+    ExpectColour(captured.At(600, 400), 0x20 / 255.0f, 0x30 / 255.0f, 0x50 / 255.0f);
+    ExpectLike(captured, "statistics_overlay", 8, 0.002);
+}
+
+}  // namespace

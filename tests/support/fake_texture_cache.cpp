@@ -3,6 +3,10 @@
 #include <cctype>
 
 #include "texture/texture_cache.h"
+#include "texture/texture_container.h"
+
+// The low-detail switch lives with the real texture container, which these tests leave out.
+int32_t lowTextures = 0;
 
 namespace velmora::testing {
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/backend/gl_host.h"
+#include "platform/backend/modal_dialog.h"
 
 namespace velmora::platform {
 
@@ -33,9 +34,14 @@ public:
     // Takes the next pending event; false when none is waiting.
     virtual bool PollEvent(WindowEvent& event) = 0;
     virtual void SetCursorVisible(bool visible) = 0;
-    // Runs a modal dialog from the template numbered templateId. Returns the
-    // dialog's result, or -1 when this back end cannot show that dialog.
-    virtual long RunModalDialog(int templateId) = 0;
+    // Shows a modal dialog and returns once the controller says it ended:
+    // true then, false (nothing shown) when this back end cannot show it.
+    virtual bool RunModalDialog(const DialogLayout& layout, DialogController& controller) = 0;
+    // Asks the user for a file to open; false when none was chosen or no
+    // request can be shown.
+    virtual bool ChooseOpenFile(const FileRequest& /*request*/, std::string& /*chosen*/) {
+        return false;
+    }
 
     // Shapes the window for frames of width x height and shows it: the
     // desktop's whole screen, or a window of that size when windowed.

@@ -1,5 +1,7 @@
 #include "platform/null/null_window_system.h"
 
+#include "platform/win32/windows.h"
+
 namespace velmora::platform {
 
 bool NullWindowSystem::OpenWindow(const char* title, int width, int height) {
@@ -23,10 +25,25 @@ bool NullWindowSystem::PollEvent(WindowEvent& event) {
 
 void NullWindowSystem::SetCursorVisible(bool visible) { cursorVisible = visible; }
 
-long NullWindowSystem::RunModalDialog(int templateId) {
+bool NullWindowSystem::RunModalDialog(const DialogLayout& layout, DialogController& controller) {
+    if (!dialogUser && dialogResult == -1) return false;
     ++dialogsShown;
-    lastDialogTemplate = templateId;
-    return dialogResult;
+    lastDialogTemplate = layout.templateId;
+    lastDialogLayout = layout;
+    controller.Initialise();
+    if (dialogUser)
+        dialogUser(controller);
+    else
+        controller.Pressed(dialogResult == 1 ? IDOK : IDCANCEL);
+    return true;
+}
+
+bool NullWindowSystem::ChooseOpenFile(const FileRequest& request, std::string& chosen) {
+    fileRequests.push_back(request);
+    if (fileChoices.empty()) return false;
+    chosen = fileChoices.front();
+    fileChoices.pop_front();
+    return !chosen.empty();
 }
 
 void NullWindowSystem::QueueEvent(WindowEventType type, int key) {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/backend/window_system.h"
 
@@ -16,7 +18,8 @@ public:
     void ShowWindow(bool visible) override;
     bool PollEvent(WindowEvent& event) override;
     void SetCursorVisible(bool visible) override;
-    long RunModalDialog(int templateId) override;
+    bool RunModalDialog(const DialogLayout& layout, DialogController& controller) override;
+    bool ChooseOpenFile(const FileRequest& request, std::string& chosen) override;
     void SetDisplayMode(int width, int height, bool windowed) override;
     void DesktopSize(int& width, int& height) override;
 
@@ -33,7 +36,15 @@ public:
     bool cursorVisible = true;
     int dialogsShown = 0;
     int lastDialogTemplate = 0;
-    long dialogResult = -1;  // what RunModalDialog answers
+    DialogLayout lastDialogLayout;
+    // The user of a dialog: acts on it through the controller. Without one,
+    // dialogResult says what the user does: 1 presses OK, 0 Cancel, and -1
+    // means no dialog can be shown.
+    std::function<void(DialogController&)> dialogUser;
+    long dialogResult = -1;
+    // Open-file requests: each takes the next choice (empty: cancelled).
+    std::vector<FileRequest> fileRequests;
+    std::deque<std::string> fileChoices;
     int displayWidth = 0;    // the last display mode asked for
     int displayHeight = 0;
     bool displayWindowed = false;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/gtk/gtk_dialog.h"
 #include "platform/sdl/sdl_gl_host.h"
 #include "platform/sdl/sdl_keys.h"
 
@@ -168,7 +169,17 @@ std::unique_ptr<GlHost> SdlWindowSystem::CreateGlHost(std::string& why) {
     return CreateSdlGlHost(window_, !offscreen_, why);
 }
 
-// Dialog templates are shown by the dialog back end once it exists; SDL has none.
-long SdlWindowSystem::RunModalDialog(int /*templateId*/) { return -1; }
+// SDL has no dialogs: GTK shows them on the same display. Offscreen, or
+// where GTK cannot open the display, no dialog can be shown and the caller
+// goes on without it.
+bool SdlWindowSystem::RunModalDialog(const DialogLayout& layout, DialogController& controller) {
+    if (driver_ == VideoDriver::Offscreen) return false;
+    return gtk::RunModalDialog(layout, controller);
+}
+
+bool SdlWindowSystem::ChooseOpenFile(const FileRequest& request, std::string& chosen) {
+    if (driver_ == VideoDriver::Offscreen) return false;
+    return gtk::ChooseOpenFile(request, chosen);
+}
 
 }  // namespace velmora::platform

@@ -19,7 +19,8 @@ public:
     void ShowWindow(bool visible) override;
     bool PollEvent(WindowEvent& event) override;
     void SetCursorVisible(bool visible) override;
-    long RunModalDialog(int templateId) override;
+    bool RunModalDialog(const DialogLayout& layout, DialogController& controller) override;
+    bool ChooseOpenFile(const FileRequest& request, std::string& chosen) override;
     void SetDisplayMode(int width, int height, bool windowed) override;
     void DesktopSize(int& width, int& height) override;
     std::unique_ptr<GlHost> CreateGlHost(std::string& why) override;

@@ -6,8 +6,10 @@
 #include <optional>
 
 #include "platform/gl/gl_render_device.h"
+#include "platform/backend/text_rasterizer.h"
 #include "platform/null/null_window_system.h"
 #include "platform/sdl/sdl_window_system.h"
+#include "platform/ttf/ttf_text.h"
 
 namespace velmora::platform {
 
@@ -44,6 +46,7 @@ bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& set
     settings.log = SwitchOn(lookup("VELMORA_LOG"));
     settings.statistics = SwitchOn(lookup("VELMORA_STATS"));
     settings.windowed = SwitchOn(lookup("VELMORA_WINDOWED"));
+    settings.developerDialog = SwitchOn(lookup("VELMORA_DEVDIALOG"));
     const char* capture = lookup("VELMORA_CAPTURE");
     settings.captureDirectory = capture ? capture : "";
     bool displayNamed = Named(lookup("DISPLAY")) || Named(lookup("WAYLAND_DISPLAY"));
@@ -98,6 +101,36 @@ WindowSystem& CurrentWindowSystem() { return *InstalledWindowSystem(); }
 void InstallWindowSystem(std::unique_ptr<WindowSystem> system) {
     if (!system) system = std::make_unique<NullWindowSystem>();
     InstalledWindowSystem() = std::move(system);
+}
+
+namespace {
+
+class NullTextRasterizer : public TextRasterizer {
+public:
+    bool Rasterize(const std::string&, TextCoverage& coverage) override {
+        coverage = TextCoverage{};
+        return false;
+    }
+};
+
+std::unique_ptr<TextRasterizer>& InstalledTextRasterizer() {
+    static std::unique_ptr<TextRasterizer> rasterizer;
+    return rasterizer;
+}
+
+}  // namespace
+
+std::unique_ptr<TextRasterizer> CreateNullTextRasterizer() { return std::make_unique<NullTextRasterizer>(); }
+
+TextRasterizer& CurrentTextRasterizer() {
+    std::unique_ptr<TextRasterizer>& rasterizer = InstalledTextRasterizer();
+    if (!rasterizer) rasterizer = ttf::CreateTtfTextRasterizer();
+    if (!rasterizer) rasterizer = CreateNullTextRasterizer();
+    return *rasterizer;
+}
+
+void InstallTextRasterizer(std::unique_ptr<TextRasterizer> rasterizer) {
+    InstalledTextRasterizer() = std::move(rasterizer);
 }
 
 std::unique_ptr<RenderDevice> OpenRenderDevice() {

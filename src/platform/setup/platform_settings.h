@@ -27,6 +27,7 @@ struct PlatformSettings {
     bool log = false;              // VELMORA_LOG=1: the log is written
     bool statistics = false;       // VELMORA_STATS=1: the statistics overlay is shown
     bool windowed = false;         // VELMORA_WINDOWED=1: a window of the mode's size
+    bool developerDialog = false;  // VELMORA_DEVDIALOG=1: the dialogs' hidden controls are shown
     std::string captureDirectory;  // VELMORA_CAPTURE=DIR; empty when frames are not captured
     bool virtualClock = false;     // VELMORA_FPS=N: the clock moves per frame shown
     FrameRate frameRate;           // N, when virtualClock is set

@@ -3,15 +3,30 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <string>
 
+#include "platform/win32/module_control.h"
 #include "platform/win32/windows.h"
+
+namespace {
+
+std::string& ModuleFileNameOverride() {
+    static std::string path;
+    return path;
+}
+
+}  // namespace
+
+void velmora::platform::UseModuleFileName(const std::string& path) { ModuleFileNameOverride() = path; }
 
 // The path of the running executable. Like Windows, the result is cut to fit
 // and terminated, and the count excludes the terminator.
 DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) {
     if (!fileName || size == 0) return 0;
     char path[4096];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    const std::string& given = ModuleFileNameOverride();
+    ssize_t length = given.empty() ? readlink("/proc/self/exe", path, sizeof path - 1)
+                                   : static_cast<ssize_t>(given.copy(path, sizeof path - 1));
     if (length < 0) {
         fileName[0] = '\0';
         return 0;

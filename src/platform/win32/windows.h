@@ -10,6 +10,7 @@
 #define APIENTRY
 
 typedef int BOOL;
+typedef int INT;
 typedef unsigned char BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
@@ -38,6 +39,7 @@ typedef HICON HCURSOR;
 typedef struct HBRUSH__* HBRUSH;
 typedef struct HMENU__* HMENU;
 typedef struct HDC__* HDC;
+typedef DWORD COLORREF;
 typedef void* HGDIOBJ;
 
 #ifndef TRUE
@@ -51,6 +53,7 @@ typedef void* HGDIOBJ;
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
 #define MAKELPARAM(low, high) (static_cast<LPARAM>(static_cast<DWORD>((static_cast<WORD>(low)) | (static_cast<DWORD>(static_cast<WORD>(high)) << 16))))
+#define MAKEWPARAM(low, high) (static_cast<WPARAM>(static_cast<DWORD>((static_cast<WORD>(low)) | (static_cast<DWORD>(static_cast<WORD>(high)) << 16))))
 #define LOWORD(l) (static_cast<WORD>(static_cast<ULONG_PTR>(l) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>((static_cast<ULONG_PTR>(l) >> 16) & 0xffff))
 
@@ -148,6 +151,12 @@ struct WNDCLASSA {
 #define WS_THICKFRAME 0x00040000L
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
+#define WS_CHILD 0x40000000L
+#define WS_BORDER 0x00800000L
+#define WS_VSCROLL 0x00200000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define WS_EX_STATICEDGE 0x00020000L
 #define WS_OVERLAPPEDWINDOW \
     (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define CW_USEDEFAULT (static_cast<int>(0x80000000))
@@ -188,9 +197,101 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg);
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int exitCode);
 
+// Dialog template and control styles.
+#define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+#define BS_PUSHBUTTON 0x0L
+#define BS_DEFPUSHBUTTON 0x1L
+#define BS_AUTOCHECKBOX 0x3L
+#define CBS_DROPDOWNLIST 0x3L
+#define ES_AUTOHSCROLL 0x80L
+#define ES_READONLY 0x800L
+#define SS_LEFT 0x0L
+
+// Dialog results, notifications and button messages.
+#define IDOK 1
+#define IDCANCEL 2
+#define IDC_STATIC (-1)
+#define BN_CLICKED 0
+#define CBN_SELENDOK 9
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BST_UNCHECKED 0
+#define BST_CHECKED 1
+
+// A dialog template as a resource script's DIALOGEX block gives it. The
+// program links its templates in with RegisterDialogResource (what the
+// resource compiler does on Windows) and DialogBoxParamA finds them by number.
+struct DLGITEMRESOURCE {
+    LPCSTR windowClass;  // "BUTTON", "COMBOBOX", "EDIT" or "STATIC"
+    LPCSTR text;
+    int id;
+    short x, y, cx, cy;  // dialog units
+    DWORD style;
+};
+struct DLGRESOURCE {
+    WORD resourceId;
+    LPCSTR caption;
+    DWORD style;
+    DWORD exStyle;
+    short x, y, cx, cy;
+    LPCSTR typeface;
+    WORD pointSize;
+    const DLGITEMRESOURCE* items;
+    WORD itemCount;
+};
+BOOL WINAPI RegisterDialogResource(const DLGRESOURCE* resource);
+
 // Modal dialogs (user32).
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
                                DLGPROC dialogProc, LPARAM initParam);
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+BOOL WINAPI SetDlgItemTextA(HWND dialog, int controlId, LPCSTR text);
+UINT WINAPI GetDlgItemTextA(HWND dialog, int controlId, LPSTR text, int size);
+BOOL WINAPI CheckDlgButton(HWND dialog, int controlId, UINT check);
+UINT WINAPI IsDlgButtonChecked(HWND dialog, int controlId);
+
+// System metrics (user32): the desktop's size.
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+int WINAPI GetSystemMetrics(int index);
+
+// Common dialogs (comdlg32): the open-file request.
+#define OFN_FILEMUSTEXIST 0x00001000
+typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+struct OPENFILENAMEA {
+    DWORD lStructSize;
+    HWND hwndOwner;
+    HINSTANCE hInstance;
+    LPCSTR lpstrFilter;  // pairs of description and pattern, ended by an empty string
+    LPSTR lpstrCustomFilter;
+    DWORD nMaxCustFilter;
+    DWORD nFilterIndex;
+    LPSTR lpstrFile;
+    DWORD nMaxFile;
+    LPSTR lpstrFileTitle;
+    DWORD nMaxFileTitle;
+    LPCSTR lpstrInitialDir;
+    LPCSTR lpstrTitle;
+    DWORD Flags;
+    WORD nFileOffset;
+    WORD nFileExtension;
+    LPCSTR lpstrDefExt;
+    LPARAM lCustData;
+    LPOFNHOOKPROC lpfnHook;
+    LPCSTR lpTemplateName;
+};
+typedef OPENFILENAMEA* LPOPENFILENAMEA;
+BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA request);
+
+// GDI (gdi32): text on a device context.
+#define RGB(r, g, b) (static_cast<COLORREF>(static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8) | (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
+#define TRANSPARENT 1
+#define OPAQUE 2
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
+int WINAPI SetBkMode(HDC dc, int mode);
+BOOL WINAPI ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text,
+                        UINT count, const INT* spacing);
 
 // Combo box messages and results.
 #define CB_ERR (-1)

@@ -50,14 +50,15 @@ TEST_F(PlatformSettingsTest, NoSwitchesMeansThePlainProgram) {
 }
 
 TEST_F(PlatformSettingsTest, OnlyOneSwitchesOn) {
-    for (const char* name : {"VELMORA_LOG", "VELMORA_STATS", "VELMORA_WINDOWED"}) {
+    for (const char* name : {"VELMORA_LOG", "VELMORA_STATS", "VELMORA_WINDOWED", "VELMORA_DEVDIALOG"}) {
         ASSERT_TRUE(Read({{name, "1"}}));
+        EXPECT_EQ(settings.developerDialog, std::string(name) == "VELMORA_DEVDIALOG") << name;
         EXPECT_EQ(settings.log, std::string(name) == "VELMORA_LOG") << name;
         EXPECT_EQ(settings.statistics, std::string(name) == "VELMORA_STATS") << name;
         EXPECT_EQ(settings.windowed, std::string(name) == "VELMORA_WINDOWED") << name;
         for (const char* off : {"", "0", "yes", "true", "1 ", "01", "2"}) {
             ASSERT_TRUE(Read({{name, off}})) << name << "=" << off;
-            EXPECT_FALSE(settings.log || settings.statistics || settings.windowed)
+            EXPECT_FALSE(settings.log || settings.statistics || settings.windowed || settings.developerDialog)
                 << name << "=\"" << off << '"';
         }
     }
