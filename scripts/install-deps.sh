@@ -4,7 +4,7 @@
 set -e
 packages="build-essential cmake pkg-config libsdl2-dev libepoxy-dev libgl-dev libegl-dev
   libgl1-mesa-dri libegl-mesa0 libfreeimage-dev
-  libopenmpt-dev libmpg123-dev libsndfile1-dev libsoxr-dev
+  libopenmpt-dev libmpg123-dev libsndfile1-dev
   libgtest-dev libbenchmark-dev clang xvfb xdotool gzip xz-utils"
 missing=""
 for package in $packages; do
