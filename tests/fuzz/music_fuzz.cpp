@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)once;
-    UseVirtualClock(FrameRate{1, 1}, 0);
+    UseVirtualClock(velmora::platform::FrameRate{1, 1}, 0);
     input = data;
     inputSize = size;
     // The mix is read, so that nothing of it can be left out.
