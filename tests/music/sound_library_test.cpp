@@ -3,7 +3,10 @@
 // the mix in step with the virtual clock, the file callbacks, the capture.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -379,6 +382,35 @@ TEST_F(SoundLibraryTest, TheCaptureHoldsEverySampleMixed) {
     ASSERT_EQ(samples.size(), (20 * kFramesAt50 + 441) * 2);
     EXPECT_EQ(Rms(samples, 0, 7 * kFramesAt50), 0.0);  // before the song played
     EXPECT_EQ(std::vector<int16_t>(samples.begin() + 7 * kFramesAt50 * 2, samples.end()), mix.samples());
+}
+
+// On the real clock with a device, the mix is made on the device's own thread
+// (SDL's dummy driver stands in for a sound card here).
+TEST_F(SoundLibraryTest, ADeviceMixesOnItsOwnThread) {
+    UseRealClock();
+    PlatformSettings settings = CurrentPlatformSettings();
+    settings.sound = SoundBackEnd::Sdl;
+    UsePlatformSettings(settings);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    Init();
+    unsetenv("SDL_AUDIODRIVER");
+    ASSERT_STREQ(SoundOutputName(), "SDL");
+    std::vector<uint8_t> bytes = ToneXm();
+    FMUSIC_MODULE* song = LoadSong(bytes);
+    ASSERT_NE(song, nullptr);
+    std::vector<int16_t> samples;
+    std::thread::id mixer;
+    ObserveMix([&](const int16_t* block, size_t frames) {
+        mixer = std::this_thread::get_id();
+        samples.insert(samples.end(), block, block + frames * 2);
+    });
+    FMUSIC_PlaySong(song);
+    // Nothing here moves the mix on: the device pulls it as it plays.
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    StopSoundOutput();  // closes the device: no pull after this
+    EXPECT_NE(mixer, std::this_thread::get_id());
+    ASSERT_GT(samples.size(), 2u * 4410);
+    EXPECT_GT(Rms(samples, samples.size() / 2 - 4410, 4410), 1000.0);
 }
 
 }  // namespace

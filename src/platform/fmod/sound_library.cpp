@@ -254,12 +254,14 @@ void StopSoundOutput() {
     SoundState& s = State();
     // Closed outside the lock: closing waits for a pull under way, which takes it.
     std::unique_ptr<SoundDevice> device = std::move(s.device);
+    const bool devicePulled = device && device->PullsOnItsOwn();
     device.reset();
     SetClockListener(nullptr);
     std::unique_ptr<MixWriter> writer;
     {
         std::lock_guard<std::mutex> guard(s.lock);
-        if (s.started) StepLocked(s);  // what the clock brought since the last step
+        // What the clock brought since the last step, where the mix kept step with it.
+        if (s.started && !devicePulled) StepLocked(s);
         writer = std::move(s.writer);
         s.mixer.Clear();
         s.mixed = 0;
