@@ -94,8 +94,10 @@ void ReadMusicLine(ScriptReader& reader) {
         ScriptSkip(reader, 5);
         char* name = ScriptRestOfLine(reader);
         if (MusicTrack* slot = MusicSlot(index)) {
-            std::free(slot->fileName);
+            // The slot's earlier name goes only once a new record has taken
+            // its place: a load that fails leaves the slot as it was.
             if (MusicTrack* loaded = LoadMusic(name)) {
+                std::free(slot->fileName);
                 *slot = *loaded;
                 std::free(loaded);
             }

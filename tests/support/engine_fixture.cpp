@@ -7,6 +7,7 @@
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "diag/statistics.h"
+#include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/window_table.h"
@@ -51,10 +52,13 @@ void EngineTest::SetUp() {
     // No switch of the environment the tests run in reaches them.
     platform::PlatformSettings settings;
     settings.windowSystem = platform::WindowBackEnd::Null;
+    settings.sound = platform::SoundBackEnd::Silent;
     platform::UsePlatformSettings(settings);
+    platform::StopSoundOutput();  // the sound library as at the process start
 }
 
 void EngineTest::TearDown() {
+    platform::StopSoundOutput();
     ResetEngineState();
     platform::ResetWindowTable();
     platform::InstallWindowSystem(nullptr);

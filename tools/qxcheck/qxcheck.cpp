@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     velmora::platform::PlatformSettings settings;
     settings.windowSystem = velmora::platform::WindowBackEnd::Null;
     settings.renderDevice = velmora::platform::RenderBackEnd::Null;
+    settings.sound = velmora::platform::SoundBackEnd::Silent;
     velmora::platform::InstallPlatform(settings);
     LoadDataArchive("MORVAST.QXD");
     velmora::tools::ScriptCheck check;

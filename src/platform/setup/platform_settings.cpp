@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/fmod/sound_system.h"
 #include "platform/gl/gl_render_device.h"
 #include "platform/backend/text_rasterizer.h"
 #include "platform/null/null_window_system.h"
@@ -88,9 +89,11 @@ void InstallPlatform(const PlatformSettings& settings) {
         UseVirtualClock(settings.frameRate, 0);
     else
         UseRealClock();
+    StartSoundOutput(settings);
 }
 
 void UninstallPlatform() {
+    StopSoundOutput();
     InstallWindowSystem(nullptr);
     UseRealClock();
     ResetPlatformSettings();

@@ -22,6 +22,10 @@ enum class VideoDriver { Display, Offscreen };
 // The drawing back end: OpenGL where the window system hosts it (the null
 // device otherwise), or the null device whatever the window system offers.
 enum class RenderBackEnd { OpenGl, Null };
+// The sound output: SDL's default device where one opens (the silent output
+// otherwise), or the silent output whatever the system offers. On the virtual
+// clock the output is always silent.
+enum class SoundBackEnd { Sdl, Silent };
 
 struct PlatformSettings {
     bool log = false;              // VELMORA_LOG=1: the log is written
@@ -34,6 +38,7 @@ struct PlatformSettings {
     WindowBackEnd windowSystem = WindowBackEnd::Sdl;
     VideoDriver videoDriver = VideoDriver::Display;
     RenderBackEnd renderDevice = RenderBackEnd::OpenGl;
+    SoundBackEnd sound = SoundBackEnd::Sdl;
 };
 
 // The value of an environment variable, or null when it is unset.
@@ -60,11 +65,12 @@ void UsePlatformSettings(const PlatformSettings& settings);
 // The record read from the process environment in force again.
 void ResetPlatformSettings();
 
-// Puts the record in force with the back ends it names: the window system
-// and the clock (virtual from 0 ms, or real).
+// Puts the record in force with the back ends it names: the window system,
+// the clock (virtual from 0 ms, or real) and the sound output's stepping with
+// the clock and capture (audio.wav in the capture folder).
 void InstallPlatform(const PlatformSettings& settings);
-// Takes the installed back ends down: the null window system and the real
-// clock, and ResetPlatformSettings.
+// Takes the installed back ends down: the sound output (audio.wav finished),
+// the null window system and the real clock, and ResetPlatformSettings.
 void UninstallPlatform();
 
 // A window system of the kind the record names.

@@ -22,6 +22,15 @@ ClockState& State() {
     return state;
 }
 
+ClockListener& Listener() {
+    static ClockListener listener = nullptr;
+    return listener;
+}
+
+void TellListener() {
+    if (ClockListener listener = Listener()) listener();
+}
+
 uint32_t VirtualNow() {
     const ClockState& s = State();
     // Exact integer arithmetic so that 59.94 frames per second never drift.
@@ -77,7 +86,22 @@ bool VirtualClockInUse() { return State().isVirtual; }
 
 void FramePresented() {
     if (State().isVirtual) ++State().framesPresented;
+    TellListener();
 }
+
+uint64_t VirtualClockSamples(uint32_t sampleRate) {
+    const ClockState& s = State();
+    if (!s.isVirtual) return 0;
+    // (frames x 1000 x den + slept x num) x sampleRate / (1000 x num)
+    unsigned __int128 numerator =
+        (static_cast<unsigned __int128>(s.framesPresented) * 1000u * s.rate.denominator +
+         static_cast<unsigned __int128>(s.sleptMilliseconds) * s.rate.numerator) *
+        sampleRate;
+    unsigned __int128 denominator = static_cast<unsigned __int128>(1000u) * s.rate.numerator;
+    return static_cast<uint64_t>(numerator / denominator);
+}
+
+void SetClockListener(ClockListener listener) { Listener() = listener; }
 
 }  // namespace velmora::platform
 
@@ -88,7 +112,9 @@ DWORD WINAPI timeGetTime() { return State().isVirtual ? VirtualNow() : RealNow()
 void WINAPI Sleep(DWORD milliseconds) {
     if (State().isVirtual) {
         State().sleptMilliseconds += milliseconds;
+        TellListener();
         return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    TellListener();
 }

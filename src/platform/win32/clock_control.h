@@ -24,4 +24,16 @@ bool VirtualClockInUse();
 // only by the display stand-in, once per refresh that passes.
 void FramePresented();
 
+// The samples of a sound at sampleRate that fit the time passed on the
+// virtual clock since it started: floor((frames x 1000 / rate + slept ms) x
+// sampleRate / 1000), worked out exactly, so that through frame k without a
+// sleep it is floor(k x sampleRate / rate) and nothing drifts. 0 on the real clock.
+uint64_t VirtualClockSamples(uint32_t sampleRate);
+
+// Called after every frame presented and every Sleep, on either clock (the
+// sound library stand-in mixes in step with the clock through it). One
+// listener at a time; null removes it.
+using ClockListener = void (*)();
+void SetClockListener(ClockListener listener);
+
 }  // namespace velmora::platform

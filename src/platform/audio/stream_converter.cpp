@@ -1,0 +1,95 @@
+// Native-rate streams to the mix's rate and channels.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/audio/native_stream.h"
+
+namespace velmora::platform::audio {
+
+namespace {
+
+constexpr size_t kBlock = 2048;  // native frames decoded at a time
+
+class ConvertedStream : public SoundSource {
+public:
+    ConvertedStream(std::unique_ptr<NativeStream> stream, std::unique_ptr<Resampler> resampler)
+        : stream_(std::move(stream)), resampler_(std::move(resampler)),
+          decoded_(kBlock * static_cast<size_t>(stream_->Channels())), stereo_(kBlock * 2) {}
+
+    size_t Render(float* out, size_t frames) override {
+        size_t done = 0;
+        while (done < frames) {
+            if (resampler_) {
+                done += resampler_->Get(out + done * 2, frames - done);
+                if (done == frames || ended_) break;
+                // Short of output: more input, or the end of it.
+                size_t got = Decode();
+                if (got == 0) {
+                    resampler_->Flush();
+                    ended_ = true;
+                } else if (!resampler_->Put(stereo_.data(), got)) {
+                    ended_ = true;
+                }
+                continue;
+            }
+            // The stream is at the mix rate already: copied straight through.
+            if (pendingFrames_ == 0) {
+                pendingStart_ = 0;
+                pendingFrames_ = Decode();
+                if (pendingFrames_ == 0) break;
+            }
+            size_t take = std::min(frames - done, pendingFrames_);
+            std::memcpy(out + done * 2, stereo_.data() + pendingStart_ * 2, take * 2 * sizeof(float));
+            pendingStart_ += take;
+            pendingFrames_ -= take;
+            done += take;
+        }
+        return done;
+    }
+
+    bool Restart() override {
+        if (!stream_->Rewind()) return false;
+        if (resampler_) resampler_->Clear();
+        pendingStart_ = pendingFrames_ = 0;
+        ended_ = false;
+        return true;
+    }
+
+private:
+    // The next block of the stream as stereo in stereo_; its frame count.
+    size_t Decode() {
+        const int channels = stream_->Channels();
+        size_t got = stream_->Decode(decoded_.data(), kBlock);
+        for (size_t i = 0; i < got; ++i) {
+            const float* frame = decoded_.data() + i * static_cast<size_t>(channels);
+            stereo_[i * 2] = frame[0];
+            stereo_[i * 2 + 1] = channels > 1 ? frame[1] : frame[0];
+        }
+        return got;
+    }
+
+    std::unique_ptr<NativeStream> stream_;
+    std::unique_ptr<Resampler> resampler_;
+    std::vector<float> decoded_;
+    std::vector<float> stereo_;
+    size_t pendingStart_ = 0;
+    size_t pendingFrames_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream) {
+    if (!stream || stream->Rate() == 0 || stream->Rate() > kLargestStreamRate ||
+        stream->Channels() < 1)
+        return nullptr;
+    std::unique_ptr<Resampler> resampler;
+    if (stream->Rate() != kMixRate) {
+        resampler = CreateResampler(stream->Rate());
+        if (!resampler) return nullptr;
+    }
+    return std::make_unique<ConvertedStream>(std::move(stream), std::move(resampler));
+}
+
+}  // namespace velmora::platform::audio

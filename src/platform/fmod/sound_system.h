@@ -1,0 +1,32 @@
+// The sound library stand-in's own controls, for the platform set-up and the
+// tests; the engine sees only fmod.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace velmora::platform {
+
+struct PlatformSettings;
+
+// From InstallPlatform: the mix is captured to DIR/audio.wav when the settings
+// name a capture folder, and the stand-in mixes in step with the clock from
+// now on wherever no sound device pulls the mix on its own.
+void StartSoundOutput(const PlatformSettings& settings);
+// From UninstallPlatform (also after Escape): the sound device is closed,
+// audio.wav finished, every song and stream released and the library back to
+// uninitialised, with its file callbacks and error cleared. Tests call it
+// between cases.
+void StopSoundOutput();
+
+// Samples (stereo frames) mixed since the stand-in started.
+uint64_t SamplesMixed();
+// The output FSOUND_Init opened: "SDL", "silent", or null before it.
+const char* SoundOutputName();
+// Every block of the mix as it is made (on the thread that makes it), for
+// tests; null removes the observer.
+using MixObserver = std::function<void(const int16_t* samples, size_t frames)>;
+void ObserveMix(MixObserver observer);
+
+}  // namespace velmora::platform

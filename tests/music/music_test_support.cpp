@@ -1,0 +1,56 @@
+#include "music/music_test_support.h"
+
+#include <sndfile.h>
+
+#include <cmath>
+
+#include "platform/fmod/sound_system.h"
+
+namespace velmora::testing {
+
+std::string MusicDataPath(const std::string& name) { return std::string(VELMORA_MUSIC_DATA) + "/" + name; }
+
+MixRecorder::MixRecorder() {
+    platform::ObserveMix([this](const int16_t* samples, size_t frames) {
+        samples_.insert(samples_.end(), samples, samples + frames * 2);
+    });
+}
+
+MixRecorder::~MixRecorder() { platform::ObserveMix(nullptr); }
+
+bool ReadWav(const std::string& path, std::vector<int16_t>& samples, int& rate, int& channels) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return false;
+    samples.assign(static_cast<size_t>(info.frames) * info.channels, 0);
+    sf_count_t got = sf_readf_short(file, samples.data(), info.frames);
+    sf_close(file);
+    rate = info.samplerate;
+    channels = info.channels;
+    return got == info.frames;
+}
+
+double Rms(const std::vector<int16_t>& stereo, size_t first, size_t count) {
+    double sum = 0.0;
+    size_t n = 0;
+    for (size_t i = first * 2; i < (first + count) * 2 && i < stereo.size(); ++i, ++n)
+        sum += static_cast<double>(stereo[i]) * stereo[i];
+    return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+}
+
+double ZeroCrossingHertz(const std::vector<int16_t>& stereo, int channel, size_t first, size_t count) {
+    int crossings = 0;
+    size_t firstCrossing = 0, lastCrossing = 0;
+    for (size_t i = first + 1; i < first + count && i * 2 + 1 < stereo.size(); ++i) {
+        int16_t before = stereo[(i - 1) * 2 + channel], now = stereo[i * 2 + channel];
+        if (before < 0 && now >= 0) {
+            if (crossings == 0) firstCrossing = i;
+            lastCrossing = i;
+            ++crossings;
+        }
+    }
+    if (crossings < 2) return 0.0;
+    return 44100.0 * (crossings - 1) / static_cast<double>(lastCrossing - firstCrossing);
+}
+
+}  // namespace velmora::testing

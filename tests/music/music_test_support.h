@@ -1,0 +1,36 @@
+// What the music tests share: the mix as the stand-in makes it, WAV files
+// read back with libsndfile, and measures of loudness and pitch.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora::testing {
+
+// The folder of the test music (house_lo.mp3, house_lo.wav).
+std::string MusicDataPath(const std::string& name);
+
+// Every block of the mix from now on, interleaved stereo.
+class MixRecorder {
+public:
+    MixRecorder();
+    ~MixRecorder();
+    const std::vector<int16_t>& samples() const { return samples_; }
+    size_t frames() const { return samples_.size() / 2; }
+    void Clear() { samples_.clear(); }
+
+private:
+    std::vector<int16_t> samples_;
+};
+
+// Interleaved samples of a WAV file; false when it cannot be read.
+bool ReadWav(const std::string& path, std::vector<int16_t>& samples, int& rate, int& channels);
+
+// Root mean square of frames [first, first + count) of both channels.
+double Rms(const std::vector<int16_t>& stereo, size_t first, size_t count);
+// The frequency of one channel over frames [first, first + count) by its
+// rising zero crossings.
+double ZeroCrossingHertz(const std::vector<int16_t>& stereo, int channel, size_t first, size_t count);
+
+}  // namespace velmora::testing
