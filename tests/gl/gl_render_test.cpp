@@ -173,6 +173,39 @@ TEST_F(GlRenderTest, TextureModulatesTheDiffuseColourAndNoTextureIsWhite) {
     texture->Release();
 }
 
+TEST_F(GlRenderTest, IndicesThatStartPastTheFirstVertexDrawTheVerticesTheyName) {
+    // The back end sends only the vertices the indices use and rebases the
+    // indices onto them: a quad behind four unused vertices draws as the
+    // quad alone does.
+    BuilderPart quad = Quad(4, 0, 20);
+    auto draw = [&](int unused) {
+        std::vector<float> vertices(static_cast<size_t>(unused) * 8, 100.0f);
+        vertices.insert(vertices.end(), reinterpret_cast<const float*>(quad.vertices.data()),
+                        reinterpret_cast<const float*>(quad.vertices.data()) + 4 * 8);
+        std::vector<WORD> indices;
+        for (size_t i = 0; i < 6; ++i)
+            indices.push_back(static_cast<WORD>(reinterpret_cast<const uint16_t*>(quad.polygons.data())[i] + unused));
+        d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        d3dDevice->BeginScene();
+        D3DMATERIAL7 material = Material(0.2f, 0.6f, 1.0f);
+        d3dDevice->SetMaterial(&material);
+        d3dDevice->SetRenderState(D3DRENDERSTATE_AMBIENT, 0xFFFFFF);
+        D3DMATRIX identity = IdentityMatrix();
+        d3dDevice->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity);
+        d3dDevice->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
+        d3dDevice->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+        EXPECT_EQ(d3dDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, vertices.data(),
+                                                  static_cast<DWORD>(unused + 4), indices.data(), 6, 0),
+                  D3D_OK);
+        d3dDevice->EndScene();
+        return ReadBack();
+    };
+    Image alone = draw(0);
+    Image behind = draw(4);
+    ExpectColour(alone.At(kWidth / 2, kHeight / 2), 0.2f, 0.6f, 1.0f);
+    EXPECT_EQ(alone.pixels, behind.pixels);
+}
+
 TEST_F(GlRenderTest, FlatShadingTakesTheFirstVertexOfEachTriangle) {
     // One triangle lit from the side: Gouraud shading varies across it, flat does not.
     for (int32_t shade : {1, 2}) {

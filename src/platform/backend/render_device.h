@@ -216,9 +216,12 @@ public:
     // Clears within the viewport, or within each of the rectangles clipped to it.
     virtual void Clear(const Viewport& viewport, const ClearRect* rects, int rectCount,
                        bool color, uint32_t argb, bool depth, float z) = 0;
+    // Indexed draws read only the vertices from lowestIndex to highestIndex,
+    // the least and greatest of the indices; without indices, lowestIndex is
+    // 0 and highestIndex vertexCount - 1.
     virtual void Draw(const DrawState& state, Primitive primitive, const void* vertices,
                       int vertexCount, const VertexLayout& layout, const uint16_t* indices,
-                      int indexCount) = 0;
+                      int indexCount, int lowestIndex, int highestIndex) = 0;
     virtual TextureHandle CreateTexture() = 0;
     // rows: height rows of width texels, pitch bytes apart, the first row is
     // v = 0; kept in the layout given, 16-bit texels as 16 bits.

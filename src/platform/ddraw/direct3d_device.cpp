@@ -1,6 +1,7 @@
 // IDirect3DDevice7: the fixed-function state, translated into the drawing
 // back end's plain records. Each setter notes which part of the record its
 // state feeds; a draw translates only the parts noted since the last one.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -347,13 +348,19 @@ public:
         VertexLayout layout;
         if (!LayoutOf(vertexFormat, layout)) return D3DERR_INVALIDVERTEXFORMAT;
         // An index past the vertices would have the back end read beyond them.
-        for (DWORD i = 0; i < indexCount; ++i)
-            if (indices[i] >= vertexCount) return DDERR_INVALIDPARAMS;
+        // The range the indices use is all the back end needs to send.
+        WORD lowest = 0xFFFF, highest = 0;
+        for (DWORD i = 0; i < indexCount; ++i) {
+            WORD index = indices[i];
+            if (index >= vertexCount) return DDERR_INVALIDPARAMS;
+            lowest = std::min(lowest, index);
+            highest = std::max(highest, index);
+        }
         if (indexCount > static_cast<DWORD>(INT32_MAX)) return DDERR_INVALIDPARAMS;
         RenderDevice& device = DisplayDevice();
         BuildState(device);
         device.Draw(state_, primitive, vertices, static_cast<int>(vertexCount), layout, indices,
-                    static_cast<int>(indexCount));
+                    static_cast<int>(indexCount), lowest, highest);
         return D3D_OK;
     }
 

@@ -114,7 +114,8 @@ public:
     void Clear(const Viewport& viewport, const ClearRect* rects, int rectCount, bool color,
                uint32_t argb, bool depth, float z) override;
     void Draw(const DrawState& state, Primitive primitive, const void* vertices, int vertexCount,
-              const VertexLayout& layout, const uint16_t* indices, int indexCount) override;
+              const VertexLayout& layout, const uint16_t* indices, int indexCount, int lowestIndex,
+              int highestIndex) override;
     TextureHandle CreateTexture() override;
     void UploadTexture(TextureHandle texture, const void* rows, int pitch, int width, int height,
                        TexelLayout layout) override;
@@ -326,9 +327,14 @@ void GlRenderDevice::ApplySampler(GLuint texture, const SamplerState& s) {
 
 void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const void* vertices,
                           int vertexCount, const VertexLayout& layout, const uint16_t* indices,
-                          int indexCount) {
+                          int indexCount, int lowestIndex, int highestIndex) {
     if (!framebuffer_ || !vertices || vertexCount <= 0 || layout.stride <= 0) return;
     if (indices && indexCount <= 0) return;
+    if (!indices) {
+        lowestIndex = 0;
+        highestIndex = vertexCount - 1;
+    }
+    if (lowestIndex < 0 || highestIndex < lowestIndex || highestIndex >= vertexCount) return;
     if (!programInUse_) {
         glUseProgram(program_.program);
         programInUse_ = true;
@@ -382,8 +388,11 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
     }
 
     glBindVertexArray(vertexArray_);
-    GLsizeiptr vertexBytes = static_cast<GLsizeiptr>(vertexCount) * layout.stride;
-    GLintptr base = vertexStream_.Append(vertices, vertexBytes);
+    // Only the vertices the indices use are sent; the draw rebases the indices
+    // onto the first of them.
+    GLsizeiptr vertexBytes = static_cast<GLsizeiptr>(highestIndex - lowestIndex + 1) * layout.stride;
+    GLintptr base = vertexStream_.Append(
+        static_cast<const uint8_t*>(vertices) + static_cast<size_t>(lowestIndex) * layout.stride, vertexBytes);
     auto attribute = [&](GLuint location, int offset, GLint size, GLenum type, GLboolean normalized) {
         if (offset < 0) {
             glDisableVertexAttribArray(location);
@@ -402,8 +411,9 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
 
     if (indices) {
         GLintptr offset = indexStream_.Append(indices, static_cast<GLsizeiptr>(indexCount) * 2);
-        glDrawRangeElements(PrimitiveOf(primitive), 0, static_cast<GLuint>(vertexCount - 1),
-                            indexCount, GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(offset));
+        glDrawRangeElementsBaseVertex(PrimitiveOf(primitive), static_cast<GLuint>(lowestIndex),
+                                      static_cast<GLuint>(highestIndex), indexCount, GL_UNSIGNED_SHORT,
+                                      reinterpret_cast<const void*>(offset), -lowestIndex);
     } else {
         glDrawArrays(PrimitiveOf(primitive), 0, vertexCount);
     }

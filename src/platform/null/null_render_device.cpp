@@ -35,8 +35,8 @@ public:
         else
             for (int i = 0; i < rectCount; ++i) fill(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
     }
-    void Draw(const DrawState&, Primitive, const void*, int, const VertexLayout&, const uint16_t*,
-              int) override {}
+    void Draw(const DrawState&, Primitive, const void*, int, const VertexLayout&, const uint16_t*, int,
+              int, int) override {}
     TextureHandle CreateTexture() override { return ++lastTexture_; }
     void UploadTexture(TextureHandle, const void*, int, int, int, TexelLayout) override {}
     void DeleteTexture(TextureHandle) override {}

@@ -397,8 +397,10 @@ public:
     void Clear(const velmora::platform::Viewport&, const velmora::platform::ClearRect*, int, bool,
                uint32_t, bool, float) override {}
     void Draw(const velmora::platform::DrawState& state, velmora::platform::Primitive, const void*,
-              int, const velmora::platform::VertexLayout&, const uint16_t*, int) override {
+              int, const velmora::platform::VertexLayout&, const uint16_t*, int, int lowest,
+              int highest) override {
         draws.push_back(state);
+        lastRange = {lowest, highest};
     }
     velmora::platform::TextureHandle CreateTexture() override { return ++lastTexture; }
     void UploadTexture(velmora::platform::TextureHandle, const void*, int pitch, int, int,
@@ -416,6 +418,7 @@ public:
     std::vector<uint32_t> pixels;
     velmora::platform::TextureHandle lastTexture = 0;
     int uploads = 0;
+    std::pair<int, int> lastRange{-1, -1};
     velmora::platform::TexelLayout lastLayout = velmora::platform::TexelLayout::Argb8888;
     int lastPitch = 0;
 };
@@ -600,6 +603,25 @@ TEST_F(DeviceStateTest, TexturesAreSentAgainWhenTheirPixelsChangeAndDropWhenUnbo
     EXPECT_EQ(Drawn().texture, handle);
     device->SetTexture(0, nullptr);
     EXPECT_EQ(Drawn().texture, 0u);
+}
+
+TEST_F(DeviceStateTest, TheBackEndIsToldTheRangeOfVerticesTheIndicesUse) {
+    // Ten vertices, of which the triangles use 3 to 7 only.
+    std::vector<float> vertices(10 * 8, 0.0f);
+    WORD indices[6] = {5, 7, 6, 3, 4, 5};
+    ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, vertices.data(), 10, indices, 6, 0),
+              D3D_OK);
+    EXPECT_EQ(recorder->lastRange, std::make_pair(3, 7));
+    WORD single[3] = {9, 9, 9};
+    ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, vertices.data(), 10, single, 3, 0),
+              D3D_OK);
+    EXPECT_EQ(recorder->lastRange, std::make_pair(9, 9));
+    // An index past the vertices draws nothing.
+    size_t draws = recorder->draws.size();
+    WORD beyond[3] = {0, 1, 10};
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0x112, vertices.data(), 10, beyond, 3, 0),
+              DDERR_INVALIDPARAMS);
+    EXPECT_EQ(recorder->draws.size(), draws);
 }
 
 TEST_F(DeviceStateTest, TexturesAreUploadedInTheirOwnFormatSixteenBitsIncluded) {
