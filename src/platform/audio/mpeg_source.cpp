@@ -19,17 +19,7 @@ mpg123_ssize_t ReadFile(void* handle, void* buffer, size_t size) {
 }
 
 off_t SeekFile(void* handle, off_t offset, int whence) {
-    StreamFile* file = static_cast<StreamFile*>(handle);
-    int64_t base = 0;
-    if (whence == SEEK_CUR)
-        base = file->Tell();
-    else if (whence == SEEK_END)
-        base = file->Length();
-    else if (whence != SEEK_SET)
-        return -1;
-    int64_t target = base + static_cast<int64_t>(offset);
-    if (target < 0 || target > file->Length() || !file->Seek(target)) return -1;
-    return static_cast<off_t>(target);
+    return static_cast<off_t>(static_cast<StreamFile*>(handle)->SeekFrom(offset, whence));
 }
 
 class MpegStream : public NativeStream {

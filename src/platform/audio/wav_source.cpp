@@ -16,17 +16,7 @@ using audio::NativeStream;
 sf_count_t Length(void* user) { return static_cast<StreamFile*>(user)->Length(); }
 
 sf_count_t Seek(sf_count_t offset, int whence, void* user) {
-    StreamFile* file = static_cast<StreamFile*>(user);
-    int64_t base = 0;
-    if (whence == SEEK_CUR)
-        base = file->Tell();
-    else if (whence == SEEK_END)
-        base = file->Length();
-    else if (whence != SEEK_SET)
-        return -1;
-    int64_t target = base + offset;
-    if (target < 0 || target > file->Length() || !file->Seek(target)) return -1;
-    return target;
+    return static_cast<StreamFile*>(user)->SeekFrom(offset, whence);
 }
 
 sf_count_t Read(void* buffer, sf_count_t count, void* user) {

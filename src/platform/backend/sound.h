@@ -5,6 +5,7 @@
 // engine; a back end only decodes, plays out or writes samples.
 #pragma once
 
+#include <cstdio>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -38,6 +39,22 @@ public:
     virtual bool Seek(int64_t position) = 0;
     virtual int64_t Tell() = 0;
     virtual int64_t Length() = 0;
+
+    // A move as fseek counts it (whence SEEK_SET, SEEK_CUR or SEEK_END),
+    // kept within the file: the new position, or -1 when refused. The
+    // decoders' seek procedures share it.
+    int64_t SeekFrom(int64_t offset, int whence) {
+        int64_t base = 0;
+        if (whence == SEEK_CUR)
+            base = Tell();
+        else if (whence == SEEK_END)
+            base = Length();
+        else if (whence != SEEK_SET)
+            return -1;
+        int64_t target = base + offset;
+        if (target < 0 || target > Length() || !Seek(target)) return -1;
+        return target;
+    }
 };
 
 // A tracker module (MOD, S3M, XM, IT, ...) from memory, through libopenmpt.
