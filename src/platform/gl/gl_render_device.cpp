@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gl/fixed_function_program.h"
+#include "platform/gl/stream_buffer.h"
 
 namespace velmora::platform::gl {
 
@@ -53,54 +54,6 @@ GLenum PrimitiveOf(Primitive primitive) {
     }
     return GL_TRIANGLES;
 }
-
-// Vertices and indices are copied into buffers that are filled front to back
-// and orphaned when full, so a draw never waits for an earlier one.
-class StreamBuffer {
-public:
-    void Create(GLenum target, GLsizeiptr size) {
-        target_ = target;
-        size_ = size;
-        glGenBuffers(1, &buffer_);
-        glBindBuffer(target_, buffer_);
-        glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
-    }
-    void Destroy() {
-        if (buffer_) glDeleteBuffers(1, &buffer_);
-        buffer_ = 0;
-    }
-    GLuint buffer() const { return buffer_; }
-    // Copies bytes in (the buffer is bound to its target) and returns their offset.
-    GLintptr Append(const void* data, GLsizeiptr bytes) {
-        glBindBuffer(target_, buffer_);
-        if (bytes > size_) {
-            while (size_ < bytes) size_ *= 2;
-            glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
-            used_ = 0;
-        } else if (used_ + bytes > size_) {
-            glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
-            used_ = 0;
-        }
-        GLintptr offset = used_;
-        void* target = glMapBufferRange(target_, offset, bytes,
-                                        GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT |
-                                            GL_MAP_UNSYNCHRONIZED_BIT);
-        if (target) {
-            std::memcpy(target, data, static_cast<size_t>(bytes));
-            glUnmapBuffer(target_);
-        } else {
-            glBufferSubData(target_, offset, bytes, data);
-        }
-        used_ = (offset + bytes + 63) & ~static_cast<GLintptr>(63);
-        return offset;
-    }
-
-private:
-    GLenum target_ = GL_ARRAY_BUFFER;
-    GLuint buffer_ = 0;
-    GLsizeiptr size_ = 0;
-    GLintptr used_ = 0;
-};
 
 class GlRenderDevice : public RenderDevice {
 public:
