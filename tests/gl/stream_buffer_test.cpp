@@ -36,9 +36,11 @@ TEST_F(GlRenderTest, StreamBufferHoldsEveryChunkWhereItSaysAcrossWrapsAndGrowth)
         for (int chunk = 0; chunk < 60; ++chunk) {
             // Odd sizes below a sector, then one of several sectors.
             size_t bytes = chunk == 45 ? 5000 : static_cast<size_t>(100 + (chunk * 97) % 700);
+            // Vertex strides that are no power of two, too.
+            GLsizeiptr alignment = chunk % 3 == 0 ? 36 : chunk % 3 == 1 ? 32 : 2;
             std::vector<uint8_t> data = Pattern(bytes, chunk);
-            GLintptr offset = stream.Append(data.data(), static_cast<GLsizeiptr>(bytes));
-            EXPECT_EQ(offset % 64, 0);
+            GLintptr offset = stream.Append(data.data(), static_cast<GLsizeiptr>(bytes), alignment);
+            EXPECT_EQ(offset % alignment, 0);
             GLint64 size = 0;
             glGetBufferParameteri64v(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
             ASSERT_LE(offset + static_cast<GLint64>(bytes), size) << "chunk " << chunk;
@@ -57,11 +59,11 @@ TEST_F(GlRenderTest, StreamBufferHoldsEveryChunkWhereItSaysAcrossWrapsAndGrowth)
 }
 
 TEST_F(GlRenderTest, DrawsAfterTheStreamHasWrappedStillSeeTheirOwnVertices) {
-    // 24 draws of a megabyte of vertices each take the 8 MB ring round three
-    // times in one frame; each draw puts a square of its own colour in its
-    // own cell, so a draw that read another draw's vertices shows at once.
+    // 24 draws of one or two megabytes of vertices each take the 8 MB ring
+    // round several times in one frame, and the first of two megabytes makes
+    // it grow; each draw puts a square of its own colour in its own cell, so
+    // a draw that read another draw's vertices shows at once.
     const int columns = 6, rows = 4;
-    const int kVertices = 32768;
     const float z = 20.0f;
     d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     d3dDevice->BeginScene();
@@ -75,6 +77,7 @@ TEST_F(GlRenderTest, DrawsAfterTheStreamHasWrappedStillSeeTheirOwnVertices) {
     auto cellY = [&](int r) { return -0.6f + 0.4f * static_cast<float>(r); };
     for (int cell = 0; cell < columns * rows; ++cell) {
         int c = cell % columns, r = cell / columns;
+        const int kVertices = r == 2 ? 65536 : 32768;
         // Every vertex but the square's four lies far off; the last one is
         // named by a degenerate triangle so that the whole array is sent.
         std::vector<float> vertices(static_cast<size_t>(kVertices) * 8, 1000.0f);

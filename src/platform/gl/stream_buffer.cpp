@@ -8,7 +8,9 @@ namespace {
 
 constexpr GLbitfield kPersistentFlags = GL_MAP_WRITE_BIT | GL_MAP_PERSISTENT_BIT | GL_MAP_COHERENT_BIT;
 
-GLintptr AlignUp(GLintptr offset) { return (offset + 63) & ~static_cast<GLintptr>(63); }
+GLintptr AlignUp(GLintptr offset, GLsizeiptr alignment) {
+    return (offset + alignment - 1) / alignment * alignment;
+}
 
 }  // namespace
 
@@ -21,6 +23,7 @@ void StreamBuffer::Create(GLenum target, GLsizeiptr size, bool allowPersistent) 
 }
 
 void StreamBuffer::Allocate() {
+    ++generation_;
     glGenBuffers(1, &buffer_);
     glBindBuffer(target_, buffer_);
     used_ = 0;
@@ -55,9 +58,10 @@ void StreamBuffer::Destroy() {
     mapped_ = nullptr;
 }
 
-GLintptr StreamBuffer::Append(const void* data, GLsizeiptr bytes) {
+GLintptr StreamBuffer::Append(const void* data, GLsizeiptr bytes, GLsizeiptr alignment) {
     if (bytes < 0) bytes = 0;
-    return mapped_ ? AppendPersistent(data, bytes) : AppendOrphaning(data, bytes);
+    if (alignment <= 0) alignment = 1;
+    return mapped_ ? AppendPersistent(data, bytes, alignment) : AppendOrphaning(data, bytes, alignment);
 }
 
 void StreamBuffer::EnterSector(int sector) {
@@ -78,42 +82,42 @@ void StreamBuffer::EnterSector(int sector) {
     sector_ = sector;
 }
 
-GLintptr StreamBuffer::AppendPersistent(const void* data, GLsizeiptr bytes) {
+GLintptr StreamBuffer::AppendPersistent(const void* data, GLsizeiptr bytes, GLsizeiptr alignment) {
     GLsizeiptr sectorSize = size_ / kSectors;
-    if (bytes > sectorSize) {
+    if (bytes + alignment > sectorSize) {
         // A draw bigger than a sector: a larger ring. The old buffer lives
         // on in the driver until the draws that read it are done.
-        while (size_ / kSectors < bytes) size_ *= 2;
+        while (size_ / kSectors < bytes + alignment) size_ *= 2;
         Destroy();
         Allocate();
-        if (!mapped_) return AppendOrphaning(data, bytes);
+        if (!mapped_) return AppendOrphaning(data, bytes, alignment);
         sectorSize = size_ / kSectors;
     }
-    GLintptr offset = used_;
+    GLintptr offset = AlignUp(used_, alignment);
     // Writes never straddle two sectors, so that a sector's fence covers
     // every draw that reads it.
     if (offset + bytes > static_cast<GLintptr>(sector_ + 1) * sectorSize) {
         int next = (sector_ + 1) % kSectors;
         EnterSector(next);
-        offset = static_cast<GLintptr>(next) * sectorSize;
+        offset = AlignUp(static_cast<GLintptr>(next) * sectorSize, alignment);
     }
     if (bytes > 0) std::memcpy(mapped_ + offset, data, static_cast<size_t>(bytes));
-    used_ = AlignUp(offset + bytes);
+    used_ = offset + bytes;
     glBindBuffer(target_, buffer_);
     return offset;
 }
 
-GLintptr StreamBuffer::AppendOrphaning(const void* data, GLsizeiptr bytes) {
+GLintptr StreamBuffer::AppendOrphaning(const void* data, GLsizeiptr bytes, GLsizeiptr alignment) {
     glBindBuffer(target_, buffer_);
     if (bytes > size_) {
         while (size_ < bytes) size_ *= 2;
         glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
         used_ = 0;
-    } else if (used_ + bytes > size_) {
+    } else if (AlignUp(used_, alignment) + bytes > size_) {
         glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
         used_ = 0;
     }
-    GLintptr offset = used_;
+    GLintptr offset = AlignUp(used_, alignment);
     if (bytes > 0) {
         void* target = glMapBufferRange(target_, offset, bytes,
                                         GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT |
@@ -125,7 +129,7 @@ GLintptr StreamBuffer::AppendOrphaning(const void* data, GLsizeiptr bytes) {
             glBufferSubData(target_, offset, bytes, data);
         }
     }
-    used_ = AlignUp(offset + bytes);
+    used_ = offset + bytes;
     return offset;
 }
 

@@ -20,10 +20,14 @@ public:
     void Create(GLenum target, GLsizeiptr size, bool allowPersistent = true);
     void Destroy();
     GLuint buffer() const { return buffer_; }
+    // Counts the buffers made: a buffer name can come back after a delete,
+    // so what points into the buffer compares this instead.
+    uint64_t generation() const { return generation_; }
     bool persistent() const { return mapped_ != nullptr; }
-    // Copies bytes in, leaves the buffer bound to its target and returns
-    // their offset in it.
-    GLintptr Append(const void* data, GLsizeiptr bytes);
+    // Copies bytes in at an offset that is a multiple of alignment (any
+    // positive number: a vertex stride, say), leaves the buffer bound to its
+    // target and returns the offset.
+    GLintptr Append(const void* data, GLsizeiptr bytes, GLsizeiptr alignment = 64);
 
 private:
     // The ring is cut into this many sectors; a fence put down when the
@@ -31,8 +35,8 @@ private:
     static constexpr int kSectors = 4;
 
     void Allocate();
-    GLintptr AppendPersistent(const void* data, GLsizeiptr bytes);
-    GLintptr AppendOrphaning(const void* data, GLsizeiptr bytes);
+    GLintptr AppendPersistent(const void* data, GLsizeiptr bytes, GLsizeiptr alignment);
+    GLintptr AppendOrphaning(const void* data, GLsizeiptr bytes, GLsizeiptr alignment);
     void EnterSector(int sector);
     void DropFences();
 
@@ -43,6 +47,7 @@ private:
     bool storage_ = false;        // the driver offers immutable, persistently mapped storage
     uint8_t* mapped_ = nullptr;   // the persistent mapping, when there is one
     int sector_ = 0;
+    uint64_t generation_ = 0;
     GLsync fences_[kSectors] = {};
 };
 
