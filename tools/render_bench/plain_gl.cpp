@@ -58,7 +58,10 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
     glBindTexture(GL_TEXTURE_2D, white);
     const uint32_t texel = 0xFFFFFFFF;
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &texel);
+    // Sampled as the stand-in samples its white texel: a linear filter
+    // would cost the rasteriser more for the same colour.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
 
     // Static buffers, one set per part, filled once.
