@@ -28,20 +28,20 @@ struct PartBuffers {
 
 }  // namespace
 
-double RunPlainGl(Scene& scene, int width, int height, int frames) {
+RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
     platform::SdlWindowSystem windows;
-    if (!windows.OpenWindow("plain OpenGL", width, height)) return 0.0;
+    if (!windows.OpenWindow("plain OpenGL", width, height)) return {};
     windows.SetDisplayMode(width, height, true);
     std::string why;
     std::unique_ptr<platform::GlHost> host = windows.CreateGlHost(why);
     if (!host) {
         std::fprintf(stderr, "plain OpenGL: %s\n", why.c_str());
-        return 0.0;
+        return {};
     }
     FixedFunctionProgram program;
     if (!platform::gl::BuildFixedFunctionProgram(program, why)) {
         std::fprintf(stderr, "plain OpenGL: %s\n", why.c_str());
-        return 0.0;
+        return {};
     }
     GLuint color = 0, depth = 0, framebuffer = 0, white = 0;
     glGenTextures(1, &color);
@@ -58,7 +58,10 @@ double RunPlainGl(Scene& scene, int width, int height, int frames) {
     glBindTexture(GL_TEXTURE_2D, white);
     const uint32_t texel = 0xFFFFFFFF;
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &texel);
+    // Sampled as the stand-in samples its white texel: a linear filter
+    // would cost the rasteriser more for the same colour.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
 
     // Static buffers, one set per part, filled once.
@@ -122,9 +125,14 @@ double RunPlainGl(Scene& scene, int width, int height, int frames) {
     glUniform4fv(program.materialEmissive, 1, emissive);
 
     auto start = std::chrono::steady_clock::now();
+    CpuTimes before = TakeCpuTimes();
     const int warmUp = 5;
     for (int frame = 0; frame < frames + warmUp; ++frame) {
-        if (frame == warmUp) start = std::chrono::steady_clock::now();
+        if (frame == warmUp) {
+            glFinish();
+            start = std::chrono::steady_clock::now();
+            before = TakeCpuTimes();
+        }
         // The frame clock: 30 frames per second, the scene's 30 frames per second.
         float t = std::fmod(static_cast<float>(frame), static_cast<float>(scene.frameCount)) + 0.5f;
         int32_t cur = static_cast<int32_t>(t);
@@ -213,6 +221,8 @@ double RunPlainGl(Scene& scene, int width, int height, int frames) {
     }
     glFinish();
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    RunFigures figures;
+    SetRunFigures(figures, frames, seconds, before, TakeCpuTimes());
     for (auto& object : buffers)
         for (PartBuffers& part : object) {
             glDeleteVertexArrays(1, &part.vertexArray);
@@ -225,7 +235,7 @@ double RunPlainGl(Scene& scene, int width, int height, int frames) {
     glDeleteTextures(1, &white);
     glDeleteProgram(program.program);
     host.reset();
-    return frames / seconds;
+    return figures;
 }
 
 }  // namespace velmora::tools

@@ -3,12 +3,13 @@
 // by hand, into the same kind of framebuffer, shown the same way.
 #pragma once
 
+#include "render_bench/thread_times.h"
 #include "scene/scene.h"
 
 namespace velmora::tools {
 
-// Frames per second over frames frames at width x height; 0 when OpenGL
-// cannot be brought up.
-double RunPlainGl(Scene& scene, int width, int height, int frames);
+// The figures of frames frames at width x height; zeros when OpenGL cannot
+// be brought up.
+RunFigures RunPlainGl(Scene& scene, int width, int height, int frames);
 
 }  // namespace velmora::tools

@@ -3,12 +3,14 @@
 // drawn with the same shaders by plain OpenGL from static buffers, at 640x480
 // and 1920x1080. Runs in a window where there is a display, offscreen
 // otherwise; the show's frame clock is the virtual one.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "app/engine_state.h"
 #include "app/window_proc.h"
@@ -26,7 +28,15 @@ using namespace velmora;
 
 namespace {
 
-double RunStandIn(Scene& scene, int width, int height, int frames) {
+// Reading a pixel back waits for the drawing so far to finish.
+void WaitForDrawing() {
+    DDSURFACEDESC2 locked{};
+    locked.dwSize = kSurfaceDescSize;
+    RECT pixel = {0, 0, 1, 1};
+    if (backBuffer->Lock(&pixel, &locked, DDLOCK_READONLY, nullptr) == DD_OK) backBuffer->Unlock(nullptr);
+}
+
+tools::RunFigures RunStandIn(Scene& scene, int width, int height, int frames) {
     platform::ResetWindowTable();
     platform::InstallWindowSystem(std::make_unique<platform::SdlWindowSystem>());
     platform::UseVirtualClock(platform::FrameRate{30, 1}, 0);
@@ -38,7 +48,7 @@ double RunStandIn(Scene& scene, int width, int height, int frames) {
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(0, "Render Window", "Velmora bench", WS_OVERLAPPEDWINDOW, 0, 0, 400,
                                   300, nullptr, nullptr, nullptr, nullptr);
-    double rate = 0.0;
+    tools::RunFigures figures;
     if (window && SelectDisplayDevice(window, width, height)) {
         DisplayDevice& device = displayDevices[selectedDevice];
         device.chosenMode = device.modes[selectedMode];
@@ -47,9 +57,14 @@ double RunStandIn(Scene& scene, int width, int height, int frames) {
             std::strcmp(platform::DisplayBackEndName(), "OpenGL") == 0) {
             InitRenderStates(d3dDevice);
             auto start = std::chrono::steady_clock::now();
+            tools::CpuTimes before = tools::TakeCpuTimes();
             const int warmUp = 5;
             for (int frame = 0; frame < frames + warmUp; ++frame) {
-                if (frame == warmUp) start = std::chrono::steady_clock::now();
+                if (frame == warmUp) {
+                    WaitForDrawing();
+                    start = std::chrono::steady_clock::now();
+                    before = tools::TakeCpuTimes();
+                }
                 d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
                 // The scene's position from the clock, as the timeline takes it.
                 double position = timeGetTime() / 1000.0 * scene.framesPerSecond;
@@ -60,13 +75,9 @@ double RunStandIn(Scene& scene, int width, int height, int frames) {
                 DisableSceneLights(&scene);
                 PresentFrame();
             }
-            DDSURFACEDESC2 locked{};
-            locked.dwSize = kSurfaceDescSize;
-            RECT pixel = {0, 0, 1, 1};
-            // Reading a pixel waits for the drawing to finish.
-            if (backBuffer->Lock(&pixel, &locked, DDLOCK_READONLY, nullptr) == DD_OK) backBuffer->Unlock(nullptr);
+            WaitForDrawing();
             double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            rate = frames / seconds;
+            tools::SetRunFigures(figures, frames, seconds, before, tools::TakeCpuTimes());
         }
     }
     platform::ReleaseDisplayObjects();
@@ -77,7 +88,18 @@ double RunStandIn(Scene& scene, int width, int height, int frames) {
     platform::ResetWindowTable();
     platform::InstallWindowSystem(nullptr);
     platform::UseRealClock();
-    return rate;
+    return figures;
+}
+
+// Runs of each side at each size, taken in turn so that a noisy moment
+// touches both.
+constexpr int kRuns = 3;
+
+const tools::RunFigures& Median(std::vector<tools::RunFigures>& runs) {
+    std::sort(runs.begin(), runs.end(), [](const tools::RunFigures& a, const tools::RunFigures& b) {
+        return a.framesPerSecond < b.framesPerSecond;
+    });
+    return runs[runs.size() / 2];
 }
 
 }  // namespace
@@ -94,16 +116,25 @@ int main(int argc, char** argv) {
         for (int32_t p = 0; p < scene->objects[o].partCount; ++p) triangles += scene->objects[o].partPolygonCounts[p];
     std::printf("scene: %ld triangles in %d objects, %d lights, %d cameras (4 passes a frame); %d frames each\n",
                 triangles, scene->objectCount, scene->lightCount, scene->cameraCount, frames);
-    std::printf("%-10s %14s %14s %8s\n", "size", "stand-in fps", "plain GL fps", "ratio");
+    std::printf("each size %d times, the two sides in turn; the median run of each side:\n", kRuns);
+    std::printf("%-10s %9s %9s %6s   %s\n", "size", "stand-in", "plain GL", "ratio",
+                "ms a frame: stand-in thread / rasteriser threads, plain GL thread / rasteriser threads");
     const int sizes[2][2] = {{640, 480}, {1920, 1080}};
     int status = 0;
     for (const auto& size : sizes) {
-        double standIn = RunStandIn(*scene, size[0], size[1], frames);
-        double plain = tools::RunPlainGl(*scene, size[0], size[1], frames);
-        if (standIn <= 0.0 || plain <= 0.0) status = 1;
+        std::vector<tools::RunFigures> standIn, plain;
+        for (int run = 0; run < kRuns; ++run) {
+            standIn.push_back(RunStandIn(*scene, size[0], size[1], frames));
+            plain.push_back(tools::RunPlainGl(*scene, size[0], size[1], frames));
+        }
+        const tools::RunFigures& s = Median(standIn);
+        const tools::RunFigures& p = Median(plain);
+        if (s.framesPerSecond <= 0.0 || p.framesPerSecond <= 0.0) status = 1;
         char label[32];
         std::snprintf(label, sizeof label, "%dx%d", size[0], size[1]);
-        std::printf("%-10s %14.1f %14.1f %8.2f\n", label, standIn, plain, plain > 0 ? standIn / plain : 0.0);
+        std::printf("%-10s %9.1f %9.1f %6.2f   %.1f / %.1f, %.1f / %.1f\n", label, s.framesPerSecond,
+                    p.framesPerSecond, p.framesPerSecond > 0 ? s.framesPerSecond / p.framesPerSecond : 0.0,
+                    s.callerMsPerFrame, s.otherMsPerFrame, p.callerMsPerFrame, p.otherMsPerFrame);
         std::fflush(stdout);
     }
     return status;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gl/fixed_function_program.h"
+#include "platform/gl/stream_buffer.h"
 
 namespace velmora::platform::gl {
 
@@ -54,54 +55,6 @@ GLenum PrimitiveOf(Primitive primitive) {
     return GL_TRIANGLES;
 }
 
-// Vertices and indices are copied into buffers that are filled front to back
-// and orphaned when full, so a draw never waits for an earlier one.
-class StreamBuffer {
-public:
-    void Create(GLenum target, GLsizeiptr size) {
-        target_ = target;
-        size_ = size;
-        glGenBuffers(1, &buffer_);
-        glBindBuffer(target_, buffer_);
-        glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
-    }
-    void Destroy() {
-        if (buffer_) glDeleteBuffers(1, &buffer_);
-        buffer_ = 0;
-    }
-    GLuint buffer() const { return buffer_; }
-    // Copies bytes in (the buffer is bound to its target) and returns their offset.
-    GLintptr Append(const void* data, GLsizeiptr bytes) {
-        glBindBuffer(target_, buffer_);
-        if (bytes > size_) {
-            while (size_ < bytes) size_ *= 2;
-            glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
-            used_ = 0;
-        } else if (used_ + bytes > size_) {
-            glBufferData(target_, size_, nullptr, GL_STREAM_DRAW);
-            used_ = 0;
-        }
-        GLintptr offset = used_;
-        void* target = glMapBufferRange(target_, offset, bytes,
-                                        GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT |
-                                            GL_MAP_UNSYNCHRONIZED_BIT);
-        if (target) {
-            std::memcpy(target, data, static_cast<size_t>(bytes));
-            glUnmapBuffer(target_);
-        } else {
-            glBufferSubData(target_, offset, bytes, data);
-        }
-        used_ = (offset + bytes + 63) & ~static_cast<GLintptr>(63);
-        return offset;
-    }
-
-private:
-    GLenum target_ = GL_ARRAY_BUFFER;
-    GLuint buffer_ = 0;
-    GLsizeiptr size_ = 0;
-    GLintptr used_ = 0;
-};
-
 class GlRenderDevice : public RenderDevice {
 public:
     explicit GlRenderDevice(std::unique_ptr<GlHost> host) : host_(std::move(host)) {}
@@ -130,12 +83,17 @@ private:
     void ApplyRaster(const RasterState& raster);
     void ApplySampler(GLuint texture, const SamplerState& sampler);
     void SetDepthMask(bool on);
+    // Points the attributes at the start of the vertex stream in the layout
+    // given, unless they point there in that layout already.
+    void PointAttributes(const VertexLayout& layout);
 
     std::unique_ptr<GlHost> host_;
     FixedFunctionProgram program_;
     GLuint vertexArray_ = 0;
     StreamBuffer vertexStream_;
     StreamBuffer indexStream_;
+    uint64_t attributeBuffer_ = 0;  // the stream's buffer and the layout the attributes point into
+    VertexLayout attributeLayout_{};
     GLuint framebuffer_ = 0, colorTexture_ = 0, depthBuffer_ = 0;
     GLuint whiteTexture_ = 0;
     int width_ = 0, height_ = 0;
@@ -388,11 +346,34 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
     }
 
     glBindVertexArray(vertexArray_);
-    // Only the vertices the indices use are sent; the draw rebases the indices
-    // onto the first of them.
+    // Only the vertices the indices use are sent, at a whole number of
+    // strides into the stream, so that the attributes keep pointing at its
+    // start and each draw names its first vertex instead.
     GLsizeiptr vertexBytes = static_cast<GLsizeiptr>(highestIndex - lowestIndex + 1) * layout.stride;
     GLintptr base = vertexStream_.Append(
-        static_cast<const uint8_t*>(vertices) + static_cast<size_t>(lowestIndex) * layout.stride, vertexBytes);
+        static_cast<const uint8_t*>(vertices) + static_cast<size_t>(lowestIndex) * layout.stride, vertexBytes,
+        layout.stride);
+    PointAttributes(layout);
+    GLint first = static_cast<GLint>(base / layout.stride);
+
+    if (indices) {
+        GLintptr offset = indexStream_.Append(indices, static_cast<GLsizeiptr>(indexCount) * 2);
+        glDrawRangeElementsBaseVertex(PrimitiveOf(primitive), static_cast<GLuint>(lowestIndex),
+                                      static_cast<GLuint>(highestIndex), indexCount, GL_UNSIGNED_SHORT,
+                                      reinterpret_cast<const void*>(offset), first - lowestIndex);
+    } else {
+        glDrawArrays(PrimitiveOf(primitive), first, vertexCount);
+    }
+}
+
+void GlRenderDevice::PointAttributes(const VertexLayout& layout) {
+    uint64_t buffer = vertexStream_.generation();
+    if (buffer == attributeBuffer_ && layout.stride == attributeLayout_.stride &&
+        layout.position == attributeLayout_.position && layout.normal == attributeLayout_.normal &&
+        layout.diffuse == attributeLayout_.diffuse && layout.texCoord == attributeLayout_.texCoord)
+        return;
+    attributeBuffer_ = buffer;
+    attributeLayout_ = layout;
     auto attribute = [&](GLuint location, int offset, GLint size, GLenum type, GLboolean normalized) {
         if (offset < 0) {
             glDisableVertexAttribArray(location);
@@ -400,7 +381,7 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
         }
         glEnableVertexAttribArray(location);
         glVertexAttribPointer(location, size, type, normalized, layout.stride,
-                              reinterpret_cast<const void*>(base + offset));
+                              reinterpret_cast<const void*>(static_cast<GLintptr>(offset)));
     };
     attribute(kPositionAttribute, layout.position, 3, GL_FLOAT, GL_FALSE);
     attribute(kNormalAttribute, layout.normal, 3, GL_FLOAT, GL_FALSE);
@@ -408,15 +389,6 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
     attribute(kTexCoordAttribute, layout.texCoord, 2, GL_FLOAT, GL_FALSE);
     if (layout.normal < 0) glVertexAttrib3f(kNormalAttribute, 0, 0, 0);
     if (layout.texCoord < 0) glVertexAttrib2f(kTexCoordAttribute, 0, 0);
-
-    if (indices) {
-        GLintptr offset = indexStream_.Append(indices, static_cast<GLsizeiptr>(indexCount) * 2);
-        glDrawRangeElementsBaseVertex(PrimitiveOf(primitive), static_cast<GLuint>(lowestIndex),
-                                      static_cast<GLuint>(highestIndex), indexCount, GL_UNSIGNED_SHORT,
-                                      reinterpret_cast<const void*>(offset), -lowestIndex);
-    } else {
-        glDrawArrays(PrimitiveOf(primitive), 0, vertexCount);
-    }
 }
 
 TextureHandle GlRenderDevice::CreateTexture() {
