@@ -30,6 +30,12 @@ void FramePresented();
 // sleep it is floor(k x sampleRate / rate) and nothing drifts. 0 on the real clock.
 uint64_t VirtualClockSamples(uint32_t sampleRate);
 
+// The frames of a film at the clock's own rate that the time passed reaches
+// into: the frames presented plus the milliseconds slept, counted in frames
+// and rounded up. The frame being presented now starts on this film frame;
+// a picture held through a sleep fills the film up to it. 0 on the real clock.
+uint64_t VirtualClockFilmFrames();
+
 // Called after every frame presented and every Sleep, on either clock (the
 // sound library stand-in mixes in step with the clock through it). One
 // listener at a time; null removes it.

@@ -77,6 +77,34 @@ TEST_F(ClockTest, VirtualClockWrapsLikeA32BitCounter) {
     EXPECT_EQ(static_cast<int32_t>(timeGetTime() - 0xFFFFFFF0u), 100);
 }
 
+TEST_F(ClockTest, FilmFramesCoverHeldTimeRoundedUp) {
+    UseVirtualClock(FrameRate{25, 1}, 1000);
+    EXPECT_EQ(VirtualClockFilmFrames(), 0u);
+    Present(3);
+    EXPECT_EQ(VirtualClockFilmFrames(), 3u);
+    // 600 ms at 25 frames a second are exactly 15 frames.
+    Sleep(600);
+    EXPECT_EQ(VirtualClockFilmFrames(), 18u);
+    // Another 10 ms reach a quarter into the next film frame: it counts whole.
+    Sleep(10);
+    EXPECT_EQ(VirtualClockFilmFrames(), 19u);
+    Present(1);
+    EXPECT_EQ(VirtualClockFilmFrames(), 20u);
+    // Held time is rounded as a whole, not sleep by sleep.
+    Sleep(10);
+    EXPECT_EQ(VirtualClockFilmFrames(), 20u);
+
+    UseVirtualClock(FrameRate{5994, 100}, 0);
+    Sleep(1000);  // 59.94 frames
+    EXPECT_EQ(VirtualClockFilmFrames(), 60u);
+    Sleep(3599000);  // one hour is 215,784 frames exactly
+    EXPECT_EQ(VirtualClockFilmFrames(), 215784u);
+
+    UseRealClock();
+    Present(5);
+    EXPECT_EQ(VirtualClockFilmFrames(), 0u);
+}
+
 TEST_F(ClockTest, RealClockIgnoresFramesAndSleepWaits) {
     UseRealClock();
     DWORD start = timeGetTime();
