@@ -37,7 +37,7 @@ bool FrameCapture::FillTo(uint64_t filmFrame, int width, int height) {
 void FrameCapture::FramePresented() {
     if (!enabled() || current_.empty()) return;
     if (film_) {
-        if (!FillTo(VirtualClockFilmFrames(), width_, height_) ||
+        if (!FillTo(VirtualClockFilmPosition().frame, width_, height_) ||
             !writer_->WriteFrame(current_.data(), width_, height_)) {
             stopped_ = true;
             return;
@@ -53,8 +53,12 @@ void FrameCapture::FramePresented() {
 }
 
 void FrameCapture::Finish() {
-    // A film with no picture at all has no size to fill with.
-    if (enabled() && film_ && lastWidth_ > 0) FillTo(VirtualClockFilmFrames(), lastWidth_, lastHeight_);
+    // The film covers the time up to now, the film frame it is partway into
+    // included. A film with no picture at all has no size to fill with.
+    if (enabled() && film_ && lastWidth_ > 0) {
+        const FilmPosition now = VirtualClockFilmPosition();
+        FillTo(now.frame + (now.partway ? 1 : 0), lastWidth_, lastHeight_);
+    }
     stopped_ = true;
 }
 

@@ -30,11 +30,17 @@ void FramePresented();
 // sleep it is floor(k x sampleRate / rate) and nothing drifts. 0 on the real clock.
 uint64_t VirtualClockSamples(uint32_t sampleRate);
 
-// The frames of a film at the clock's own rate that the time passed reaches
-// into: the frames presented plus the milliseconds slept, counted in frames
-// and rounded up. The frame being presented now starts on this film frame;
-// a picture held through a sleep fills the film up to it. 0 on the real clock.
-uint64_t VirtualClockFilmFrames();
+// Where the time now falls in a film at the clock's own rate: the frames
+// presented plus the milliseconds slept counted in whole frames, rounded
+// down, and whether the time is partway into that film frame. A frame
+// presented now goes on this film frame, never later than its time, so that
+// its sound, which starts on the time itself, lags it by less than a frame.
+struct FilmPosition {
+    uint64_t frame = 0;
+    bool partway = false;
+};
+// Frame 0, not partway, on the real clock.
+FilmPosition VirtualClockFilmPosition();
 
 // Called after every frame presented and every Sleep, on either clock (the
 // sound library stand-in mixes in step with the clock through it). One

@@ -358,18 +358,18 @@ protected:
 
 TEST_F(FilmCaptureTest, APictureHeldThroughASleepFillsTheFilmToTheClock) {
     using Frame = RecordingFrameWriter::Frame;
-    // 25 frames a second, 40 ms each. 50 ms before the first picture reach
-    // into film frame 2: two black frames first.
+    // 25 frames a second, 40 ms each. 50 ms before the first picture put it
+    // partway into film frame 1, which it takes: one black frame first.
     Sleep(50);
-    Show(0x000001);  // film frame 2
-    Show(0x000002);  // 3
-    Sleep(100);      // 150 ms held in all: the clock stands in film frame 6
-    Show(0x000003);  // 6, after two repeats of the picture held
-    Sleep(1000);     // the pause after the show: 1150 ms held, to film frame 32
+    Show(0x000001);  // film frame 1
+    Show(0x000002);  // 2
+    Sleep(100);      // 150 ms held in all: 3.75 frames
+    Show(0x000003);  // 5 (3 + 2 presented), after two repeats of the picture held
+    Sleep(1000);     // the pause after the show: 1150 ms held, 28.75 frames
     velmora::platform::FinishFrameCapture();
-    std::vector<Frame> expected = {{0, true}, {0, true}, {1, false}, {2, false},
-                                   {2, true}, {2, true}, {3, false}};
-    expected.insert(expected.end(), 25, Frame{3, true});
+    // The film covers the clock's 31.75 frames: 32 of them.
+    std::vector<Frame> expected = {{0, true}, {1, false}, {2, false}, {2, true}, {2, true}, {3, false}};
+    expected.insert(expected.end(), 26, Frame{3, true});
     EXPECT_EQ(writer->frames, expected);
     // Nothing is taken after the end.
     Show(0x000004);
