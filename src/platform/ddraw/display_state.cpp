@@ -80,6 +80,8 @@ void PresentBackBuffer() {
     Display& display = TheDisplay();
     RenderDevice& device = DisplayDevice();
     if (display.capture.enabled() && display.width > 0 && display.height > 0) {
+        // The drawing done first, so that the time spent reading back is its own.
+        device.FinishDrawing();
         auto start = std::chrono::steady_clock::now();
         device.ReadBackBuffer(display.capture.FrameBuffer(static_cast<int>(display.width),
                                                           static_cast<int>(display.height)));
