@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "archive_writer.h"
 #include "music/module_writer.h"
 #include "music/music_test_support.h"
 #include "scene_writer/sample_scenes.h"
@@ -381,6 +382,30 @@ TEST_F(CaptureProgramTest, VideoKeepsStepWithTheMixAndIsTheSameTwice) {
     int rate = 0, channels = 0;
     ASSERT_TRUE(ReadWav(work + "/audio.wav", stereo, rate, channels));
     ExpectInStep(brightness, stereo, PlayerSamples(show));
+}
+
+TEST_F(CaptureProgramTest, AShowIsFoundInItsArchiveAsThePlayerFindsIt) {
+    // Everything, the script included, packed into MORVAST.QXD and nothing loose.
+    std::string loose = MakeShow(kHoldScript);
+    std::string packed = MakeTempDirectory();
+    std::vector<std::string> files;
+    for (const char* name : {"cube.QX3", "cube.VIS", "cube.bmp", "tone.xm", "tone.mod", "MORVAST.QXP"})
+        files.push_back(loose + "/" + name);
+    std::string error;
+    ASSERT_TRUE(qxpack::CreateArchive(packed + "/MORVAST.QXD", files, error)) << error;
+    ProgramResult result = Capture({packed, "frames", "--frames-only", "--fps", "10", "--size", "32x24"});
+    ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_TRUE(FileExists(work + "/frames/frame_000000.png"));
+    EXPECT_TRUE(FileExists(work + "/frames/audio.wav"));
+
+    // An archive without the script is no show.
+    files.pop_back();
+    ASSERT_TRUE(qxpack::CreateArchive(packed + "/MORVAST.QXD", files, error)) << error;
+    result = Capture({packed, "more", "--frames-only"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.standardError,
+              "velmora-capture: no show in " + packed + ": MORVAST.QXP is neither in MORVAST.QXD nor beside it\n");
+    EXPECT_FALSE(FileExists(work + "/more"));
 }
 
 // Starts the tool without waiting; its standard error goes to errorPath.
