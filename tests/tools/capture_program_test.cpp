@@ -408,6 +408,20 @@ TEST_F(CaptureProgramTest, AShowIsFoundInItsArchiveAsThePlayerFindsIt) {
     EXPECT_FALSE(FileExists(work + "/more"));
 }
 
+TEST_F(CaptureProgramTest, AnFfmpegThatFailsFailsTheCaptureInOneLine) {
+    std::string show = MakeShow(kHoldScript);
+    std::string fake = MakeTempDirectory();
+    WriteText(fake + "/ffmpeg", "#!/bin/sh\necho 'Unknown encoder libx264' >&2\nexit 1\n");
+    fs::permissions(fake + "/ffmpeg", fs::perms::owner_all);
+    ProgramResult result = Capture({show, "out.mp4", "--size", "160x120"}, {{"PATH", fake + ":/usr/bin:/bin"}});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.standardError,
+              "velmora-capture: ffmpeg stopped taking frames (ffmpeg failed (exit status 1): Unknown encoder "
+              "libx264)\n");
+    EXPECT_TRUE(fs::is_empty(work));
+}
+
 // Starts the tool without waiting; its standard error goes to errorPath.
 pid_t StartTool(const std::string& tool, const std::vector<std::string>& arguments, const std::string& folder,
                 const std::string& errorPath) {
