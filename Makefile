@@ -48,14 +48,18 @@ fuzz: deps
 	sh scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # Benchmarks, not part of the tests: packing and unpacking figures of the
-# archive packer, then the rendering benchmark (frames per second through the
+# archive packer, the rendering benchmark (frames per second through the
 # display stand-in beside plain OpenGL at 640x480 and 1920x1080, offscreen
-# without a display).
+# without a display), then the capture benchmark (a show filmed at 1280x720
+# and 60 fps: show seconds per second, and where the time went). The capture
+# takes CAPTURE_SHOW when set, else the sample show or the example show.
 BENCH_FRAMES ?= 60
+CAPTURE_SHOW ?=
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target qxpack_bench
 	$(BUILD)/bench/qxpack_bench
 	$(BUILD)/velmora_bench $(BENCH_FRAMES)
+	sh scripts/capture-bench.sh $(BUILD) $(CAPTURE_SHOW)
 
 test: test-plain test-asan fuzz
 

@@ -228,6 +228,10 @@ public:
     virtual void UploadTexture(TextureHandle texture, const void* rows, int pitch, int width,
                                int height, TexelLayout layout) = 0;
     virtual void DeleteTexture(TextureHandle texture) = 0;
+    // Waits until everything drawn so far is in the back buffer, so that what
+    // follows is timed apart from the drawing. A back end that draws at once
+    // has nothing to wait for.
+    virtual void FinishDrawing() {}
     // The whole back buffer as 0xAARRGGBB words, top row first.
     virtual void ReadBackBuffer(uint32_t* pixels) = 0;
     virtual void WriteBackBuffer(const uint32_t* pixels) = 0;

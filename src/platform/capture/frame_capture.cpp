@@ -1,50 +1,65 @@
 #include "platform/capture/frame_capture.h"
 
-#include <FreeImage.h>
-
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
+#include "platform/setup/platform_settings.h"
+#include "platform/win32/clock_control.h"
 
 namespace velmora::platform {
 
-bool WritePng(const std::string& path, const uint32_t* pixels, int width, int height) {
-    if (!pixels || width <= 0 || height <= 0) return false;
-    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                          FI_RGBA_BLUE_MASK);
-    if (!bitmap) return false;
-    for (int y = 0; y < height; ++y) {
-        // FreeImage keeps the bottom row first.
-        BYTE* line = FreeImage_GetScanLine(bitmap, height - 1 - y);
-        const uint32_t* source = pixels + static_cast<size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            uint32_t p = source[x];
-            line[x * 3 + FI_RGBA_RED] = static_cast<BYTE>(p >> 16);
-            line[x * 3 + FI_RGBA_GREEN] = static_cast<BYTE>(p >> 8);
-            line[x * 3 + FI_RGBA_BLUE] = static_cast<BYTE>(p);
-        }
-    }
-    BOOL saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), PNG_Z_BEST_SPEED);
-    FreeImage_Unload(bitmap);
-    return saved != FALSE;
+FrameCapture::FrameCapture(const PlatformSettings& settings) {
+    if (settings.frameWriter)
+        writer_ = settings.frameWriter;
+    else if (!settings.captureDirectory.empty())
+        writer_ = OpenPngFrameWriter(settings.captureDirectory);
+    // Only the virtual clock says how long each picture stood.
+    film_ = settings.filmCapture && settings.virtualClock;
 }
 
-bool FrameCapture::WriteFrame(const uint32_t* pixels, int width, int height) {
-    if (!enabled()) return false;
-    if (next_ == 0) {
-        std::error_code ignored;
-        std::filesystem::create_directories(directory_, ignored);
+uint32_t* FrameCapture::FrameBuffer(int width, int height) {
+    width_ = width;
+    height_ = height;
+    current_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    return current_.data();
+}
+
+bool FrameCapture::FillTo(uint64_t filmFrame, int width, int height) {
+    // Before the first picture the screen is black.
+    if (lastWidth_ == 0) {
+        lastWidth_ = width;
+        lastHeight_ = height;
+        last_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
     }
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame_%06d.png", next_);
-    bool written = WritePng(directory_ + name, pixels, width, height);
-    if (written) {
-        ++next_;
-    } else if (!complained_) {
-        std::fprintf(stderr, "velmora: cannot write captured frames to %s\n", directory_.c_str());
-        complained_ = true;
+    for (; written_ < filmFrame; ++written_) {
+        if (!writer_->RepeatFrame(last_.data(), lastWidth_, lastHeight_)) return false;
     }
-    return written;
+    return true;
+}
+
+void FrameCapture::FramePresented() {
+    if (!enabled() || current_.empty()) return;
+    if (film_) {
+        if (!FillTo(VirtualClockFilmPosition().frame, width_, height_) ||
+            !writer_->WriteFrame(current_.data(), width_, height_)) {
+            stopped_ = true;
+            return;
+        }
+    } else if (!writer_->WriteFrame(current_.data(), width_, height_)) {
+        // Outside a film a frame that failed is only missing.
+        return;
+    }
+    ++written_;
+    current_.swap(last_);
+    lastWidth_ = width_;
+    lastHeight_ = height_;
+}
+
+void FrameCapture::Finish() {
+    // The film covers the time up to now, the film frame it is partway into
+    // included. A film with no picture at all has no size to fill with.
+    if (enabled() && film_ && lastWidth_ > 0) {
+        const FilmPosition now = VirtualClockFilmPosition();
+        FillTo(now.frame + (now.partway ? 1 : 0), lastWidth_, lastHeight_);
+    }
+    stopped_ = true;
 }
 
 }  // namespace velmora::platform

@@ -11,6 +11,13 @@ namespace velmora::platform {
 // afterwards.
 void ReleaseDisplayObjects();
 
+// Ends the capture of presented frames: a film capture repeats its last
+// picture up to the clock's time (the pause after the show included); no
+// frame is captured after. ReleaseDisplayObjects does it too.
+void FinishFrameCapture();
+// The seconds spent so far reading captured frames back from the display.
+double FrameReadBackSeconds();
+
 // "OpenGL" or "null": the drawing back end the display opened, or null
 // when no display surface has been made yet.
 const char* DisplayBackEndName();

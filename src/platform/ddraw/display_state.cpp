@@ -1,6 +1,7 @@
 // The one display the stand-in's objects share, the set of live objects and
 // the frame present.
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -61,6 +62,10 @@ std::vector<DisplayMode> ReportedModes() {
     CurrentWindowSystem().DesktopSize(desktopWidth, desktopHeight);
     if (desktopWidth > 0 && desktopHeight > 0)
         sizes.push_back({static_cast<DWORD>(desktopWidth), static_cast<DWORD>(desktopHeight)});
+    const PlatformSettings& settings = CurrentPlatformSettings();
+    if (settings.extraModeWidth > 0 && settings.extraModeHeight > 0)
+        sizes.push_back({static_cast<DWORD>(settings.extraModeWidth),
+                         static_cast<DWORD>(settings.extraModeHeight)});
     std::sort(sizes.begin(), sizes.end());
     sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
     std::vector<DisplayMode> modes;
@@ -75,10 +80,14 @@ void PresentBackBuffer() {
     Display& display = TheDisplay();
     RenderDevice& device = DisplayDevice();
     if (display.capture.enabled() && display.width > 0 && display.height > 0) {
-        display.frame.resize(static_cast<size_t>(display.width) * display.height);
-        device.ReadBackBuffer(display.frame.data());
-        display.capture.WriteFrame(display.frame.data(), static_cast<int>(display.width),
-                                   static_cast<int>(display.height));
+        // The drawing done first, so that the time spent reading back is its own.
+        device.FinishDrawing();
+        auto start = std::chrono::steady_clock::now();
+        device.ReadBackBuffer(display.capture.FrameBuffer(static_cast<int>(display.width),
+                                                          static_cast<int>(display.height)));
+        display.readBackSeconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        display.capture.FramePresented();
     }
     device.Present();
     RefreshPassed();
@@ -95,8 +104,19 @@ const char* DisplayBackEndName() {
     return holder && holder->device ? holder->device->Name() : nullptr;
 }
 
+void FinishFrameCapture() {
+    auto& holder = ddraw::DisplayHolder();
+    if (holder) holder->capture.Finish();
+}
+
+double FrameReadBackSeconds() {
+    auto& holder = ddraw::DisplayHolder();
+    return holder ? holder->readBackSeconds : 0.0;
+}
+
 void ReleaseDisplayObjects() {
     using namespace ddraw;
+    FinishFrameCapture();
     tearingDown = true;
     // Newest first: devices before the surfaces they draw on.
     while (!LiveObjects().empty()) delete LiveObjects().back();

@@ -65,13 +65,14 @@ struct Display {
     bool exclusive = false;
     std::unique_ptr<RenderDevice> device;
     Surface* primary = nullptr;  // not a reference: the primary clears it when it goes
-    FrameCapture capture{CurrentPlatformSettings().captureDirectory};
-    std::vector<uint32_t> frame;
+    FrameCapture capture{CurrentPlatformSettings()};
+    double readBackSeconds = 0.0;  // spent reading captured frames back
 };
 Display& TheDisplay();
 // The drawing back end, opened on first use.
 RenderDevice& DisplayDevice();
-// The display modes reported, ascending by size, each at 16 and 32 bits.
+// The display modes reported, ascending by size, each at 16 and 32 bits; the
+// platform settings' extra mode among them.
 struct DisplayMode {
     DWORD width, height, bits;
 };

@@ -73,6 +73,7 @@ public:
     void UploadTexture(TextureHandle texture, const void* rows, int pitch, int width, int height,
                        TexelLayout layout) override;
     void DeleteTexture(TextureHandle texture) override;
+    void FinishDrawing() override { glFinish(); }
     void ReadBackBuffer(uint32_t* pixels) override;
     void WriteBackBuffer(const uint32_t* pixels) override;
     void Present() override;

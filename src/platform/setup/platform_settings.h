@@ -10,6 +10,7 @@
 
 #include "platform/backend/render_device.h"
 #include "platform/backend/window_system.h"
+#include "platform/capture/frame_writer.h"
 #include "platform/win32/clock_control.h"
 
 namespace velmora::platform {
@@ -32,13 +33,26 @@ struct PlatformSettings {
     bool statistics = false;       // VELMORA_STATS=1: the statistics overlay is shown
     bool windowed = false;         // VELMORA_WINDOWED=1: a window of the mode's size
     bool developerDialog = false;  // VELMORA_DEVDIALOG=1: the dialogs' hidden controls are shown
-    std::string captureDirectory;  // VELMORA_CAPTURE=DIR; empty when frames are not captured
+    // VELMORA_CAPTURE=DIR: audio.wav there, and the frames as PNG files unless
+    // frameWriter takes them; empty for neither
+    std::string captureDirectory;
     bool virtualClock = false;     // VELMORA_FPS=N: the clock moves per frame shown
     FrameRate frameRate;           // N, when virtualClock is set
     WindowBackEnd windowSystem = WindowBackEnd::Sdl;
     VideoDriver videoDriver = VideoDriver::Display;
     RenderBackEnd renderDevice = RenderBackEnd::OpenGl;
     SoundBackEnd sound = SoundBackEnd::Sdl;
+
+    // Set by the capture tool, never by a switch:
+    // the writer that takes the captured frames instead of PNG files in the
+    // capture folder (audio.wav still goes there);
+    std::shared_ptr<FrameWriter> frameWriter;
+    // the frames make a film at the virtual clock's rate, a picture held
+    // through a sleep repeated for all of it and the last one to the end;
+    bool filmCapture = false;
+    // one more display mode, at 16 and 32 bits, beside those reported (0 x 0: none).
+    int extraModeWidth = 0;
+    int extraModeHeight = 0;
 };
 
 // The value of an environment variable, or null when it is unset.
@@ -59,8 +73,9 @@ bool ReadPlatformSettings(PlatformSettings& settings, std::string& error);
 // VELMORA_FPS is not a frame rate).
 const PlatformSettings& CurrentPlatformSettings();
 // Puts a record in force and leaves the back ends as they are, for tests that
-// install fakes of their own. The display reads the capture folder when it
-// first opens and the windowed switch at each mode change.
+// install fakes of their own. The display reads the capture settings when it
+// first opens, the windowed switch at each mode change and the extra mode
+// whenever it reports its modes.
 void UsePlatformSettings(const PlatformSettings& settings);
 // The record read from the process environment in force again.
 void ResetPlatformSettings();

@@ -101,6 +101,15 @@ uint64_t VirtualClockSamples(uint32_t sampleRate) {
     return static_cast<uint64_t>(numerator / denominator);
 }
 
+FilmPosition VirtualClockFilmPosition() {
+    const ClockState& s = State();
+    if (!s.isVirtual) return {};
+    // slept x num / (1000 x den) frames
+    unsigned __int128 held = static_cast<unsigned __int128>(s.sleptMilliseconds) * s.rate.numerator;
+    unsigned __int128 perFrame = static_cast<unsigned __int128>(1000u) * s.rate.denominator;
+    return {s.framesPresented + static_cast<uint64_t>(held / perFrame), held % perFrame != 0};
+}
+
 void SetClockListener(ClockListener listener) { Listener() = listener; }
 
 }  // namespace velmora::platform

@@ -30,6 +30,18 @@ void FramePresented();
 // sleep it is floor(k x sampleRate / rate) and nothing drifts. 0 on the real clock.
 uint64_t VirtualClockSamples(uint32_t sampleRate);
 
+// Where the time now falls in a film at the clock's own rate: the frames
+// presented plus the milliseconds slept counted in whole frames, rounded
+// down, and whether the time is partway into that film frame. A frame
+// presented now goes on this film frame, never later than its time, so that
+// its sound, which starts on the time itself, lags it by less than a frame.
+struct FilmPosition {
+    uint64_t frame = 0;
+    bool partway = false;
+};
+// Frame 0, not partway, on the real clock.
+FilmPosition VirtualClockFilmPosition();
+
 // Called after every frame presented and every Sleep, on either clock (the
 // sound library stand-in mixes in step with the clock through it). One
 // listener at a time; null removes it.

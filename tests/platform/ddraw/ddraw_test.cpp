@@ -312,6 +312,104 @@ TEST_F(DirectDrawTest, CaptureWritesEachPresentedFrame) {
     EXPECT_FALSE(FileExists(directory + "/frame_000003.png"));
 }
 
+// What a capture hands its writer: each frame's first pixel, and whether it
+// came as a repeat of the one before.
+class RecordingFrameWriter : public velmora::platform::FrameWriter {
+public:
+    struct Frame {
+        uint32_t pixel;
+        bool repeat;
+        bool operator==(const Frame&) const = default;
+    };
+    bool WriteFrame(const uint32_t* pixels, int, int) override {
+        frames.push_back({pixels[0] & 0xFFFFFF, false});
+        return static_cast<int>(frames.size()) != failAt;
+    }
+    bool RepeatFrame(const uint32_t* pixels, int, int) override {
+        frames.push_back({pixels[0] & 0xFFFFFF, true});
+        return static_cast<int>(frames.size()) != failAt;
+    }
+    std::vector<Frame> frames;
+    int failAt = -1;  // the frame count at which a write fails
+};
+
+class FilmCaptureTest : public DirectDrawTest {
+protected:
+    void SetUp() override {
+        DirectDrawTest::SetUp();
+        velmora::platform::ReleaseDisplayObjects();  // the capture is set up when the display starts
+        velmora::platform::PlatformSettings settings = velmora::platform::CurrentPlatformSettings();
+        settings.frameWriter = writer;
+        settings.filmCapture = true;
+        settings.virtualClock = true;
+        settings.frameRate = velmora::platform::FrameRate{25, 1};
+        velmora::platform::UsePlatformSettings(settings);
+        velmora::platform::UseVirtualClock(settings.frameRate, 0);
+        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr),
+                  DD_OK);
+        OpenDisplay();
+    }
+    void Show(uint32_t colour) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0);
+        primary->Flip(nullptr, DDFLIP_WAIT);
+    }
+    std::shared_ptr<RecordingFrameWriter> writer = std::make_shared<RecordingFrameWriter>();
+};
+
+TEST_F(FilmCaptureTest, APictureHeldThroughASleepFillsTheFilmToTheClock) {
+    using Frame = RecordingFrameWriter::Frame;
+    // 25 frames a second, 40 ms each. 50 ms before the first picture put it
+    // partway into film frame 1, which it takes: one black frame first.
+    Sleep(50);
+    Show(0x000001);  // film frame 1
+    Show(0x000002);  // 2
+    Sleep(100);      // 150 ms held in all: 3.75 frames
+    Show(0x000003);  // 5 (3 + 2 presented), after two repeats of the picture held
+    Sleep(1000);     // the pause after the show: 1150 ms held, 28.75 frames
+    velmora::platform::FinishFrameCapture();
+    // The film covers the clock's 31.75 frames: 32 of them.
+    std::vector<Frame> expected = {{0, true}, {1, false}, {2, false}, {2, true}, {2, true}, {3, false}};
+    expected.insert(expected.end(), 26, Frame{3, true});
+    EXPECT_EQ(writer->frames, expected);
+    // Nothing is taken after the end.
+    Show(0x000004);
+    velmora::platform::FinishFrameCapture();
+    EXPECT_EQ(writer->frames.size(), 32u);
+}
+
+TEST_F(FilmCaptureTest, AWriterThatFailsIsOfferedNothingMore) {
+    writer->failAt = 3;
+    Show(0x000001);
+    Sleep(200);  // five repeats due; the second fails
+    Show(0x000002);
+    Show(0x000003);
+    velmora::platform::FinishFrameCapture();
+    ASSERT_EQ(writer->frames.size(), 3u);
+    EXPECT_TRUE(writer->frames[2].repeat);
+}
+
+TEST_F(DirectDrawTest, TheSettingsExtraModeIsReportedAndCanBeSet) {
+    ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
+    EXPECT_EQ(directDraw->SetDisplayMode(333, 202, 32, 0, 0), DDERR_INVALIDMODE);
+    velmora::platform::PlatformSettings settings = velmora::platform::CurrentPlatformSettings();
+    settings.extraModeWidth = 333;
+    settings.extraModeHeight = 202;
+    velmora::platform::UsePlatformSettings(settings);
+    std::vector<std::string> modes;
+    directDraw->EnumDisplayModes(0, nullptr, &modes, [](LPDDSURFACEDESC2 mode, LPVOID context) -> HRESULT {
+        static_cast<std::vector<std::string>*>(context)->push_back(
+            std::to_string(mode->dwWidth) + "x" + std::to_string(mode->dwHeight) + "x" +
+            std::to_string(mode->ddpfPixelFormat.dwRGBBitCount));
+        return DDENUMRET_OK;
+    });
+    // Ascending by size like the others, so before 640x480.
+    ASSERT_GE(modes.size(), 4u);
+    EXPECT_EQ(modes[0], "333x202x16");
+    EXPECT_EQ(modes[1], "333x202x32");
+    EXPECT_EQ(modes[2], "640x480x16");
+    EXPECT_EQ(directDraw->SetDisplayMode(333, 202, 32, 0, 0), DD_OK);
+}
+
 TEST_F(DirectDrawTest, EachRefreshMovesTheFrameClockOnce) {
     OpenDisplay();
     // 30 frames per second from 0 ms: frames at 0, 33, 66, 100, ...

@@ -77,6 +77,40 @@ TEST_F(ClockTest, VirtualClockWrapsLikeA32BitCounter) {
     EXPECT_EQ(static_cast<int32_t>(timeGetTime() - 0xFFFFFFF0u), 100);
 }
 
+TEST_F(ClockTest, TheFilmPositionCountsHeldTimeInWholeFrames) {
+    auto at = [](uint64_t frame, bool partway) {
+        FilmPosition now = VirtualClockFilmPosition();
+        return now.frame == frame && now.partway == partway;
+    };
+    UseVirtualClock(FrameRate{25, 1}, 1000);
+    EXPECT_TRUE(at(0, false));
+    Present(3);
+    EXPECT_TRUE(at(3, false));
+    // 600 ms at 25 frames a second are exactly 15 frames.
+    Sleep(600);
+    EXPECT_TRUE(at(18, false));
+    // Another 10 ms reach a quarter into the next film frame.
+    Sleep(10);
+    EXPECT_TRUE(at(18, true));
+    Present(1);
+    EXPECT_TRUE(at(19, true));
+    // Held time counts as a whole, not sleep by sleep: 620 ms are 15.5 frames.
+    Sleep(10);
+    EXPECT_TRUE(at(19, true));
+    Sleep(20);  // 640 ms: 16 frames
+    EXPECT_TRUE(at(20, false));
+
+    UseVirtualClock(FrameRate{5994, 100}, 0);
+    Sleep(1000);  // 59.94 frames
+    EXPECT_TRUE(at(59, true));
+    Sleep(3599000);  // one hour is 215,784 frames exactly
+    EXPECT_TRUE(at(215784, false));
+
+    UseRealClock();
+    Present(5);
+    EXPECT_TRUE(at(0, false));
+}
+
 TEST_F(ClockTest, RealClockIgnoresFramesAndSleepWaits) {
     UseRealClock();
     DWORD start = timeGetTime();

@@ -1,0 +1,108 @@
+#include "capture_options.h"
+
+#include <cstring>
+
+namespace velmora::capture {
+
+namespace {
+
+// A whole number of digits only, from low to high.
+bool ReadNumber(const char* text, int low, int high, int& value) {
+    if (!text || !*text) return false;
+    long long number = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        number = number * 10 + (*p - '0');
+        if (number > high) return false;
+    }
+    if (number < low) return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+bool ReadSize(const char* text, int& width, int& height) {
+    if (!text) return false;
+    const char* x = std::strchr(text, 'x');
+    if (!x) return false;
+    std::string first(text, x);
+    return ReadNumber(first.c_str(), 1, kLargestSide, width) && ReadNumber(x + 1, 1, kLargestSide, height);
+}
+
+}  // namespace
+
+bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
+    options = CaptureOptions{};
+    std::string sizeText = "1280x720";
+    int positional = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto needs = [&](const char* what) {
+            error = argument + " needs " + what;
+            return false;
+        };
+        if (argument == "--fps") {
+            if (!value) return needs("a frame rate");
+            if (!platform::ParseFrameRate(value, options.rate) ||
+                options.rate.numerator > static_cast<uint64_t>(kHighestRate) * options.rate.denominator) {
+                error = std::string("--fps takes a frame rate above 0 and up to ") + std::to_string(kHighestRate) +
+                        " such as 30 or 59.94, not \"" + value + "\"";
+                return false;
+            }
+            ++i;
+        } else if (argument == "--size") {
+            if (!value) return needs("WIDTHxHEIGHT");
+            if (!ReadSize(value, options.width, options.height)) {
+                error = std::string("--size takes WIDTHxHEIGHT, each 1 to ") + std::to_string(kLargestSide) +
+                        ", such as 1280x720, not \"" + value + "\"";
+                return false;
+            }
+            sizeText = value;
+            ++i;
+        } else if (argument == "--crf") {
+            if (!value) return needs("a number from 0 to 51");
+            if (!ReadNumber(value, 0, 51, options.crf)) {
+                error = std::string("--crf takes a number from 0 (lossless) to 51, not \"") + value + "\"";
+                return false;
+            }
+            ++i;
+        } else if (argument == "--frames-only") {
+            options.framesOnly = true;
+        } else if (argument == "--timings") {
+            options.timings = true;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            error = "unknown option " + argument + "; " + kUsage;
+            return false;
+        } else if (argument.empty()) {
+            error = std::string("an empty name; ") + kUsage;
+            return false;
+        } else if (positional == 0) {
+            options.showDirectory = argument;
+            ++positional;
+        } else if (positional == 1) {
+            options.output = argument;
+            ++positional;
+        } else {
+            error = "one show and one output at a time; " + std::string(kUsage);
+            return false;
+        }
+    }
+    if (positional < 2) {
+        error = kUsage;
+        return false;
+    }
+    // H.264 in yuv420p halves the colour in both directions.
+    if (!options.framesOnly && (options.width % 2 != 0 || options.height % 2 != 0)) {
+        error = "--size " + sizeText +
+                ": H.264 video (yuv420p) needs an even width and height; --frames-only takes any size";
+        return false;
+    }
+    return true;
+}
+
+std::string RateForFfmpeg(const platform::FrameRate& rate) {
+    if (rate.denominator == 1) return std::to_string(rate.numerator);
+    return std::to_string(rate.numerator) + "/" + std::to_string(rate.denominator);
+}
+
+}  // namespace velmora::capture

@@ -1,0 +1,35 @@
+#include "show_folder.h"
+
+#include <cstdlib>
+
+#include "data/archive_reader.h"
+#include "data/disk_lookup.h"
+
+namespace velmora::capture {
+
+namespace {
+
+bool OnDisk(const char* name) {
+    char* path = FindDiskPath(name);
+    std::free(path);
+    return path != nullptr;
+}
+
+}  // namespace
+
+bool HoldsShow(const std::string& folder, std::string& why) {
+    if (OnDisk("MORVAST.QXP")) return true;
+    bool archived = false;
+    const bool archive = OnDisk("MORVAST.QXD");
+    if (archive) {
+        DataArchive read{};
+        if (ReadArchiveDirectory("MORVAST.QXD", &read)) archived = FindArchiveEntry(&read, "MORVAST.QXP") >= 0;
+        FreeArchiveDirectory(&read);
+    }
+    if (archived) return true;
+    why = archive ? "no show in " + folder + ": MORVAST.QXP is neither in MORVAST.QXD nor beside it"
+                  : "no show in " + folder + ": neither MORVAST.QXD nor MORVAST.QXP is there";
+    return false;
+}
+
+}  // namespace velmora::capture
