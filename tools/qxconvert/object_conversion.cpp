@@ -24,10 +24,11 @@ public:
             size_t fresh = 0;
             for (int k = 0; k < 3; ++k) fresh += slot_[face.mIndices[k]] < 0;
             if (started_ == 0 || Current().vertices.size() + fresh > maxVertices_) StartPart();
-            // The mirror turns the winding: corners 1 and 2 change places.
+            // The corners keep their order: the mirrored camera sees the
+            // mirrored face wound as the source's camera saw the source's.
             int32_t a = Place(mesh, face.mIndices[0]);
-            int32_t b = Place(mesh, face.mIndices[2]);
-            int32_t c = Place(mesh, face.mIndices[1]);
+            int32_t b = Place(mesh, face.mIndices[1]);
+            int32_t c = Place(mesh, face.mIndices[2]);
             Current().polygons.push_back({a, b, c});
         }
     }
@@ -49,7 +50,7 @@ private:
         WriterVertex v{p.x, p.y, p.z, 0.0f, 0.0f};
         if (mesh.mTextureCoords[0]) {
             v.tu = mesh.mTextureCoords[0][index].x;
-            v.tv = 1.0f - mesh.mTextureCoords[0][index].y;
+            v.tv = mesh.mTextureCoords[0][index].y;
         }
         Current().vertices.push_back(v);
         return slot_[index] = static_cast<int32_t>(Current().vertices.size() - 1);

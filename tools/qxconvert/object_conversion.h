@@ -15,10 +15,12 @@ namespace velmora::tools {
 // The most vertices one part holds: indices are stored in 16 bits.
 constexpr size_t kMaxPartVertices = 65535;
 
-// The parts of a node's meshes in the player's space (z mirrored, faces
-// wound the other way round so that their fronts stay in front), by draw
-// style in the order of first use; drawStyleOf maps the scene's materials to
-// draw styles. Texture coordinates get their origin at the top left.
+// The parts of a node's meshes in the player's space (z mirrored; the
+// corners keep their order, since the source's fronts face the source's
+// cameras wound counter-clockwise, as the player's do), by draw style in the
+// order of first use; drawStyleOf maps the scene's materials to
+// draw styles. Texture coordinates keep the import library's origin at the
+// picture's bottom left, where the player's texture cache puts the bottom row.
 std::vector<WriterPart> ConvertParts(const aiScene& scene, const aiNode& node, const std::vector<int32_t>& drawStyleOf,
                                      ConversionNotes& notes, size_t maxPartVertices = kMaxPartVertices);
 

@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     for (const TextureFile& texture : converted.textures)
         if (!output.Write(texture.name, texture.bytes, why)) return Refuse(why);
     if (!output.Write(sceneFile, SceneBytes(converted.description), why)) return Refuse(why);
-    if (!StageVisibility(output, sceneFile, visibilityFile, converted.notes, why)) return Refuse(why);
+    if (!StageVisibility(output, sceneFile, visibilityFile, converted.twoSidedObjects, converted.notes, why)) return Refuse(why);
     bool script = !output.HasEntry(kScriptName);
     if (script) {
         StarterShow show;

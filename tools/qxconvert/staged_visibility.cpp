@@ -1,6 +1,7 @@
 #include "qxconvert/staged_visibility.h"
 
 #include <fcntl.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,7 +38,7 @@ private:
 }  // namespace
 
 bool StageVisibility(StagedOutput& output, const std::string& sceneFile, const std::string& visibilityFile,
-                     ConversionNotes& notes, std::string& why) {
+                     const std::vector<std::string>& twoSidedObjects, ConversionNotes& notes, std::string& why) {
     std::vector<uint8_t> bytes;
     bool generated = false;
     std::string reason;
@@ -56,6 +57,9 @@ bool StageVisibility(StagedOutput& output, const std::string& sceneFile, const s
             if (name && *name && !FindTexture(name))
                 notes.Add(std::string("the player cannot read texture ") + name + "; its parts are drawn untextured");
         }
+        for (int32_t o = 0; o < scene.objectCount; ++o)
+            for (const std::string& name : twoSidedObjects)
+                if (strcasecmp(scene.objects[o].name, name.c_str()) == 0) scene.objects[o].cullBackfaces = 0;
         // Always offscreen: nothing is shown.
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         VisibilityBits bits(scene);
