@@ -67,6 +67,26 @@ bool HasTriangles(const aiScene& scene) {
     return false;
 }
 
+// The 3DS reader chains each rotation key onto the one before about the
+// node's own axes; the modeller's keys, like its ASCII exports' (whose target
+// cameras stay on their targets only so), turn about the parent's. The
+// chain is undone and made again the other way round.
+void ChainRotationsAboutParentAxes(aiScene& scene) {
+    for (unsigned a = 0; a < scene.mNumAnimations; ++a)
+        for (unsigned c = 0; c < scene.mAnimations[a]->mNumChannels; ++c) {
+            aiNodeAnim& channel = *scene.mAnimations[a]->mChannels[c];
+            if (channel.mNumRotationKeys < 2) continue;
+            aiQuaternion before = channel.mRotationKeys[0].mValue, chained = before;
+            for (unsigned k = 1; k < channel.mNumRotationKeys; ++k) {
+                aiQuaternion read = channel.mRotationKeys[k].mValue;
+                aiQuaternion step = aiQuaternion(before).Conjugate() * read;  // read = before * step
+                chained = (step * chained).Normalize();
+                channel.mRotationKeys[k].mValue = chained;
+                before = read;
+            }
+        }
+}
+
 bool ImportWithLibrary(const std::string& path, ImportedScene& out, std::string& why) {
     out.importer = std::make_unique<Assimp::Importer>();
     Assimp::Importer& importer = *out.importer;
@@ -95,6 +115,11 @@ bool ImportWithLibrary(const std::string& path, ImportedScene& out, std::string&
     }
     out.scene = scene;
     std::string extension = LowerExtension(path);
+    if (extension == "3ds" && scene->mNumAnimations > 0) {
+        out.ownScene.reset(importer.GetOrphanedScene());
+        ChainRotationsAboutParentAxes(*out.ownScene);
+        out.scene = out.ownScene.get();
+    }
     out.format = extension == "gltf" || extension == "glb" ? SourceFormat::Gltf
                  : extension == "fbx"                      ? SourceFormat::Fbx
                                                            : SourceFormat::Other;
