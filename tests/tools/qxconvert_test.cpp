@@ -197,7 +197,7 @@ TEST(QxconvertGltf, StageKeepsAnimationCameraLightsAndMaterials) {
 
     // The point light names its range (30) and falls off with the square of
     // the distance, as glTF lights do; the spot light has no range and ends
-    // where its 100 candela fade to one 8-bit step: sqrt(256 * 100).
+    // where its 10 candela fade to one 8-bit step: sqrt(256 * 10).
     const WriterLight* lamp = LightNamed(scene, "Lamp");
     ASSERT_NE(lamp, nullptr);
     EXPECT_FALSE(lamp->spot);
@@ -205,15 +205,16 @@ TEST(QxconvertGltf, StageKeepsAnimationCameraLightsAndMaterials) {
     EXPECT_FLOAT_EQ(lamp->range, 30.0f);
     EXPECT_NEAR(lamp->frames[0].position.x, 3.0f, 1e-5f);
     EXPECT_NEAR(lamp->frames[0].position.z, -5.0f, 1e-5f);
-    // Colour (1, 0.9, 0.8) at 200 candela: what the player's falloff needs to
-    // give the source's brightness at a distance, doubled by the player.
-    EXPECT_NEAR(lamp->intensity * 2.0f, 200.0f * kPlayerQuadratic, 1e-3f);
+    // Colour (1, 0.9, 0.8) at 30 candela: what the player's falloff needs to
+    // give the source's brightness at a distance, doubled by the player and
+    // shone half as ambient, half as diffuse light.
+    EXPECT_NEAR(lamp->intensity * 2.0f, 30.0f * kPlayerQuadratic * kLightShare, 1e-4f);
     EXPECT_NEAR(lamp->frames[0].green, 0.9f, 1e-5f);
     const WriterLight* spot = LightNamed(scene, "Spot");
     ASSERT_NE(spot, nullptr);
     EXPECT_TRUE(spot->spot);
     EXPECT_EQ(spot->attenuation, kQuadratic);
-    EXPECT_NEAR(spot->range, 160.0f, 1e-2f);
+    EXPECT_NEAR(spot->range, std::sqrt(2560.0f), 1e-2f);
     EXPECT_NEAR(spot->frames[0].direction.y, -1.0f, 1e-5f);
 
     // The translucent pane: base colour alpha 0.4 is transparency 0.6.

@@ -17,12 +17,13 @@ constexpr float kFadedOut = 1.0f / 256.0f;
 float Peak(const aiColor3D& c) { return std::max({c.r, c.g, c.b}); }
 
 // The factor that makes the player's falloff match the source's far from the
-// light, where the dominant term decides (distances scale with the scene).
+// light, where the dominant term decides (distances scale with the scene),
+// with the light's colour shared between its ambient and diffuse parts.
 float FalloffMatch(const aiLight& light, AttenuationKind kind, float scale) {
     switch (kind) {
-        case kQuadratic: return kPlayerQuadratic * scale * scale / light.mAttenuationQuadratic;
-        case kLinear: return kPlayerLinear * scale / light.mAttenuationLinear;
-        default: return light.mAttenuationConstant > 0.0f ? 1.0f / light.mAttenuationConstant : 1.0f;
+        case kQuadratic: return kLightShare * kPlayerQuadratic * scale * scale / light.mAttenuationQuadratic;
+        case kLinear: return kLightShare * kPlayerLinear * scale / light.mAttenuationLinear;
+        default: return kLightShare * (light.mAttenuationConstant > 0.0f ? 1.0f / light.mAttenuationConstant : 1.0f);
     }
 }
 
@@ -160,7 +161,7 @@ std::vector<WriterLight> DefaultLights(const SceneBounds& bounds, NameSet& names
         WriterLight light;
         light.name = names.Take(placing.name, "Light", kMaxNodeName);
         light.attenuation = kConstant;
-        light.intensity = placing.brightness / 2.0f;
+        light.intensity = kLightShare * placing.brightness / 2.0f;
         WriterLightFrame frame;
         aiVector3D p = bounds.Centre() + placing.direction * (bounds.Radius() * 3.0f);
         frame.position = {p.x, p.y, p.z};

@@ -24,6 +24,10 @@ namespace velmora::tools {
 enum AttenuationKind : int32_t { kConstant = 0, kLinear = 1, kQuadratic = 2 };
 constexpr float kPlayerLinear = 0.5f;
 constexpr float kPlayerQuadratic = 0.1f;
+// The player's lights shine their colour as ambient light as well as
+// diffuse, both attenuated: a face turned to a light gets it twice. Half the
+// source's colour each keeps such faces as bright as the source has them.
+constexpr float kLightShare = 0.5f;
 // The most lights the player switches on at once.
 constexpr size_t kMaxPlayerLights = 32;
 

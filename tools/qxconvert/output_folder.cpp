@@ -17,12 +17,13 @@ StagedOutput::~StagedOutput() {
     if (staging_.empty()) return;
     for (const std::string& name : names_) std::remove((staging_ + "/" + name).c_str());
     rmdir(staging_.c_str());
+    if (madeDirectory_ && !committed_) rmdir(directory_.c_str());  // only if empty
 }
 
 bool StagedOutput::Begin(const std::string& directory, std::string& why) {
     directory_ = directory.empty() ? "." : directory;
     std::error_code failure;
-    std::filesystem::create_directories(directory_, failure);
+    madeDirectory_ = std::filesystem::create_directories(directory_, failure);
     struct stat info {};
     if (stat(directory_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         why = directory_ + " cannot be made: " +
@@ -86,6 +87,7 @@ bool StagedOutput::Commit(std::string& why) {
             break;
         }
     }
+    committed_ = moved > 0;
     names_.erase(names_.begin(), names_.begin() + static_cast<std::ptrdiff_t>(moved));
     return names_.empty();
 }

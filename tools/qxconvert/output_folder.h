@@ -14,7 +14,8 @@ public:
     StagedOutput() = default;
     StagedOutput(const StagedOutput&) = delete;
     StagedOutput& operator=(const StagedOutput&) = delete;
-    // Removes the hidden folder and whatever is still in it.
+    // Removes the hidden folder and whatever is still in it, and the output
+    // folder too when Begin made it and nothing was moved there.
     ~StagedOutput();
 
     // Makes the output folder (and its parents) when missing and the hidden
@@ -35,6 +36,8 @@ private:
     std::string directory_;
     std::string staging_;
     std::vector<std::string> names_;
+    bool madeDirectory_ = false;
+    bool committed_ = false;
 };
 
 }  // namespace velmora::tools

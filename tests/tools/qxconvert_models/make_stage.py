@@ -104,8 +104,8 @@ document = {
     "asset": {"version": "2.0", "generator": "velmora make_stage.py (laid out as Khronos glTF Blender I/O)"},
     "extensionsUsed": ["KHR_lights_punctual"],
     "extensions": {"KHR_lights_punctual": {"lights": [
-        {"name": "Lamp", "type": "point", "color": [1.0, 0.9, 0.8], "intensity": 200.0, "range": 30.0},
-        {"name": "Spot", "type": "spot", "color": [1.0, 1.0, 1.0], "intensity": 100.0,
+        {"name": "Lamp", "type": "point", "color": [1.0, 0.9, 0.8], "intensity": 30.0, "range": 30.0},
+        {"name": "Spot", "type": "spot", "color": [1.0, 1.0, 1.0], "intensity": 10.0,
          "spot": {"innerConeAngle": 0.4, "outerConeAngle": 0.7}},
     ]}},
     "scene": 0,
