@@ -160,6 +160,16 @@ TEST(QxconvertAse, TargetCameraLooksAtItsTargetInEveryFrameWithItsFieldOfView) {
     EXPECT_LT(Transformed(eye, camera.matrices[0]).Length(), 0.01f);
 }
 
+TEST(Qxconvert3ds, CamerasTheLibraryReadsWithoutTheirTargetsAreLeftOut) {
+    Conversion c;
+    Convert("TargetCameraAnim.3ds", c);
+    EXPECT_TRUE(c.scene.framingCamera);
+    ASSERT_EQ(c.scene.description.cameras.size(), 1u);
+    EXPECT_EQ(c.scene.description.cameras[0].name, "Camera");
+    EXPECT_TRUE(c.scene.notes.Has("the import library reads 3DS cameras without their targets: they are left out "
+                                  "(the scene's ASE export keeps them)"));
+}
+
 // The glTF stage (make_stage.py): a cube moved from x 0 to 2 and turned by 90
 // degrees about y over two seconds, a translucent pane, a pane with a
 // translucent texture, a camera and two lights.

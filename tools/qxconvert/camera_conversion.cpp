@@ -37,6 +37,13 @@ std::vector<WriterCamera> ConvertCameras(const ImportedScene& scene, const NodeA
                                          ConversionNotes& notes) {
     std::vector<WriterCamera> cameras;
     const aiScene& graph = *scene.scene;
+    if (scene.format == SourceFormat::ThreeDs && graph.mNumCameras > 0) {
+        // The library's 3DS reader drops the target every such camera looks
+        // at, leaving it looking along a fixed axis from twice its place.
+        notes.Add("the import library reads 3DS cameras without their targets: they are left out (the scene's "
+                  "ASE export keeps them)");
+        return cameras;
+    }
     for (unsigned i = 0; i < graph.mNumCameras; ++i) {
         const aiCamera& source = *graph.mCameras[i];
         const aiNode* node = graph.mRootNode->FindNode(source.mName);

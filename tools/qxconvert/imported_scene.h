@@ -14,7 +14,7 @@
 namespace velmora::tools {
 
 // Only where a format's import differs in a way the conversion must know.
-enum class SourceFormat { Ase, Gltf, Fbx, Other };
+enum class SourceFormat { Ase, Gltf, Fbx, ThreeDs, Other };
 
 // A key of an animated value: the time in seconds from the source's time 0.
 template <typename T>

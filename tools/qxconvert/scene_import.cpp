@@ -104,7 +104,7 @@ bool ImportWithLibrary(const std::string& path, ImportedScene& out, std::string&
     }
     if (!scene) {
         why = importer.GetErrorString();
-        if (why.find("bad_alloc") != std::string::npos || why.find("std::exception") != std::string::npos)
+        if (why.find("bad_alloc") != std::string::npos)  // caught by the library itself
             why = "needs more memory than a scene of its size can (a damaged count?)";
         if (why.empty()) why = "the import library could not read it";
         return false;
@@ -115,14 +115,15 @@ bool ImportWithLibrary(const std::string& path, ImportedScene& out, std::string&
     }
     out.scene = scene;
     std::string extension = LowerExtension(path);
-    if (extension == "3ds" && scene->mNumAnimations > 0) {
+    out.format = extension == "gltf" || extension == "glb" ? SourceFormat::Gltf
+                 : extension == "fbx"                      ? SourceFormat::Fbx
+                                                           : SourceFormat::Other;
+    if (extension == "3ds") out.format = SourceFormat::ThreeDs;
+    if (out.format == SourceFormat::ThreeDs && scene->mNumAnimations > 0) {
         out.ownScene.reset(importer.GetOrphanedScene());
         ChainRotationsAboutParentAxes(*out.ownScene);
         out.scene = out.ownScene.get();
     }
-    out.format = extension == "gltf" || extension == "glb" ? SourceFormat::Gltf
-                 : extension == "fbx"                      ? SourceFormat::Fbx
-                                                           : SourceFormat::Other;
     if (out.format == SourceFormat::Fbx) out.framesPerSecond = FbxFrameRate(*scene);
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
         const aiMesh* mesh = scene->mMeshes[i];
