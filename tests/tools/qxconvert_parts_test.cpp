@@ -187,6 +187,13 @@ TEST(QxconvertAseReader, SubMaterialsParentLoopsAndWideText) {
     ASSERT_TRUE(ReadAse(loop, looped, why)) << why;
     EXPECT_EQ(looped.scene->mRootNode->mNumChildren, 2u);
 
+    // A node transform that flattens everything leaves the vertices where
+    // they are rather than making them infinite.
+    ImportedScene flat;
+    ASSERT_TRUE(ReadAse(OneTriangle(" *NODE_TM {\n  *TM_ROW0 0 0 0\n }\n"), flat, why)) << why;
+    const aiVector3D& corner = flat.scene->mMeshes[0]->mVertices[1];
+    EXPECT_EQ(corner, aiVector3D(1, 0, 0));
+
     // UTF-16 text with its byte-order mark reads as the same scene.
     std::string plain = OneTriangle(), wide = "\xFF\xFE";
     for (char c : plain) wide += std::string{c, '\0'};

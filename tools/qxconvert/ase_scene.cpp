@@ -140,6 +140,9 @@ private:
         node.parent = Value(body, "NODE_PARENT");
         if (const AseEntry* tm = body.Find("NODE_TM"); tm && tm->block)
             if (!ase::ReadNodeTransform(*tm->block, node.world, why)) return false;
+        // A transform that flattens the node cannot be undone to take its
+        // world-space vertices into its own space: such a node stays in place.
+        if (!(std::fabs(node.world.Determinant()) > 1e-12f)) node.world = aiMatrix4x4();
         // A target camera's or light's second animation block moves its
         // target, which the player has no use for: the node's own block names it.
         for (const AseEntry& animation : body.entries) {

@@ -44,10 +44,10 @@ bool ReadWhole(const std::string& text, int64_t& value) {
 
 bool ReadRange(const char* text, std::pair<int64_t, int64_t>& range) {
     if (!text) return false;
-    std::string range_text = text;
-    size_t dash = range_text.find('-');
-    return dash != std::string::npos && ReadWhole(range_text.substr(0, dash), range.first) &&
-           ReadWhole(range_text.substr(dash + 1), range.second) && range.first <= range.second;
+    std::string both = text;
+    size_t dash = both.find('-');
+    return dash != std::string::npos && ReadWhole(both.substr(0, dash), range.first) &&
+           ReadWhole(both.substr(dash + 1), range.second) && range.first <= range.second;
 }
 
 std::string BareStem(const std::string& path) {

@@ -38,13 +38,14 @@ bool TextureImage::Decode(const std::vector<uint8_t>& bytes) {
     if (!memory.stream) return false;
     FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(memory.stream, 0);
     if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) return false;
-    // Pictures beyond the player's size are read without their pixels first, so
-    // that a damaged header claiming billions of them is refused unread.
+    // The header is read first, without the pixels, so that a damaged one
+    // claiming billions of them is refused unread: four times the player's
+    // most are scaled down, more are no texture.
     FIBITMAP* header = FreeImage_LoadFromMemory(format, memory.stream, FIF_LOAD_NOPIXELS);
     if (!header) return false;
     uint64_t pixels = uint64_t{FreeImage_GetWidth(header)} * FreeImage_GetHeight(header);
     FreeImage_Unload(header);
-    if (pixels == 0 || pixels > 16 * kMaxTexturePixels) return false;
+    if (pixels == 0 || pixels > 4 * kMaxTexturePixels) return false;
     FreeImage_SeekMemory(memory.stream, 0, SEEK_SET);
     FIBITMAP* bitmap = FreeImage_LoadFromMemory(format, memory.stream, 0);
     if (!bitmap) return false;
@@ -54,7 +55,7 @@ bool TextureImage::Decode(const std::vector<uint8_t>& bytes) {
 }
 
 bool TextureImage::FromBgra(const uint8_t* pixels, unsigned width, unsigned height) {
-    if (!pixels || width == 0 || height == 0 || uint64_t{width} * height > 16 * kMaxTexturePixels) return false;
+    if (!pixels || width == 0 || height == 0 || uint64_t{width} * height > 4 * kMaxTexturePixels) return false;
     FIBITMAP* bitmap = FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 32, FI_RGBA_RED_MASK,
                                           FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
     if (!bitmap) return false;
