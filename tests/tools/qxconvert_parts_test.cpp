@@ -204,6 +204,41 @@ TEST(QxconvertAseReader, SubMaterialsParentLoopsAndWideText) {
     EXPECT_STREQ(widened.scene->mRootNode->mChildren[0]->mName.C_Str(), "Tri angle");
 }
 
+TEST(QxconvertAseReader, AnimatedFieldOfViewAndLightColourFollowTheirKeys) {
+    // Ticks of 160 a frame at 30 frames a second: tick 4800 is frame 30.
+    std::string text = OneTriangle() +
+                       "*CAMERAOBJECT {\n *NODE_NAME \"Lens\"\n"
+                       " *CAMERA_SETTINGS {\n  *TIMEVALUE 0\n  *CAMERA_FOV 0.5\n }\n"
+                       " *CAMERA_ANIMATION {\n  *CAMERA_SETTINGS {\n   *TIMEVALUE 4800\n   *CAMERA_FOV 1.0\n  }\n }\n}\n"
+                       "*LIGHTOBJECT {\n *NODE_NAME \"Bulb\"\n *LIGHT_TYPE Omni\n"
+                       " *LIGHT_SETTINGS {\n  *TIMEVALUE 0\n  *LIGHT_COLOR 1 0 0\n  *LIGHT_INTENS 1\n }\n"
+                       " *LIGHT_ANIMATION {\n  *LIGHT_SETTINGS {\n   *TIMEVALUE 4800\n   *LIGHT_COLOR 0 0 1\n"
+                       "   *LIGHT_INTENS 1\n  }\n }\n}\n";
+    text.insert(text.find("*GEOMOBJECT"), "*SCENE {\n *SCENE_LASTFRAME 30\n *SCENE_FRAMESPEED 30\n"
+                                          " *SCENE_TICKSPERFRAME 160\n}\n");
+    ImportedScene scene;
+    std::string why;
+    ASSERT_TRUE(ReadAse(text, scene, why)) << why;
+    ConvertedScene converted;
+    ASSERT_TRUE(ConvertScene(scene, {}, converted, why)) << why;
+    const SceneDescription& d = converted.description;
+    EXPECT_EQ(d.frameCount, 31);
+    ASSERT_EQ(d.cameras.size(), 1u);
+    EXPECT_FLOAT_EQ(d.cameras[0].fov[0], 0.5f);
+    EXPECT_NEAR(d.cameras[0].fov[15], 0.75f, 1e-5f);
+    EXPECT_FLOAT_EQ(d.cameras[0].fov[30], 1.0f);
+    ASSERT_EQ(d.lights.size(), 1u);
+    const WriterLight& bulb = d.lights[0];
+    EXPECT_EQ(bulb.attenuation, 0);  // the modeller's lights do not fade unless told to
+    ASSERT_TRUE(bulb.animated);
+    ASSERT_EQ(bulb.frames.size(), 31u);
+    EXPECT_FLOAT_EQ(bulb.frames[0].red, 1.0f);
+    EXPECT_FLOAT_EQ(bulb.frames[0].blue, 0.0f);
+    EXPECT_NEAR(bulb.frames[15].red, 0.5f, 1e-5f);
+    EXPECT_NEAR(bulb.frames[15].blue, 0.5f, 1e-5f);
+    EXPECT_FLOAT_EQ(bulb.frames[30].blue, 1.0f);
+}
+
 TEST(QxconvertNames, WordsThePlayerAndItsScriptCanUse) {
     NameSet names;
     EXPECT_EQ(names.Take("Tri angle", "Object", kMaxNodeName), "Tri_angle");

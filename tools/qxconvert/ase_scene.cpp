@@ -3,6 +3,7 @@
 #include <assimp/camera.h>
 #include <assimp/light.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <set>
@@ -97,6 +98,13 @@ bool ReadSettingKeys(const AseBlock& node, const std::string& settingsKey, const
         if (!read(*settings, static_cast<double>(tick) / ticksPerSecond)) return false;
     }
     return true;
+}
+
+// Keys in time order, for reading values between them.
+template <typename T>
+void SortByTime(std::vector<TimedValue<T>>& keys) {
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const TimedValue<T>& a, const TimedValue<T>& b) { return a.seconds < b.seconds; });
 }
 
 // A name the graph's lookups can tell apart: the exporter repeats none, but a
@@ -213,6 +221,7 @@ private:
             },
             why);
         if (!read) return false;
+        SortByTime(keys);
         if (!keys.empty()) camera->mHorizontalFOV = keys.front().value;
         if (keys.size() > 1) out_.cameraFov[node.name] = keys;
         return true;
@@ -231,6 +240,8 @@ private:
         light->mDirection = aiVector3D(0, 0, -1);
         light->mUp = aiVector3D(0, 1, 0);
         light->mAttenuationConstant = 1.0f;
+        light->mAttenuationLinear = 0.0f;  // the graph's lights start out linear
+        light->mAttenuationQuadratic = 0.0f;
         std::vector<TimedValue<aiColor3D>> keys;
         bool read = ReadSettingKeys(
             body, "LIGHT_SETTINGS", "LIGHT_ANIMATION", ticksPerSecond_,
@@ -254,6 +265,7 @@ private:
             },
             why);
         if (!read) return false;
+        SortByTime(keys);
         light->mColorDiffuse = keys.empty() ? aiColor3D(1, 1, 1) : keys.front().value;
         light->mColorSpecular = light->mColorDiffuse;
         if (keys.size() > 1) out_.lightColour[node.name] = keys;
