@@ -50,13 +50,13 @@ TEST(QxconvertProgram, WritesSceneVisibilityTexturesAndAStarterScriptThePlayerRe
     ProgramResult info = RunProgram(QXINFO_PROGRAM, {"stage.QX3"}, show, {}, 60.0);
     EXPECT_EQ(info.exitStatus, 0);
 
-    // A second conversion into the folder keeps the show maker's script.
+    // A second conversion into the folder (two frames this time) keeps the
+    // show maker's script and replaces the rest.
     std::ofstream(show + "/MORVAST.QXP", std::ios::binary) << "' mine\r\n";
-    std::filesystem::remove(show + "/stage.VIS");
-    result = Qxconvert({kModels + "/stage.glb", "-o", show}, work);
+    result = Qxconvert({kModels + "/stage.glb", "-o", show, "--frames", "0-1"}, work);
     ASSERT_EQ(result.exitStatus, 0) << result.standardError;
     EXPECT_EQ(ReadFile(show + "/MORVAST.QXP"), "' mine\r\n");
-    EXPECT_TRUE(FileExists(show + "/stage.VIS"));
+    EXPECT_EQ(std::filesystem::file_size(show + "/stage.VIS"), 2u * 3u);
 }
 
 TEST(QxconvertProgram, WhatTheFormatCannotHoldIsSaidOnceEach) {

@@ -47,6 +47,12 @@ std::optional<float> RangeOf(const aiNode& node) {
     return std::nullopt;
 }
 
+D3DVECTOR Vector(const aiVector3D& v) {
+    D3DVECTOR out;
+    out.x = v.x, out.y = v.y, out.z = v.z;
+    return out;
+}
+
 struct Frame {
     aiColor3D colour;  // what the player's light gives at unit attenuation
     aiVector3D position, direction;
@@ -129,8 +135,8 @@ ConvertedLights ConvertLights(const ImportedScene& scene, const NodeAnimator& an
             WriterLightFrame out;
             aiColor3D unit = peak > 0.0f ? frame.colour * (1.0f / peak) : aiColor3D(0, 0, 0);
             out.red = unit.r, out.green = unit.g, out.blue = unit.b;
-            out.position = {frame.position.x, frame.position.y, frame.position.z};
-            out.direction = {frame.direction.x, frame.direction.y, frame.direction.z};
+            out.position = Vector(frame.position);
+            out.direction = Vector(frame.direction);
             written.frames.push_back(out);
         }
         written.animated = std::any_of(written.frames.begin(), written.frames.end(), [&](const WriterLightFrame& f) {
@@ -164,7 +170,7 @@ std::vector<WriterLight> DefaultLights(const SceneBounds& bounds, NameSet& names
         light.intensity = kLightShare * placing.brightness / 2.0f;
         WriterLightFrame frame;
         aiVector3D p = bounds.Centre() + placing.direction * (bounds.Radius() * 3.0f);
-        frame.position = {p.x, p.y, p.z};
+        frame.position = Vector(p);
         light.frames.push_back(frame);
         light.range = std::min(bounds.FarthestFrom(p) * 1.01f + 1.0f, kFarPlane);
         lights.push_back(light);
