@@ -131,9 +131,39 @@ TEST_F(QxpackTest, UnreadableInputFailsNamingItAndLeavesNoArchive) {
 
     // An existing archive is left as it was.
     WriteFile(directory + "/x.qxd", "old");
-    EXPECT_EQ(Qxpack({"create", "x.qxd", "a.txt", "."}).exitStatus, 1);
+    EXPECT_EQ(Qxpack({"create", "x.qxd", "a.txt", "gone.txt"}).exitStatus, 1);
     EXPECT_EQ(ReadFile(directory + "/x.qxd"), "old");
     EXPECT_EQ(Entries(), (std::vector<std::string>{"a.txt", "x.qxd"}));
+}
+
+TEST_F(QxpackTest, AFolderStandsForItsFilesLeavingOutTheArchiveHiddenFilesAndFolders) {
+    ASSERT_EQ(mkdir((directory + "/show").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((directory + "/show/capture").c_str(), 0755), 0);
+    WriteFile(directory + "/show/scene.QX3", "scene");
+    WriteFile(directory + "/show/MORVAST.QXP", "script");
+    WriteFile(directory + "/show/wall.png", "picture");
+    WriteFile(directory + "/show/.notes", "hidden");
+    WriteFile(directory + "/show/capture/frame_000000.png", "frame");
+    WriteFile(directory + "/show/MORVAST.QXD", "an archive from before");
+    ProgramResult created = Qxpack({"create", "show/MORVAST.QXD", "show"});
+    ASSERT_EQ(created.exitStatus, 0) << created.standardError;
+
+    LoadDataArchive((directory + "/show/MORVAST.QXD").c_str());
+    ASSERT_EQ(dataArchive.entryCount, 3);
+    EXPECT_STREQ(dataArchive.entries[0].name, "MORVAST.QXP");
+    EXPECT_STREQ(dataArchive.entries[1].name, "scene.QX3");
+    EXPECT_STREQ(dataArchive.entries[2].name, "wall.png");
+    MemoryFile* file = OpenDataFile("wall.png");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(file->data), file->size), "picture");
+    MemClose(file);
+
+    // A folder with nothing to pack is no archive.
+    ASSERT_EQ(mkdir((directory + "/empty").c_str(), 0755), 0);
+    ProgramResult nothing = Qxpack({"create", "none.qxd", "empty"});
+    EXPECT_EQ(nothing.exitStatus, 1);
+    EXPECT_NE(nothing.standardError.find("nothing to pack"), std::string::npos) << nothing.standardError;
+    EXPECT_FALSE(FileExists(directory + "/none.qxd"));
 }
 
 TEST_F(QxpackTest, BadArgumentsAndBadArchivesExitWithOne) {

@@ -1,9 +1,10 @@
 // qxpack: writes, lists and unpacks the packed data archives the player reads.
-//   qxpack create ARCHIVE FILE...
+//   qxpack create ARCHIVE FILE|FOLDER...
 //   qxpack list ARCHIVE
 //   qxpack extract ARCHIVE [DIR]
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -17,7 +18,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: qxpack create ARCHIVE FILE... | qxpack list ARCHIVE | qxpack extract ARCHIVE [DIR]";
+    "usage: qxpack create ARCHIVE FILE|FOLDER... | qxpack list ARCHIVE | qxpack extract ARCHIVE [DIR]";
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "qxpack: %s\n", message.c_str());
@@ -102,13 +103,38 @@ int Extract(const std::string& path, const std::string& directory) {
     return status;
 }
 
+// The files to pack: a folder stands for its files (not those in folders
+// inside it, nor hidden ones), by name, leaving out the archive being written.
+std::vector<std::string> FilesToPack(const std::string& archive, const std::vector<std::string>& arguments) {
+    std::vector<std::string> files;
+    std::error_code failure;
+    for (const std::string& argument : arguments) {
+        if (!std::filesystem::is_directory(argument, failure)) {
+            files.push_back(argument);
+            continue;
+        }
+        std::vector<std::string> inside;
+        for (const auto& entry : std::filesystem::directory_iterator(argument, failure)) {
+            std::string name = entry.path().filename().string();
+            if (name.empty() || name[0] == '.' || !entry.is_regular_file(failure)) continue;
+            if (std::filesystem::equivalent(entry.path(), archive, failure)) continue;
+            inside.push_back(entry.path().string());
+        }
+        std::sort(inside.begin(), inside.end());
+        files.insert(files.end(), inside.begin(), inside.end());
+    }
+    return files;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() >= 3 && args[0] == "create") {
         std::string error;
-        std::vector<std::string> files(args.begin() + 2, args.end());
+        std::vector<std::string> files =
+            FilesToPack(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
+        if (files.empty()) return Fail("nothing to pack: the folders named hold no files");
         if (!qxpack::CreateArchive(args[1], files, error, isatty(STDERR_FILENO) != 0))
             return Fail(error);
         return 0;

@@ -1,0 +1,44 @@
+// Decoding and encoding texture images (FreeImage), for textures the player
+// cannot take as they are.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct FIBITMAP;
+
+namespace velmora::tools {
+
+// The most pixels the player's texture loader takes.
+constexpr uint64_t kMaxTexturePixels = uint64_t{16} << 20;
+
+class TextureImage {
+public:
+    // Decodes a file's bytes in any format FreeImage reads; false when it reads none.
+    bool Decode(const std::vector<uint8_t>& bytes);
+    // Top row first, four bytes a pixel: blue, green, red, alpha.
+    bool FromBgra(const uint8_t* pixels, unsigned width, unsigned height);
+
+    unsigned Width() const;
+    unsigned Height() const;
+    // The lower-case extension of the format the bytes were in ("png",
+    // "jpg", ...), empty for pixels or formats without one of their own.
+    const std::string& FormatExtension() const { return format_; }
+    // Any pixel less than fully opaque.
+    bool Translucent() const;
+    // Scales the picture down, keeping its proportions, to at most pixels.
+    bool ShrinkTo(uint64_t pixels);
+    // The picture as a PNG file, without its alpha channel when opaque is set.
+    bool EncodePng(bool opaque, std::vector<uint8_t>& png) const;
+
+private:
+    struct Release {
+        void operator()(FIBITMAP* bitmap) const;
+    };
+    std::unique_ptr<FIBITMAP, Release> bitmap_;
+    std::string format_;
+};
+
+}  // namespace velmora::tools
