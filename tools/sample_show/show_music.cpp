@@ -338,7 +338,7 @@ std::vector<int16_t> StreamSamples() {
     double loudest = 1e-9;
     for (double v : mix) loudest = std::max(loudest, std::fabs(v));
     std::vector<int16_t> samples(count);
-    for (size_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(std::lround(mix[i] / loudest * 26000.0));
+    for (size_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(std::lround(mix[i] / loudest * 20000.0));
     return samples;
 }
 

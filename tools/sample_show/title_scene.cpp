@@ -33,7 +33,7 @@ std::vector<WriterPart> FlareParts(float radius, int beads, int32_t style) {
     std::vector<WriterPart> parts;
     for (int k = 0; k < beads; k += 2) {
         const float a = 6.2831853f * k / beads;
-        parts.push_back(FlarePart(style, 2.2f, {radius * std::cos(a), radius * std::sin(a), 0.0f}));
+        parts.push_back(FlarePart(style, 1.7f, {radius * std::cos(a), radius * std::sin(a), 0.0f}));
     }
     return parts;
 }
@@ -57,8 +57,10 @@ ShowScene TitleScene() {
     // most of it away, sees little but the coloured lights.
     scene.ambient.assign(kFrames, 0x808088);
     scene.drawStyles = {
-        {1.0f, 1.0f, 1.0f, 0.0f, kLogoTexture},
-        {1.0f, 0.72f, 0.3f, 0.0f, kMetalTexture},
+        // Translucent (if only just), so that it is drawn after the rings
+        // without writing depth where the lettering is clear.
+        {1.0f, 1.0f, 1.0f, 0.01f, kLogoTexture},
+        {0.85f, 0.55f, 0.2f, 0.0f, kMetalTexture},
         {1.0f, 0.3f, 0.7f, 0.0f, kMetalTexture},
         {1.0f, 0.75f, 0.45f, 0.02f, kGlowTexture},
         {0.45f, 0.7f, 1.0f, 0.02f, kGlowTexture},
@@ -131,7 +133,6 @@ ShowScene TitleScene() {
     show.order = {"TitleCam", "GlowCam"};
     show.shading = {{"RingA", "Gouraud"}, {"RingB", "Gouraud"}, {"RingC", "Flat"}};
     show.overlays = {{"FlaresA", "TRUE"}, {"FlaresB", "TRUE"}, {"FlaresC", "TRUE"}};
-    show.backfaces = {{"Logo", "FALSE"}};
     return show;
 }
 

@@ -123,7 +123,8 @@ ShowScene TunnelScene() {
     show.order = {"FlyCam", "RushCam"};
     show.shading = {{"Tube", "Gouraud"}, {"Ribs", "Flat"}};
     show.overlays = {{"GemCyan", "TRUE"}, {"GemAmber", "TRUE"}, {"GemMagenta", "TRUE"}};
-    show.backfaces = {{"Ribs", "TRUE"}};
+    // The gems add their light, so their far sides add to it too.
+    show.backfaces = {{"GemCyan", "FALSE"}, {"GemAmber", "FALSE"}, {"GemMagenta", "FALSE"}};
     return show;
 }
 
