@@ -139,10 +139,15 @@ TEST(QxshowTest, RefusesBadArgumentsWithOneLine) {
         EXPECT_EQ(locked.exitStatus, 2);
         EXPECT_TRUE(fs::is_empty(here + "/locked"));
     }
-    fs::permissions(here, fs::perms::owner_all);
 }
 
 TEST(QxshowTest, WritesTheSameShowAgain) {
+#if defined(__SANITIZE_ADDRESS__)
+    // A minute of generating under the sanitizers; the build has run qxshow
+    // under them already (the sample_show target), and the plain build's run
+    // of this test compares the bytes.
+    GTEST_SKIP() << "checked in the plain build";
+#endif
     const std::string again = MakeTempDirectory() + "/again";
     ProgramResult made = RunProgram(QXSHOW_PROGRAM, {again}, "/", {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, 600.0);
     ASSERT_EQ(made.exitStatus, 0) << made.standardError;
