@@ -75,17 +75,19 @@ std::string ShowScript(const std::vector<ShowScene>& scenes) {
     script.Line("[QX3][00] " + std::to_string(scenes.size()));
     for (size_t i = 0; i < scenes.size(); ++i) SceneLines(script, static_cast<int>(i + 1), scenes[i]);
 
+    // Lines of the same time are performed one a frame, in the order they
+    // are written: the music first, so that it starts on time.
     script.Comment("Title: the stars loop behind the lettering, the stream plays.");
+    script.Line(Music(2, "Play") + " " + Seconds(kTitleStart));
     script.Line(Scene(kStarsScene, "PreLoad") + " " + Seconds(kTitleStart));
     script.Line(Scene(kTitleScene, "PreLoad") + " " + Seconds(kTitleStart));
-    script.Line(Music(2, "Play") + " " + Seconds(kTitleStart));
     script.Line(Scene(kStarsScene, "Play") + " " + Seconds(kTitleStart) + " TRUE");
     script.Line(Scene(kTitleScene, "Play") + " " + Seconds(kTitleStart) + " FALSE");
     script.Comment("Tunnel: the tune starts; the stars rest while the tunnel hides them.");
     script.Line(Scene(kTunnelScene, "PreLoad") + " " + Seconds(kTunnelStart - 2.0));
-    script.Line(Music(2, "Stop") + " " + Seconds(kTuneStart));
     script.Line(Music(1, "Play") + " " + Seconds(kTuneStart));
     script.Line(Scene(kTunnelScene, "Play") + " " + Seconds(kTunnelStart) + " FALSE");
+    script.Line(Music(2, "Stop") + " " + Seconds(kTuneStart));
     script.Line(Scene(kStarsScene, "Stop") + " " + Seconds(kTunnelStart + 0.75));
     script.Line("[Engine][Hold] " + Seconds(kHoldAt) + " " + std::to_string(kHoldMilliseconds));
     script.Comment("Knot: the stars come back as the tunnel fades; the tunnel is freed.");
@@ -98,9 +100,9 @@ std::string ShowScript(const std::vector<ShowScene>& scenes) {
     script.Line(Scene(kCitySceneNumber, "PreLoad") + " " + Seconds(kCityStart - 2.0));
     script.Line(Scene(kCitySceneNumber, "Play") + " " + Seconds(kCityStart) + " FALSE");
     script.Comment("Close: the title again with the stream; then everything is given back.");
-    script.Line(Music(1, "Stop") + " " + Seconds(kTuneStop));
     script.Line(Music(2, "Play") + " " + Seconds(kCloseStart));
     script.Line(Scene(kTitleScene, "Play") + " " + Seconds(kCloseStart) + " FALSE");
+    script.Line(Music(1, "Stop") + " " + Seconds(kTuneStop));
     script.Line(Scene(kStarsScene, "Stop") + " " + Seconds(closeEnd));
     script.Line(Music(2, "Stop") + " " + Seconds(closeEnd));
     for (int number : {kStarsScene, kTitleScene, kKnotScene, kCitySceneNumber})

@@ -54,8 +54,14 @@ ShowScene TitleScene() {
     SceneDescription& scene = show.scene;
     scene.frameCount = kFrames;
     // Mostly lit by the ambient light, so that the glow camera, which takes
-    // most of it away, sees little but the coloured lights.
-    scene.ambient.assign(kFrames, 0x808088);
+    // most of it away, sees little but the coloured lights. An additive
+    // camera cannot fade (it adds at full strength whatever its percentage),
+    // so the lights rise at the start and the lights and the ambient sink at
+    // the end, where the title camera fades, until the glow adds nothing.
+    for (int f = 0; f < kFrames; ++f) {
+        const uint32_t sink = static_cast<uint32_t>(std::lround(16.0f * Ease((f - 195) / 45.0f)));
+        scene.ambient.push_back((0x80 - sink) << 16 | (0x80 - sink) << 8 | (0x88 - sink));
+    }
     scene.drawStyles = {
         // Translucent (if only just), so that it is drawn after the rings
         // without writing depth where the lettering is clear.
@@ -102,12 +108,15 @@ ShowScene TitleScene() {
     WriterLight pulse = MakeLight("Pulse", false, 2, 1.0f, 2.0f, 60.0f);
     for (int f = 0; f < kFrames; ++f) {
         const float t = f / 30.0f;
-        key.frames.push_back({1.0f, 0.95f, 0.9f, {{-18.0f}, {12.0f}, {-25.0f}}, {}});
+        const float level = Ease(f / 40.0f) * (1.0f - Ease((f - 195) / 45.0f));
+        key.frames.push_back({level, 0.95f * level, 0.9f * level, {{-18.0f}, {12.0f}, {-25.0f}}, {}});
         const Vec3 from{14.0f * std::sin(t * 0.8f), 18.0f, -12.0f};
         const Vec3 towards = Normalised(Vec3{0, 0, 4} - from);
-        sweep.frames.push_back({1.0f, 0.55f, 0.2f, {{from.x}, {from.y}, {from.z}}, {{towards.x}, {towards.y}, {towards.z}}});
+        sweep.frames.push_back({level, 0.55f * level, 0.2f * level, {{from.x}, {from.y}, {from.z}},
+                                {{towards.x}, {towards.y}, {towards.z}}});
         const float a = t * 1.7f;
-        pulse.frames.push_back({0.7f, 0.3f, 1.0f, {{7.0f * std::cos(a)}, {3.5f * std::sin(a * 1.3f)}, {-3.0f + 2.0f * std::sin(a)}}, {}});
+        pulse.frames.push_back({0.7f * level, 0.3f * level, level,
+                                {{7.0f * std::cos(a)}, {3.5f * std::sin(a * 1.3f)}, {-3.0f + 2.0f * std::sin(a)}}, {}});
     }
     scene.lights = {key, sweep, pulse};
 
