@@ -15,7 +15,7 @@ namespace velmora::tools {
 
 namespace {
 
-constexpr int kFrames = 375;  // 15 seconds at 25 frames a second
+constexpr int kFrames = static_cast<int>(kSceneSeconds * 25);  // at 25 frames a second
 constexpr int kBlocks = 5;    // blocks a side
 constexpr float kPitch = 40.0f;
 constexpr float kBlock = 28.0f;

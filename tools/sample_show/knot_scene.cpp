@@ -14,7 +14,7 @@ namespace velmora::tools {
 
 namespace {
 
-constexpr int kFrames = 375;  // 15 seconds at 25 frames a second
+constexpr int kFrames = static_cast<int>(kSceneSeconds * 25);  // at 25 frames a second
 constexpr int kKnotParts = 6;
 
 enum Style { kSteel, kGold, kFloor, kFaceted, kStud, kGlass, kRedFlare, kGreenFlare, kBlueFlare };

@@ -12,7 +12,6 @@ namespace velmora::tools {
 
 // The tune runs at 128 beats a minute, six ticks a row, four rows a beat:
 // every 64-row pattern lasts exactly 7.5 seconds.
-constexpr double kTunePatternSeconds = 7.5;
 constexpr double kTuneBeatSeconds = 0.46875;
 // Patterns in play order; the tune lasts their count times 7.5 seconds.
 constexpr int kTunePatternsPlayed = 6;

@@ -97,17 +97,17 @@ std::string ShowScript(const std::vector<ShowScene>& scenes) {
     script.Line(Scene(kTunnelScene, "Release") + " " + Seconds(kKnotStart + 0.5));
     script.Line(Scene(kTunnelScene, "Unload") + " " + Seconds(kKnotStart + 0.75));
     script.Comment("City.");
-    script.Line(Scene(kCitySceneNumber, "PreLoad") + " " + Seconds(kCityStart - 2.0));
-    script.Line(Scene(kCitySceneNumber, "Play") + " " + Seconds(kCityStart) + " FALSE");
+    script.Line(Scene(kCityScene, "PreLoad") + " " + Seconds(kCityStart - 2.0));
+    script.Line(Scene(kCityScene, "Play") + " " + Seconds(kCityStart) + " FALSE");
     script.Comment("Close: the title again with the stream; then everything is given back.");
     script.Line(Music(2, "Play") + " " + Seconds(kCloseStart));
     script.Line(Scene(kTitleScene, "Play") + " " + Seconds(kCloseStart) + " FALSE");
     script.Line(Music(1, "Stop") + " " + Seconds(kTuneStop));
     script.Line(Scene(kStarsScene, "Stop") + " " + Seconds(closeEnd));
     script.Line(Music(2, "Stop") + " " + Seconds(closeEnd));
-    for (int number : {kStarsScene, kTitleScene, kKnotScene, kCitySceneNumber})
+    for (int number : {kStarsScene, kTitleScene, kKnotScene, kCityScene})
         script.Line(Scene(number, "Release") + " " + Seconds(closeEnd + 0.25));
-    for (int number : {kStarsScene, kTitleScene, kKnotScene, kCitySceneNumber})
+    for (int number : {kStarsScene, kTitleScene, kKnotScene, kCityScene})
         script.Line(Scene(number, "Unload") + " " + Seconds(closeEnd + 0.5));
     return script.Take();
 }

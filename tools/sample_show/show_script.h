@@ -15,7 +15,7 @@ inline constexpr const char* kTuneName = "music\\tune.mod";
 inline constexpr const char* kStreamName = "music\\pad.wav";
 
 // The scenes in the order the script numbers them.
-enum ShowSceneNumber { kStarsScene = 1, kTitleScene, kTunnelScene, kKnotScene, kCitySceneNumber };
+enum ShowSceneNumber { kStarsScene = 1, kTitleScene, kTunnelScene, kKnotScene, kCityScene };
 
 // The script for the scenes given in that order.
 std::string ShowScript(const std::vector<ShowScene>& scenes);

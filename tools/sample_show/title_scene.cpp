@@ -5,12 +5,14 @@
 
 #include "sample_show/show_scene.h"
 #include "sample_show/show_textures.h"
+#include "sample_show/show_timing.h"
 
 namespace velmora::tools {
 
 namespace {
 
-constexpr int kFrames = 240;  // 8 seconds at 30 frames a second
+// From the start to the tune, at 30 frames a second.
+constexpr int kFrames = static_cast<int>((kTuneStart - kTitleStart) * 30);
 
 enum Style { kLogo, kGold, kBead, kWarmFlare, kCoolFlare };
 

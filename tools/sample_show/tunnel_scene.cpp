@@ -11,7 +11,7 @@ namespace velmora::tools {
 
 namespace {
 
-constexpr int kFrames = 375;  // 15 seconds at 25 frames a second
+constexpr int kFrames = static_cast<int>(kSceneSeconds * 25);  // at 25 frames a second
 constexpr float kSegment = 20.0f;
 constexpr int kSegments = 42;
 
