@@ -4,6 +4,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "module_writer/tracker_module.h"
+
 namespace velmora::testing {
 
 namespace {
@@ -19,10 +21,6 @@ void Put(std::vector<uint8_t>& out, const char* text, size_t width) {
     size_t length = std::strlen(text);
     for (size_t i = 0; i < width; ++i) out.push_back(i < length ? static_cast<uint8_t>(text[i]) : 0);
 }
-void PutBe16(std::vector<uint8_t>& out, int value) {
-    out.push_back(static_cast<uint8_t>(value >> 8));
-    out.push_back(static_cast<uint8_t>(value));
-}
 void PutLe16(std::vector<uint8_t>& out, int value) {
     out.push_back(static_cast<uint8_t>(value));
     out.push_back(static_cast<uint8_t>(value >> 8));
@@ -34,36 +32,20 @@ void PutLe32(std::vector<uint8_t>& out, uint32_t value) {
 }  // namespace
 
 std::vector<uint8_t> ToneMod() {
-    std::vector<uint8_t> out;
-    Put(out, "velmora tone", 20);
-    for (int sample = 0; sample < 31; ++sample) {
-        Put(out, sample == 0 ? "sine" : "", 22);
-        const int words = sample == 0 ? kToneCycle / 2 : 0;
-        PutBe16(out, words);       // length in words
-        out.push_back(0);          // finetune
-        out.push_back(sample == 0 ? 64 : 0);  // volume
-        PutBe16(out, 0);           // loop start
-        PutBe16(out, sample == 0 ? words : 1);  // loop length (1: no loop)
-    }
-    out.push_back(1);    // song length
-    out.push_back(127);  // restart byte
-    for (int i = 0; i < 128; ++i) out.push_back(0);  // order table: pattern 0
-    Put(out, "M.K.", 4);
-    // Pattern 0: row 0 strikes C-2 (period 428) with sample 1 on channels 1 and 2.
-    for (int row = 0; row < 64; ++row)
-        for (int channel = 0; channel < 4; ++channel) {
-            if (row == 0 && channel < 2) {
-                const int period = 428, sample = 1;
-                out.push_back(static_cast<uint8_t>((sample & 0xF0) | (period >> 8)));
-                out.push_back(static_cast<uint8_t>(period & 0xFF));
-                out.push_back(static_cast<uint8_t>((sample & 0x0F) << 4));
-                out.push_back(0);
-            } else {
-                for (int i = 0; i < 4; ++i) out.push_back(0);
-            }
-        }
-    for (int8_t value : SineCycle()) out.push_back(static_cast<uint8_t>(value));
-    return out;
+    using namespace velmora::tools;
+    ModModule module;
+    module.title = "velmora tone";
+    ModSample sine;
+    sine.name = "sine";
+    sine.data = SineCycle();
+    sine.loopLength = sine.data.size();
+    module.samples.push_back(sine);
+    // Pattern 0: row 0 strikes C-2 with sample 1 on channels 1 and 2.
+    ModPattern pattern{};
+    pattern[0][0] = pattern[0][1] = ModCell{ModPeriod(2, 0), 1, 0, 0};
+    module.patterns.push_back(pattern);
+    module.order = {0};
+    return ModBytes(module);
 }
 
 std::vector<uint8_t> ToneXm() {

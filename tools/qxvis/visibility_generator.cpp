@@ -147,23 +147,36 @@ D3DMATRIX Between(float s, const D3DMATRIX& a, const D3DMATRIX& b) {
     return InterpolateMatrix(s, a, b);
 }
 
-// Each pixel becomes the farthest depth within radius pixels (a square).
-void FarthestAround(std::vector<float>& depth, int width, int height, int radius) {
-    std::vector<float> row(depth.size());
-    for (int y = 0; y < height; ++y)
+// Each pixel becomes the farthest depth within radius pixels (a square):
+// along the rows into rows, then down the columns back into depth. Plain
+// loops over raw rows, since this runs once a drawn position and dominates
+// the generator's own time in unoptimised builds.
+void FarthestAround(std::vector<float>& depth, std::vector<float>& rows, int width, int height, int radius) {
+    rows.resize(depth.size());
+    for (int y = 0; y < height; ++y) {
+        const float* in = depth.data() + static_cast<size_t>(y) * width;
+        float* out = rows.data() + static_cast<size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
-            float far = 0.0f;
-            for (int i = std::max(0, x - radius); i <= std::min(width - 1, x + radius); ++i)
-                far = std::max(far, depth[static_cast<size_t>(y) * width + i]);
-            row[static_cast<size_t>(y) * width + x] = far;
+            const int first = x - radius < 0 ? 0 : x - radius;
+            const int last = x + radius >= width ? width - 1 : x + radius;
+            float far = in[first];
+            for (int i = first + 1; i <= last; ++i)
+                if (in[i] > far) far = in[i];
+            out[x] = far;
         }
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            float far = 0.0f;
-            for (int j = std::max(0, y - radius); j <= std::min(height - 1, y + radius); ++j)
-                far = std::max(far, row[static_cast<size_t>(j) * width + x]);
-            depth[static_cast<size_t>(y) * width + x] = far;
+    }
+    for (int y = 0; y < height; ++y) {
+        const int first = y - radius < 0 ? 0 : y - radius;
+        const int last = y + radius >= height ? height - 1 : y + radius;
+        float* out = depth.data() + static_cast<size_t>(y) * width;
+        const float* in = rows.data() + static_cast<size_t>(first) * width;
+        for (int x = 0; x < width; ++x) out[x] = in[x];
+        for (int j = first + 1; j <= last; ++j) {
+            in = rows.data() + static_cast<size_t>(j) * width;
+            for (int x = 0; x < width; ++x)
+                if (in[x] > out[x]) out[x] = in[x];
         }
+    }
 }
 
 }  // namespace
@@ -280,7 +293,7 @@ bool GenerateVisibility(const Scene& scene, const GeneratorOptions& options, Vis
     screenHeight = savedHeight;
 
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-    std::vector<float> depth(static_cast<size_t>(width) * height);
+    std::vector<float> depth(static_cast<size_t>(width) * height), depthRows;
     std::vector<D3DMATRIX> worlds(scene.objectCount);
     std::vector<size_t> tested;
     const int64_t total = static_cast<int64_t>(scene.cameraCount) * scene.frameCount;
@@ -357,7 +370,7 @@ bool GenerateVisibility(const Scene& scene, const GeneratorOptions& options, Vis
                 if (tested.empty()) continue;
                 if (margin > 0) {
                     glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-                    FarthestAround(depth, width, height, margin);
+                    FarthestAround(depth, depthRows, width, height, margin);
                     glActiveTexture(GL_TEXTURE0);
                     glBindTexture(GL_TEXTURE_2D, gl.depthImage);
                     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

@@ -1,0 +1,78 @@
+// qxshow DIR: writes the sample show into DIR, making DIR when it is missing:
+// MORVAST.QXD, the archive holding every file of the show (the play script
+// included, so that the player finds everything in the archive), and beside
+// it the play script MORVAST.QXP to read and check. The loose files are made
+// in a working folder inside DIR that is removed at the end; the archive and
+// the script reach their names only when both are whole. The same program
+// writes the same bytes on every run.
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "archive_writer.h"
+#include "sample_show/sample_show.h"
+
+namespace {
+
+int Refuse(const std::string& line) {
+    std::fprintf(stderr, "qxshow: %s\n", line.c_str());
+    return 2;
+}
+
+// The working folder, removed however the program ends.
+struct WorkingFolder {
+    std::string path;
+    ~WorkingFolder() {
+        if (path.empty()) return;
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || !*argv[1] || argv[1][0] == '-') return Refuse("usage: qxshow DIR");
+    const std::string directory = argv[1];
+    std::error_code failed;
+    std::filesystem::create_directories(directory, failed);
+    if (failed || !std::filesystem::is_directory(directory))
+        return Refuse("cannot make the folder " + directory);
+    const std::string absolute = std::filesystem::absolute(directory, failed).lexically_normal().string();
+    if (failed) return Refuse("cannot tell where " + directory + " is");
+
+    WorkingFolder work;
+    std::string pattern = absolute + "/.qxshow-XXXXXX";
+    if (!mkdtemp(pattern.data())) return Refuse("cannot write in " + directory + ": " + std::strerror(errno));
+    work.path = pattern;
+
+    // Drawing the visibility reads back frame after frame; with large blocks
+    // kept rather than mapped and unmapped each time, that runs several times
+    // faster.
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    // The visibility is drawn offscreen: nothing is shown.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    std::vector<std::string> names;
+    std::string why;
+    if (!velmora::tools::WriteShowFiles(work.path, names, why)) return Refuse(why);
+
+    std::vector<std::string> paths;
+    for (const std::string& name : names) paths.push_back(work.path + "/" + name);
+    const std::string packed = work.path + "/packed.QXD";
+    if (!qxpack::CreateArchive(packed, paths, why)) return Refuse(why);
+
+    // Both whole: now they take their names, the archive first.
+    std::filesystem::rename(packed, absolute + "/MORVAST.QXD", failed);
+    if (!failed) std::filesystem::rename(work.path + "/MORVAST.QXP", absolute + "/MORVAST.QXP", failed);
+    if (failed) return Refuse("cannot write in " + directory + ": " + failed.message());
+    return 0;
+}
