@@ -4,7 +4,6 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
-SHOW ?= $(BUILD)/show
 
 .PHONY: all deps build asan fuzz bench play test test-plain test-asan clean
 
@@ -21,12 +20,15 @@ asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-# Plays the show in $(SHOW); the program reads MORVAST.QXD and MORVAST.QXP from
-# the directory it is started in and writes its log beside itself.
-play: build
-	$(BUILD)/qxsample $(SHOW)
-	cp $(BUILD)/velmora $(SHOW)/velmora
-	cd $(SHOW) && ./velmora
+# Builds only what playing needs (the player, the capture tool and the sample
+# show, which the build writes into $(BUILD)/sample_show), then plays the show:
+# with the dialog and full-screen where there is a display, else filmed into
+# $(BUILD)/sample_show.mp4.
+PLAY_TARGETS = velmora velmora-capture sample_show
+play: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target $(PLAY_TARGETS)
+	sh scripts/play.sh $(BUILD)
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -364,6 +364,24 @@ TEST(SampleShowPlayTest, PlaysToItsEndWithPictureAndMusic) {
     for (double t = 0.5; t < 7.0; t += 0.5) EXPECT_GT(loudness(t), 1000.0) << "the stream at " << t << " s";
     for (double t = kTuneStart + 0.5; t < kTuneStop - 0.5; t += 0.5) EXPECT_GT(loudness(t), 1000.0) << "the tune at " << t << " s";
     for (double t = kCloseStart + 0.5; t < kCloseStart + 6.5; t += 0.5) EXPECT_GT(loudness(t), 1000.0) << "the stream at " << t << " s";
+
+    // Filmed by velmora-capture at the same rate: as long as the player's own
+    // play-through, held beat and closing pause included, picture and sound
+    // alike, and the same mix.
+    const std::string film = show + "/film";
+    ProgramResult filmed = RunProgram(VELMORA_CAPTURE_PROGRAM,
+                                      {kShow, film, "--frames-only", "--fps", std::to_string(kFps), "--size", "64x48"},
+                                      show, {}, 600.0);
+    ASSERT_TRUE(filmed.finished);
+    ASSERT_EQ(filmed.exitStatus, 0) << filmed.standardError;
+    size_t filmFrames = 0;
+    for (const auto& entry : fs::directory_iterator(film)) filmFrames += entry.path().extension() == ".png";
+    std::vector<int16_t> filmSamples;
+    ASSERT_TRUE(ReadWav(film + "/audio.wav", filmSamples, rate, channels));
+    EXPECT_EQ(filmSamples, samples) << "the film's mix is not the player's";
+    const double frameSamples = 2.0 * rate / kFps;  // stereo samples a frame
+    EXPECT_NEAR(static_cast<double>(filmFrames), static_cast<double>(samples.size()) / frameSamples, 1.0)
+        << "the film is not as long as the show";
 }
 
 }  // namespace
