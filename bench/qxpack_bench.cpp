@@ -3,12 +3,13 @@
 //   qxpack_bench [--corpus DIR] [--dump DIR] [--runs N]
 // --corpus reads the corpus that --dump wrote, so that two builds can be
 // compared on the same bytes; --runs sets the timed samples per figure.
-// Speeds are medians of samples that alternate between the two programs, so
-// a busy machine slows both alike; the ratios are the figures to compare.
+// Speeds are medians of samples that alternate between qxpack and zlib, timed
+// in the thread's CPU time, so that other work on the machine counts little;
+// the ratios to zlib are the figures to compare between machines.
 #include <zlib.h>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,9 +29,9 @@ using qxbench::Bytes;
 using qxbench::CorpusFile;
 
 struct Figures {
-    size_t packed = 0, gzip = 0, xz = 0;
+    size_t packed = 0, fastPacked = 0, gzip = 0, xz = 0;
     Bytes block, deflated;
-    double pack = 0, deflate = 0, unpack = 0, inflate = 0;  // seconds per run
+    double pack = 0, fastPack = 0, deflate = 0, unpack = 0, inflate = 0;  // seconds per run
 };
 
 std::string TemporaryPath() {
@@ -80,10 +81,10 @@ bool Inflate(z_stream& stream, const Bytes& deflated, Bytes& out) {
     return inflate(&stream, Z_FINISH) == Z_STREAM_END && stream.total_out == out.size();
 }
 
-double Seconds(const std::function<void()>& work) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+double CpuSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
 }
 
 double Median(std::vector<double> samples) {
@@ -91,73 +92,76 @@ double Median(std::vector<double> samples) {
     return samples[samples.size() / 2];
 }
 
-// Median seconds per call of a and of b over runs samples taken in turn; a
-// sample repeats its call until it has lasted at least minimum seconds.
-void Alternate(int runs, double minimum, const std::function<void()>& a, const std::function<void()>& b,
-               double& aSeconds, double& bSeconds) {
-    std::vector<double> as, bs;
-    auto sample = [minimum](const std::function<void()>& work) {
-        int calls = 0;
-        double spent = Seconds([&] {
-            auto start = std::chrono::steady_clock::now();
+// Median CPU seconds per call of each piece of work over runs samples taken
+// in turn; a sample repeats its call until it has lasted at least minimum.
+std::vector<double> Alternate(int runs, double minimum, const std::vector<std::function<void()>>& works) {
+    std::vector<std::vector<double>> samples(works.size());
+    for (int i = 0; i < runs; ++i)
+        for (size_t w = 0; w < works.size(); ++w) {
+            int calls = 0;
+            double start = CpuSeconds(), spent;
             do {
-                work();
+                works[w]();
                 ++calls;
-            } while (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < minimum);
-        });
-        return spent / calls;
-    };
-    for (int i = 0; i < runs; ++i) {
-        as.push_back(sample(a));
-        bs.push_back(sample(b));
-    }
-    aSeconds = Median(as);
-    bSeconds = Median(bs);
+            } while ((spent = CpuSeconds() - start) < minimum);
+            samples[w].push_back(spent / calls);
+        }
+    std::vector<double> medians;
+    for (auto& s : samples) medians.push_back(Median(s));
+    return medians;
 }
 
 double Ratio(size_t part, size_t whole) { return whole ? 100.0 * part / whole : 0.0; }
 double Speed(size_t bytes, double seconds) { return seconds > 0 ? bytes / seconds / 1e6 : 0.0; }
 
 void PrintSizes(const std::vector<CorpusFile>& corpus, const std::vector<Figures>& figures) {
-    std::printf("%-12s %10s %10s %7s %10s %7s %10s %7s\n", "file", "size", "qxpack", "ratio",
-                "gzip -9", "ratio", "xz -9", "ratio");
-    size_t total[4] = {};
+    std::printf("%-12s %10s %10s %7s %10s %7s %10s %7s %10s %7s\n", "file", "size", "qxpack", "ratio", "--fast",
+                "ratio", "gzip -9", "ratio", "xz -9", "ratio");
+    size_t total[5] = {};
     for (size_t i = 0; i <= corpus.size(); ++i) {
         bool sum = i == corpus.size();
-        size_t row[4];
+        size_t row[5];
         if (sum) {
-            std::copy(total, total + 4, row);
+            std::copy(total, total + 5, row);
         } else {
-            row[0] = corpus[i].bytes.size();
-            row[1] = figures[i].packed;
-            row[2] = figures[i].gzip;
-            row[3] = figures[i].xz;
-            for (int k = 0; k < 4; ++k) total[k] += row[k];
+            const Figures& f = figures[i];
+            size_t values[5] = {corpus[i].bytes.size(), f.packed, f.fastPacked, f.gzip, f.xz};
+            std::copy(values, values + 5, row);
+            for (int k = 0; k < 5; ++k) total[k] += row[k];
         }
-        std::printf("%-12s %10zu %10zu %6.2f%% %10zu %6.2f%% %10zu %6.2f%%\n",
-                    sum ? "total" : corpus[i].name.c_str(), row[0], row[1], Ratio(row[1], row[0]), row[2],
-                    Ratio(row[2], row[0]), row[3], Ratio(row[3], row[0]));
+        std::printf("%-12s %10zu", sum ? "total" : corpus[i].name.c_str(), row[0]);
+        for (int k = 1; k < 5; ++k) std::printf(" %10zu %6.2f%%", row[k], Ratio(row[k], row[0]));
+        std::printf("\n");
     }
     std::printf("\n");
 }
 
-// One table of speeds in MB/s of unpacked bytes: ours, zlib's, and ours / zlib's.
-void PrintSpeeds(const char* title, const char* ours, const char* theirs,
-                 const std::vector<CorpusFile>& corpus, const std::vector<Figures>& figures,
-                 double Figures::*oursTime, double Figures::*theirsTime) {
-    std::printf("%s\n%-12s %10s %12s %8s\n", title, "file", ours, theirs, "ratio");
+// A table of speeds in MB/s of unpacked bytes: ours, then zlib's, then each
+// of ours as a multiple of zlib's.
+void PrintSpeeds(const char* title, const std::vector<const char*>& columns, const std::vector<CorpusFile>& corpus,
+                 const std::vector<Figures>& figures, const std::vector<double Figures::*>& times) {
+    const size_t ours = times.size() - 1;  // the last column is zlib's
+    std::printf("%s\n%-12s", title, "file");
+    for (const char* column : columns) std::printf(" %12s", column);
+    for (size_t c = 0; c < ours; ++c) std::printf(" %7s", "ratio");
+    std::printf("\n");
+    std::vector<double> totals(times.size());
     size_t bytes = 0;
-    double oursTotal = 0, theirsTotal = 0;
-    for (size_t i = 0; i < corpus.size(); ++i) {
-        size_t size = corpus[i].bytes.size();
-        double a = figures[i].*oursTime, b = figures[i].*theirsTime;
-        std::printf("%-12s %10.2f %12.2f %7.2fx\n", corpus[i].name.c_str(), Speed(size, a), Speed(size, b), b / a);
-        bytes += size;
-        oursTotal += a;
-        theirsTotal += b;
+    for (size_t i = 0; i <= corpus.size(); ++i) {
+        bool sum = i == corpus.size();
+        size_t size = sum ? bytes : corpus[i].bytes.size();
+        std::vector<double> row(times.size());
+        for (size_t c = 0; c < times.size(); ++c) {
+            row[c] = sum ? totals[c] : figures[i].*times[c];
+            if (!sum) totals[c] += row[c];
+        }
+        if (!sum) bytes += size;
+        std::printf("%-12s", sum ? "total" : corpus[i].name.c_str());
+        for (double seconds : row) std::printf(" %12.2f", Speed(size, seconds));
+        for (size_t c = 0; c < ours; ++c) std::printf(" %6.2fx", row[ours] / row[c]);
+        std::printf("\n");
     }
-    std::printf("%-12s %10.2f %12.2f %7.2fx\n\n", "total", Speed(bytes, oursTotal), Speed(bytes, theirsTotal),
-                theirsTotal / oursTotal);
+    std::printf("\n");
 }
 
 int Usage() {
@@ -198,12 +202,16 @@ int main(int argc, char** argv) {
         Figures& f = figures[i];
         f.block = qxpack::PackData(bytes.data(), bytes.size());
         f.packed = f.block.size();
+        Bytes fastBlock = qxpack::PackData(bytes.data(), bytes.size(), nullptr, {}, qxpack::Parse::kFast);
+        f.fastPacked = fastBlock.size();
         f.deflated = Deflate(bytes);
         f.gzip = OutputSize("gzip -9 -c {}", bytes);
         f.xz = OutputSize("xz -9 -c {}", bytes);
         Bytes out(bytes.size());
-        bool sound = DecompressData(f.block.data(), static_cast<int32_t>(f.block.size()), out.data(),
-                                    static_cast<int32_t>(out.size())) == 1 && out == bytes;
+        bool sound = true;
+        for (const Bytes* block : {&f.block, &fastBlock})
+            sound = sound && DecompressData(block->data(), static_cast<int32_t>(block->size()), out.data(),
+                                            static_cast<int32_t>(out.size())) == 1 && out == bytes;
         if (!sound || !Inflate(inflater, f.deflated, out) || out != bytes) {
             std::fprintf(stderr, "qxpack_bench: %s does not come back whole\n", corpus[i].name.c_str());
             return 1;
@@ -216,21 +224,33 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < corpus.size(); ++i) {
         const Bytes& bytes = corpus[i].bytes;
         Figures& f = figures[i];
-        Alternate(packRuns, 0.0, [&] { qxpack::PackData(bytes.data(), bytes.size()); },
-                  [&] { Deflate(bytes); }, f.pack, f.deflate);
+        std::vector<double> pack = Alternate(packRuns, 0.0,
+                                             {[&] { qxpack::PackData(bytes.data(), bytes.size()); },
+                                              [&] {
+                                                  qxpack::PackData(bytes.data(), bytes.size(), nullptr, {},
+                                                                   qxpack::Parse::kFast);
+                                              },
+                                              [&] { Deflate(bytes); }});
+        f.pack = pack[0];
+        f.fastPack = pack[1];
+        f.deflate = pack[2];
         Bytes out(bytes.size());
-        Alternate(runs, 0.05,
-                  [&] {
-                      DecompressData(f.block.data(), static_cast<int32_t>(f.block.size()), out.data(),
-                                     static_cast<int32_t>(out.size()));
-                  },
-                  [&] { Inflate(inflater, f.deflated, out); }, f.unpack, f.inflate);
+        std::vector<double> unpack = Alternate(
+            runs, 0.05,
+            {[&] {
+                 DecompressData(f.block.data(), static_cast<int32_t>(f.block.size()), out.data(),
+                                static_cast<int32_t>(out.size()));
+             },
+             [&] { Inflate(inflater, f.deflated, out); }});
+        f.unpack = unpack[0];
+        f.inflate = unpack[1];
     }
     inflateEnd(&inflater);
     char title[96];
     std::snprintf(title, sizeof title, "packing, MB/s (median of %d)", packRuns);
-    PrintSpeeds(title, "qxpack", "zlib -9", corpus, figures, &Figures::pack, &Figures::deflate);
+    PrintSpeeds(title, {"qxpack", "--fast", "zlib -9"}, corpus, figures,
+                {&Figures::pack, &Figures::fastPack, &Figures::deflate});
     std::snprintf(title, sizeof title, "unpacking, MB/s of unpacked bytes (median of %d)", runs);
-    PrintSpeeds(title, "qxpack", "zlib inflate", corpus, figures, &Figures::unpack, &Figures::inflate);
+    PrintSpeeds(title, {"qxpack", "zlib inflate"}, corpus, figures, {&Figures::unpack, &Figures::inflate});
     return 0;
 }
