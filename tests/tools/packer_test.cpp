@@ -153,9 +153,8 @@ TEST(PackData, OffsetsReachTheEndOfTheWindowAndNoFurther) {
     }
 }
 
-TEST(PackData, OptimalParseIsNeverLargerThanTheFastOne) {
-    std::vector<Bytes> samples = {MixedBytes(200000, 21), MixedBytes(70000, 22), FloatChannels(30000, 23),
-                                  RandomBytes(5000, 24)};
+TEST(PackData, OptimalParseBeatsTheFastOneWhereThereIsStructure) {
+    std::vector<Bytes> samples = {MixedBytes(200000, 21), MixedBytes(70000, 22), FloatChannels(30000, 23)};
     std::string text;
     for (int i = 0; i < 3000; ++i) text += "object " + std::to_string(i % 37) + " frame " + std::to_string(i) + "\r\n";
     samples.emplace_back(text.begin(), text.end());
@@ -163,6 +162,10 @@ TEST(PackData, OptimalParseIsNeverLargerThanTheFastOne) {
         SCOPED_TRACE(data.size());
         EXPECT_LE(RoundTrip(data).size(), RoundTrip(data, nullptr, Parse::kFast).size());
     }
+    // In noise it leaves out matches that save fewer bits than their time to
+    // unpack is weighed at, and may come out a little larger.
+    Bytes noise = RandomBytes(5000, 24);
+    EXPECT_LE(RoundTrip(noise).size(), RoundTrip(noise, nullptr, Parse::kFast).size() * 101 / 100);
 }
 
 TEST(PackData, FloatChannelsKeepTheirOffsetThroughChangedBytes) {
