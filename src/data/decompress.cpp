@@ -211,22 +211,26 @@ Status Decode(Position& position, const uint8_t* end, uint8_t* destination, uint
             return byte(value) && put(value) ? Status::kGoOn : Status::kFailed;
         }
         if (!bit(flag)) return Status::kFailed;
+        uint64_t offset, length;  // of the copy, one place for every kind of match
         if (flag == 0) {  // match with a number code
-            uint64_t code, length;
+            uint64_t code;
             if (!number(code)) return Status::kFailed;
-            if (code == 2)  // repeat match at the last offset
-                return number(length) && copy(lastOffset, length) ? Status::kGoOn : Status::kFailed;
-            if (!byte(value)) return Status::kFailed;
-            uint64_t offset = (code - 3) * 256 + value;
-            if (!number(length)) return Status::kFailed;
-            if (offset <= 127) length += 2;
-            lastOffset = offset;
-            if (!kChecked && code > 3 && length <= 16 && capacity - written >= 32) {
-                // Far back: one whole-word copy of up to 16 bytes.
-                if (offset > written) return Status::kFailed;
-                if constexpr (kWrite) std::memcpy(destination + written, destination + written - offset, 16);
-                written += length;
-                return Status::kGoOn;
+            if (code == 2) {  // repeat match at the last offset
+                if (!number(length)) return Status::kFailed;
+                offset = lastOffset;
+            } else {
+                if (!byte(value)) return Status::kFailed;
+                offset = (code - 3) * 256 + value;
+                if (!number(length)) return Status::kFailed;
+                if (offset <= 127) length += 2;
+                lastOffset = offset;
+                if (!kChecked && code > 3 && length <= 16 && capacity - written >= 32) {
+                    // Far back: one whole-word copy of up to 16 bytes.
+                    if (offset > written) return Status::kFailed;
+                    if constexpr (kWrite) std::memcpy(destination + written, destination + written - offset, 16);
+                    written += length;
+                    return Status::kGoOn;
+                }
             }
             return copy(offset, length) ? Status::kGoOn : Status::kFailed;
         }
@@ -234,7 +238,9 @@ Status Decode(Position& position, const uint8_t* end, uint8_t* destination, uint
         if (flag == 0) {  // short match, or the end marker
             if (!byte(value)) return Status::kFailed;
             if ((value >> 1) == 0) return Status::kEnded;
-            return copy(value >> 1, 2 + (value & 1)) ? Status::kGoOn : Status::kFailed;
+            offset = value >> 1;
+            length = 2 + (value & 1);
+            return copy(offset, length) ? Status::kGoOn : Status::kFailed;
         }
         // Single byte: a zero, or the byte 1 to 15 back.
         uint32_t distance = 0;
