@@ -153,7 +153,8 @@ private:
                 if (longest == kNiceLength)
                     longest = MatchLength(data_, position, matches_.back().offset, limit);
             }
-            int repeatFrom = static_cast<int>(std::max_element(repeatLengths, repeatLengths + count) - repeatLengths);
+            int repeatFrom =
+                static_cast<int>(std::max_element(repeatLengths, repeatLengths + count) - repeatLengths);
             if (std::max(longest, repeatLengths[repeatFrom]) >= kNiceLength) {
                 if (repeatLengths[repeatFrom] >= longest) {
                     longStep = {Code::kRepeat, repeatLengths[repeatFrom], here.lastOffset[repeatFrom]};
@@ -171,7 +172,8 @@ private:
             for (int k = 0; k < count; ++k) reach = std::max(reach, repeatLengths[k]);
             clearTo(j + std::min(reach, room));
             const Step oneByte = OneByteStep(data_, position);
-            const uint32_t oneByteBits = StepBits(oneByte) + (oneByte.code == Code::kLiteral ? 0 : kSingleWeight);
+            const uint32_t oneByteBits =
+                StepBits(oneByte) + (oneByte.code == Code::kLiteral ? 0 : kSingleWeight);
             for (int k = 0; k < count; ++k)
                 Offer(j + 1, here.cost[k] + oneByteBits, here.lastOffset[k], oneByte.code, 1, oneByte.offset, k);
 
@@ -181,15 +183,15 @@ private:
                                           [length](const Match& m) { return m.length >= length; });
                 if (match == matches_.end() || match->offset > kNearOffsets) continue;
                 for (int k = 0; k < count; ++k)
-                    Offer(j + length, here.cost[k] + kShortBits + kMatchWeight, here.lastOffset[k], Code::kShort, length,
-                          match->offset, k);
+                    Offer(j + length, here.cost[k] + kShortBits + kMatchWeight, here.lastOffset[k], Code::kShort,
+                          length, match->offset, k);
             }
 
             for (int k = 0; k < count; ++k) {
                 uint32_t last = std::min(repeatLengths[k], room);
                 for (uint32_t length = 2; length <= last; ++length)
-                    Offer(j + length, here.cost[k] + RepeatBits(length) + kMatchWeight, here.lastOffset[k], Code::kRepeat,
-                          length, here.lastOffset[k], k);
+                    Offer(j + length, here.cost[k] + RepeatBits(length) + kMatchWeight, here.lastOffset[k],
+                          Code::kRepeat, length, here.lastOffset[k], k);
             }
 
             uint32_t shorter = 1;
@@ -198,8 +200,8 @@ private:
                                                                                     : kShortestFarMatch);
                 uint32_t last = std::min(match.length, room);
                 for (uint32_t length = first; length <= last; ++length)
-                    Offer(j + length, here.cost[0] + MatchBits(match.offset, length) + kMatchWeight, match.offset, Code::kMatch,
-                          length, match.offset, 0);
+                    Offer(j + length, here.cost[0] + MatchBits(match.offset, length) + kMatchWeight, match.offset,
+                          Code::kMatch, length, match.offset, 0);
                 shorter = match.length;
             }
         }
