@@ -1,246 +1,256 @@
-// Packing and unpacking throughput and packed sizes on a mixed corpus: text,
-// a scene-like binary, an uncompressed image and already compressed data,
-// with the sizes gzip -9 and xz -9 reach on the same files for reference.
-#include <benchmark/benchmark.h>
-#include <unistd.h>
+// Packed sizes beside gzip -9 and xz -9, and packing and unpacking speed
+// beside zlib, on the fixed corpus of bench_corpus.h.
+//   qxpack_bench [--corpus DIR] [--dump DIR] [--runs N]
+// --corpus reads the corpus that --dump wrote, so that two builds can be
+// compared on the same bytes; --runs sets the timed samples per figure.
+// Speeds are medians of samples that alternate between qxpack and zlib, timed
+// in the thread's CPU time, so that other work on the machine counts little;
+// the ratios to zlib are the figures to compare between machines.
+#include <zlib.h>
 
-#include <cmath>
+#include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
+#include <functional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
+#include "bench_corpus.h"
 #include "data/data_archive.h"
 #include "packer.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using qxbench::Bytes;
+using qxbench::CorpusFile;
 
-struct Corpus {
-    std::string name;
-    Bytes bytes;
-    Bytes packed;
+struct Figures {
+    size_t packed = 0, fastPacked = 0, gzip = 0, xz = 0;
+    Bytes block, deflated;
+    double pack = 0, fastPack = 0, deflate = 0, unpack = 0, inflate = 0;  // seconds per run
 };
 
-void Append(Bytes& out, const void* data, size_t size) {
-    const auto* p = static_cast<const uint8_t*>(data);
-    out.insert(out.end(), p, p + size);
-}
-
-// The project's own sources and documents: real text, some hundreds of KB.
-Bytes SourceText() {
-    Bytes text;
-    std::vector<std::filesystem::path> paths;
-    for (const char* folder : {"src", "tests", "tools"})
-        for (const auto& entry :
-             std::filesystem::recursive_directory_iterator(std::string(VELMORA_SOURCE_DIR) + "/" + folder)) {
-            std::string extension = entry.path().extension().string();
-            if (entry.is_regular_file() && (extension == ".cpp" || extension == ".h"))
-                paths.push_back(entry.path());
-        }
-    paths.push_back(std::string(VELMORA_SOURCE_DIR) + "/README.md");
-    std::sort(paths.begin(), paths.end());
-    for (const auto& path : paths) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        std::string s = content.str();
-        Append(text, s.data(), s.size());
-    }
-    return text;
-}
-
-// A scene file's shape: CR LF names, then per object and frame the vertex
-// positions and normals of a slowly moving mesh, texture coordinates and
-// polygon indices as 32-bit values.
-Bytes SceneLike() {
-    Bytes scene;
-    std::mt19937 random(7);
-    for (int object = 0; object < 6; ++object) {
-        std::string name = "Object" + std::to_string(object) + "\r\nwall" + std::to_string(object % 3) + ".bmp\r\n";
-        Append(scene, name.data(), name.size());
-        const int vertices = 400, frames = 50;
-        std::vector<float> base(vertices * 3);
-        for (float& v : base) v = static_cast<float>(random() % 20000) / 100.0f - 100.0f;
-        Append(scene, &vertices, 4);
-        for (int frame = 0; frame < frames; ++frame)
-            for (int v = 0; v < vertices; ++v) {
-                float t = frame * 0.04f;
-                float position[3] = {base[v * 3] + std::sin(t + v) * 2.0f, base[v * 3 + 1],
-                                     base[v * 3 + 2] + std::cos(t * 0.5f) * 10.0f};
-                float length = std::sqrt(position[0] * position[0] + position[1] * position[1] +
-                                         position[2] * position[2]) + 1.0f;
-                float normal[3] = {position[0] / length, position[1] / length, position[2] / length};
-                Append(scene, position, sizeof position);
-                Append(scene, normal, sizeof normal);
-            }
-        for (int v = 0; v < vertices; ++v) {
-            float uv[2] = {(v % 20) / 19.0f, (v / 20) / 19.0f};
-            Append(scene, uv, sizeof uv);
-        }
-        for (int polygon = 0; polygon < vertices * 2; ++polygon) {
-            int32_t index[3] = {polygon / 2, polygon / 2 + 1, polygon / 2 + 20};
-            uint8_t flags = static_cast<uint8_t>(polygon % 3 == 0);
-            Append(scene, index, sizeof index);
-            Append(scene, &flags, 1);
-        }
-    }
-    return scene;
-}
-
-// A 512 x 512 24-bit BMP of a painted-looking texture: smooth value noise,
-// a brick pattern and a little grain.
-Bytes Image() {
-    const int width = 512, height = 512;
-    Bytes image;
-    uint32_t dataSize = width * height * 3;
-    uint8_t header[54] = {'B', 'M'};
-    uint32_t fileSize = 54 + dataSize, offset = 54, infoSize = 40, sizes[2] = {width, height};
-    uint16_t planes = 1, bits = 24;
-    std::memcpy(header + 2, &fileSize, 4);
-    std::memcpy(header + 10, &offset, 4);
-    std::memcpy(header + 14, &infoSize, 4);
-    std::memcpy(header + 18, sizes, 8);
-    std::memcpy(header + 26, &planes, 2);
-    std::memcpy(header + 28, &bits, 2);
-    std::memcpy(header + 34, &dataSize, 4);
-    Append(image, header, sizeof header);
-    std::mt19937 random(3);
-    std::vector<float> lattice(33 * 33);
-    for (float& v : lattice) v = static_cast<float>(random() % 1000) / 1000.0f;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            float fx = x / 16.0f, fy = y / 16.0f;
-            int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
-            float ax = fx - ix, ay = fy - iy;
-            float noise = lattice[iy * 33 + ix] * (1 - ax) * (1 - ay) + lattice[iy * 33 + ix + 1] * ax * (1 - ay) +
-                          lattice[(iy + 1) * 33 + ix] * (1 - ax) * ay + lattice[(iy + 1) * 33 + ix + 1] * ax * ay;
-            bool mortar = y % 32 < 3 || (x + (y / 32 % 2) * 32) % 64 < 3;
-            int grain = static_cast<int>(random() % 9) - 4;
-            int shade = mortar ? 200 : static_cast<int>(90 + noise * 100);
-            uint8_t pixel[3] = {static_cast<uint8_t>(std::clamp(shade / 2 + grain, 0, 255)),
-                                static_cast<uint8_t>(std::clamp(shade * 2 / 3 + grain, 0, 255)),
-                                static_cast<uint8_t>(std::clamp(shade + grain, 0, 255))};
-            Append(image, pixel, 3);
-        }
-    return image;
-}
-
-std::string TemporaryPath(const char* name) {
+std::string TemporaryPath() {
     const char* base = std::getenv("TMPDIR");
-    return std::string(base && *base ? base : "/tmp") + "/qxpack-bench-" +
-           std::to_string(getpid()) + "-" + name;
+    return std::string(base && *base ? base : "/tmp") + "/qxpack-bench-" + std::to_string(getpid());
 }
 
-// Runs command with {} replaced by a file holding bytes; its standard output.
-Bytes RunOn(const std::string& command, const Bytes& bytes) {
-    std::string path = TemporaryPath("input");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+// The size of what command writes for the file holding bytes ({} in command).
+size_t OutputSize(const std::string& command, const Bytes& bytes) {
+    std::string path = TemporaryPath();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     std::string line = command;
     line.replace(line.find("{}"), 2, "'" + path + "'");
-    Bytes output;
+    size_t size = 0;
     if (FILE* pipe = popen((line + " 2>/dev/null").c_str(), "r")) {
-        uint8_t buffer[65536];
+        char buffer[65536];
         size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) Append(output, buffer, got);
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) size += got;
         pclose(pipe);
     }
     std::remove(path.c_str());
-    return output;
+    return size;
 }
 
-std::vector<Corpus>& Corpora() {
-    static std::vector<Corpus> corpora;
-    return corpora;
+// Raw deflate at level 9, as gzip -9 packs (no header, no checksum).
+Bytes Deflate(const Bytes& bytes) {
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    Bytes out(deflateBound(&stream, bytes.size()));
+    stream.next_in = const_cast<Bytes::value_type*>(bytes.data());
+    stream.avail_in = static_cast<uInt>(bytes.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
 }
 
-void PrintSizes() {
-    std::printf("%-22s %10s %10s %7s %10s %7s %10s %7s\n", "file", "size", "qxpack", "ratio",
-                "gzip -9", "ratio", "xz -9", "ratio");
-    size_t totals[4] = {};
-    for (const Corpus& corpus : Corpora()) {
-        size_t size = corpus.bytes.size();
-        size_t gzip = RunOn("gzip -9 -c {}", corpus.bytes).size();
-        size_t xz = RunOn("xz -9 -c {}", corpus.bytes).size();
-        std::printf("%-22s %10zu %10zu %6.1f%% %10zu %6.1f%% %10zu %6.1f%%\n", corpus.name.c_str(),
-                    size, corpus.packed.size(), 100.0 * corpus.packed.size() / size, gzip,
-                    100.0 * gzip / size, xz, 100.0 * xz / size);
-        totals[0] += size;
-        totals[1] += corpus.packed.size();
-        totals[2] += gzip;
-        totals[3] += xz;
+bool Inflate(z_stream& stream, const Bytes& deflated, Bytes& out) {
+    inflateReset(&stream);
+    stream.next_in = const_cast<Bytes::value_type*>(deflated.data());
+    stream.avail_in = static_cast<uInt>(deflated.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    return inflate(&stream, Z_FINISH) == Z_STREAM_END && stream.total_out == out.size();
+}
+
+double CpuSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+double Median(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+// Median CPU seconds per call of each piece of work over runs samples taken
+// in turn; a sample repeats its call until it has lasted at least minimum.
+std::vector<double> Alternate(int runs, double minimum, const std::vector<std::function<void()>>& works) {
+    std::vector<std::vector<double>> samples(works.size());
+    for (int i = 0; i < runs; ++i)
+        for (size_t w = 0; w < works.size(); ++w) {
+            int calls = 0;
+            double start = CpuSeconds(), spent;
+            do {
+                works[w]();
+                ++calls;
+            } while ((spent = CpuSeconds() - start) < minimum);
+            samples[w].push_back(spent / calls);
+        }
+    std::vector<double> medians;
+    for (auto& s : samples) medians.push_back(Median(s));
+    return medians;
+}
+
+double Ratio(size_t part, size_t whole) { return whole ? 100.0 * part / whole : 0.0; }
+double Speed(size_t bytes, double seconds) { return seconds > 0 ? bytes / seconds / 1e6 : 0.0; }
+
+void PrintSizes(const std::vector<CorpusFile>& corpus, const std::vector<Figures>& figures) {
+    std::printf("%-12s %10s %10s %7s %10s %7s %10s %7s %10s %7s\n", "file", "size", "qxpack", "ratio", "--fast",
+                "ratio", "gzip -9", "ratio", "xz -9", "ratio");
+    size_t total[5] = {};
+    for (size_t i = 0; i <= corpus.size(); ++i) {
+        bool sum = i == corpus.size();
+        size_t row[5];
+        if (sum) {
+            std::copy(total, total + 5, row);
+        } else {
+            const Figures& f = figures[i];
+            size_t values[5] = {corpus[i].bytes.size(), f.packed, f.fastPacked, f.gzip, f.xz};
+            std::copy(values, values + 5, row);
+            for (int k = 0; k < 5; ++k) total[k] += row[k];
+        }
+        std::printf("%-12s %10zu", sum ? "total" : corpus[i].name.c_str(), row[0]);
+        for (int k = 1; k < 5; ++k) std::printf(" %10zu %6.2f%%", row[k], Ratio(row[k], row[0]));
+        std::printf("\n");
     }
-    std::printf("%-22s %10zu %10zu %6.1f%% %10zu %6.1f%% %10zu %6.1f%%\n\n", "total", totals[0],
-                totals[1], 100.0 * totals[1] / totals[0], totals[2], 100.0 * totals[2] / totals[0],
-                totals[3], 100.0 * totals[3] / totals[0]);
-    std::fflush(stdout);
+    std::printf("\n");
 }
 
-void Pack(benchmark::State& state, const Corpus* corpus) {
-    for (auto _ : state) {
-        Bytes packed = qxpack::PackData(corpus->bytes.data(), corpus->bytes.size());
-        benchmark::DoNotOptimize(packed.data());
+// A table of speeds in MB/s of unpacked bytes: ours, then zlib's, then each
+// of ours as a multiple of zlib's.
+void PrintSpeeds(const char* title, const std::vector<const char*>& columns, const std::vector<CorpusFile>& corpus,
+                 const std::vector<Figures>& figures, const std::vector<double Figures::*>& times) {
+    const size_t ours = times.size() - 1;  // the last column is zlib's
+    std::printf("%s\n%-12s", title, "file");
+    for (const char* column : columns) std::printf(" %12s", column);
+    for (size_t c = 0; c < ours; ++c) std::printf(" %7s", "ratio");
+    std::printf("\n");
+    std::vector<double> totals(times.size());
+    size_t bytes = 0;
+    for (size_t i = 0; i <= corpus.size(); ++i) {
+        bool sum = i == corpus.size();
+        size_t size = sum ? bytes : corpus[i].bytes.size();
+        std::vector<double> row(times.size());
+        for (size_t c = 0; c < times.size(); ++c) {
+            row[c] = sum ? totals[c] : figures[i].*times[c];
+            if (!sum) totals[c] += row[c];
+        }
+        if (!sum) bytes += size;
+        std::printf("%-12s", sum ? "total" : corpus[i].name.c_str());
+        for (double seconds : row) std::printf(" %12.2f", Speed(size, seconds));
+        for (size_t c = 0; c < ours; ++c) std::printf(" %6.2fx", row[ours] / row[c]);
+        std::printf("\n");
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * corpus->bytes.size()));
+    std::printf("\n");
 }
 
-void Unpack(benchmark::State& state, const Corpus* corpus) {
-    Bytes out(corpus->bytes.size());
-    for (auto _ : state) {
-        int32_t sound = DecompressData(corpus->packed.data(), static_cast<int32_t>(corpus->packed.size()),
-                                       out.data(), static_cast<int32_t>(out.size()));
-        if (sound != 1) state.SkipWithError("block did not unpack");
-        benchmark::DoNotOptimize(out.data());
-    }
-    // Throughput counts the unpacked bytes.
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * corpus->bytes.size()));
+int Usage() {
+    std::fprintf(stderr, "usage: qxpack_bench [--corpus DIR] [--dump DIR] [--runs N]\n");
+    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Bytes text = SourceText();
-    Bytes scene = SceneLike();
-    Bytes image = Image();
-    Bytes compressed = RunOn("gzip -9 -c {}", scene);
-    Bytes compressedImage = RunOn("gzip -9 -c {}", image);
-    compressed.insert(compressed.end(), compressedImage.begin(), compressedImage.end());
-    if (compressed.empty()) {
-        std::fprintf(stderr, "qxpack_bench: gzip is needed for the compressed sample\n");
-        return 1;
+    std::string from, dump;
+    int runs = 15;
+    for (int i = 1; i < argc; ++i) {
+        std::string option = argv[i];
+        if (i + 1 == argc) return Usage();
+        std::string value = argv[++i];
+        if (option == "--corpus") from = value;
+        else if (option == "--dump") dump = value;
+        else if (option == "--runs" && std::atoi(value.c_str()) > 0) runs = std::atoi(value.c_str());
+        else return Usage();
     }
-    Corpora() = {{"text (sources)", text, {}},
-                 {"scene-like binary", scene, {}},
-                 {"image (BMP 24-bit)", image, {}},
-                 {"compressed (gzip)", compressed, {}}};
-    // QXPACK_BENCH_CORPUS=DIR writes the corpus files there, to try other tools on.
-    if (const char* dump = std::getenv("QXPACK_BENCH_CORPUS")) {
-        for (const Corpus& corpus : Corpora()) {
-            std::string name = corpus.name.substr(0, corpus.name.find(' '));
-            std::ofstream(std::string(dump) + "/" + name, std::ios::binary)
-                .write(reinterpret_cast<const char*>(corpus.bytes.data()),
-                       static_cast<std::streamsize>(corpus.bytes.size()));
+    std::string error;
+    std::vector<CorpusFile> corpus = from.empty() ? qxbench::BuildCorpus(error) : qxbench::ReadCorpus(from, error);
+    if (corpus.empty()) {
+        std::fprintf(stderr, "qxpack_bench: %s\n", error.c_str());
+        return 2;
+    }
+    if (!dump.empty() && !qxbench::DumpCorpus(corpus, dump)) {
+        std::fprintf(stderr, "qxpack_bench: cannot write the corpus to %s\n", dump.c_str());
+        return 2;
+    }
+
+    std::vector<Figures> figures(corpus.size());
+    z_stream inflater{};
+    inflateInit2(&inflater, -15);
+    for (size_t i = 0; i < corpus.size(); ++i) {
+        const Bytes& bytes = corpus[i].bytes;
+        Figures& f = figures[i];
+        f.block = qxpack::PackData(bytes.data(), bytes.size());
+        f.packed = f.block.size();
+        Bytes fastBlock = qxpack::PackData(bytes.data(), bytes.size(), nullptr, {}, qxpack::Parse::kFast);
+        f.fastPacked = fastBlock.size();
+        f.deflated = Deflate(bytes);
+        f.gzip = OutputSize("gzip -9 -c {}", bytes);
+        f.xz = OutputSize("xz -9 -c {}", bytes);
+        Bytes out(bytes.size());
+        bool sound = true;
+        for (const Bytes* block : {&f.block, &fastBlock})
+            sound = sound && DecompressData(block->data(), static_cast<int32_t>(block->size()), out.data(),
+                                            static_cast<int32_t>(out.size())) == 1 && out == bytes;
+        if (!sound || !Inflate(inflater, f.deflated, out) || out != bytes) {
+            std::fprintf(stderr, "qxpack_bench: %s does not come back whole\n", corpus[i].name.c_str());
+            return 1;
         }
     }
-    for (Corpus& corpus : Corpora())
-        corpus.packed = qxpack::PackData(corpus.bytes.data(), corpus.bytes.size());
-    PrintSizes();
+    PrintSizes(corpus, figures);
+    std::fflush(stdout);
 
-    for (const Corpus& corpus : Corpora()) {
-        benchmark::RegisterBenchmark(("pack/" + corpus.name).c_str(), Pack, &corpus)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("unpack/" + corpus.name).c_str(), Unpack, &corpus)
-            ->Unit(benchmark::kMillisecond);
+    const int packRuns = std::max(1, runs / 5);
+    for (size_t i = 0; i < corpus.size(); ++i) {
+        const Bytes& bytes = corpus[i].bytes;
+        Figures& f = figures[i];
+        std::vector<double> pack = Alternate(packRuns, 0.0,
+                                             {[&] { qxpack::PackData(bytes.data(), bytes.size()); },
+                                              [&] {
+                                                  qxpack::PackData(bytes.data(), bytes.size(), nullptr, {},
+                                                                   qxpack::Parse::kFast);
+                                              },
+                                              [&] { Deflate(bytes); }});
+        f.pack = pack[0];
+        f.fastPack = pack[1];
+        f.deflate = pack[2];
+        Bytes out(bytes.size());
+        std::vector<double> unpack = Alternate(
+            runs, 0.05,
+            {[&] {
+                 DecompressData(f.block.data(), static_cast<int32_t>(f.block.size()), out.data(),
+                                static_cast<int32_t>(out.size()));
+             },
+             [&] { Inflate(inflater, f.deflated, out); }});
+        f.unpack = unpack[0];
+        f.inflate = unpack[1];
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    inflateEnd(&inflater);
+    char title[96];
+    std::snprintf(title, sizeof title, "packing, MB/s (median of %d)", packRuns);
+    PrintSpeeds(title, {"qxpack", "--fast", "zlib -9"}, corpus, figures,
+                {&Figures::pack, &Figures::fastPack, &Figures::deflate});
+    std::snprintf(title, sizeof title, "unpacking, MB/s of unpacked bytes (median of %d)", runs);
+    PrintSpeeds(title, {"qxpack", "zlib inflate"}, corpus, figures, {&Figures::unpack, &Figures::inflate});
     return 0;
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "data/data_archive.h"
+#include "data/plain_unpack.h"
+#include "packer.h"
 
 namespace {
 
@@ -163,6 +166,174 @@ TEST(DecompressData, BytesAfterTheEndMarkerAreIgnored) {
     Bytes out;
     ASSERT_TRUE(Unpack({0x4B, 0x41, 0x01, 0x80, 0x00, 0x12, 0x34}, 6, out));
     EXPECT_EQ(out, Bytes(6, 0x41));
+}
+
+// The unpacker, its dry run and the plain reading must judge a block alike,
+// and a sound block must come out the same.
+void ExpectAsPlain(const Bytes& block, int32_t size) {
+    Bytes packed = block;  // exactly its length
+    Bytes fast(static_cast<size_t>(size)), plain(static_cast<size_t>(size));
+    int32_t expected = PlainUnpack(packed.data(), static_cast<int32_t>(packed.size()), plain.data(), size);
+    int32_t got = DecompressData(packed.data(), static_cast<int32_t>(packed.size()), fast.data(), size);
+    EXPECT_EQ(got, expected) << packed.size() << " bytes for " << size;
+    EXPECT_EQ(DecompressData(packed.data(), static_cast<int32_t>(packed.size()), nullptr, size), expected);
+    if (got == 1 && expected == 1) {
+        EXPECT_TRUE(fast == plain) << packed.size() << " bytes for " << size;
+    }
+}
+
+// Text, runs, noise and copies from near and far back.
+Bytes SampleBytes(size_t size, std::mt19937& random) {
+    Bytes data;
+    while (data.size() < size) {
+        size_t length = std::min<size_t>(size - data.size(), 1 + random() % 200);
+        switch (random() % 4) {
+        case 0:
+            for (size_t i = 0; i < length; ++i) data.push_back(static_cast<uint8_t>(random()));
+            break;
+        case 1:
+            data.insert(data.end(), length, static_cast<uint8_t>(random() % 3 ? random() : 0));
+            break;
+        default:
+            if (data.empty()) break;
+            size_t offset = 1 + random() % std::min<size_t>(data.size(), 3000);
+            for (size_t i = 0; i < length; ++i) data.push_back(data[data.size() - offset]);
+        }
+    }
+    return data;
+}
+
+TEST(DecompressData, JudgesSoundAndDamagedBlocksAsThePlainReadingDoes) {
+    std::mt19937 random(17);
+    for (int trial = 0; trial < 300; ++trial) {
+        SCOPED_TRACE(trial);
+        Bytes data = SampleBytes(random() % 4000, random);
+        const int32_t size = static_cast<int32_t>(data.size());
+        Bytes packed = qxpack::PackData(data.data(), data.size(), nullptr, {},
+                                        trial % 2 ? qxpack::Parse::kFast : qxpack::Parse::kOptimal);
+        ExpectAsPlain(packed, size);
+        ExpectAsPlain(packed, size + 1);
+        if (size > 0) ExpectAsPlain(packed, size - 1);
+        for (int k = 0; k < 8; ++k) {  // one bit flipped
+            Bytes damaged = packed;
+            damaged[random() % damaged.size()] ^= static_cast<uint8_t>(1 << random() % 8);
+            ExpectAsPlain(damaged, size);
+        }
+        for (int k = 0; k < 4; ++k) {  // a byte replaced, cut short, a byte put in
+            Bytes damaged = packed;
+            damaged[random() % damaged.size()] = static_cast<uint8_t>(random());
+            ExpectAsPlain(damaged, size);
+            ExpectAsPlain(Bytes(packed.begin(), packed.begin() + static_cast<long>(random() % packed.size())), size);
+            damaged = packed;
+            damaged.insert(damaged.begin() + static_cast<long>(random() % packed.size()), static_cast<uint8_t>(random()));
+            ExpectAsPlain(damaged, size);
+        }
+    }
+    for (int trial = 0; trial < 3000; ++trial) {  // noise of every length claimed as any size
+        Bytes noise(random() % 300);
+        for (auto& byte : noise) byte = static_cast<uint8_t>(random());
+        ExpectAsPlain(noise, static_cast<int32_t>(random() % 600));
+    }
+}
+
+TEST(DecompressData, CopiesOfEveryShortOffsetAndLengthAtEveryDistanceFromTheEnd) {
+    // Bytes after the end marker keep the stream long, so that the whole
+    // block goes through the loop that reads without checking the stream's
+    // end, up to the output's last byte; without them it ends in the loop
+    // that checks every byte.
+    const Bytes padding(40, 0xFF);
+    for (uint32_t offset = 1; offset <= 20; ++offset) {
+        for (uint32_t length = 1; length <= 40; ++length) {
+            for (uint32_t tail = 0; tail <= 18; tail += 3) {
+                Stream stream;
+                for (uint32_t i = 0; i < 24; ++i) stream.Literal(static_cast<uint8_t>(i * 37 + 1));
+                stream.Match(offset, 2);  // 4 bytes; sets the last offset
+                if (length == 1 && offset <= 15) {
+                    std::string single = "111";
+                    for (int k = 3; k >= 0; --k) single += offset >> k & 1 ? '1' : '0';
+                    stream.Bits(single.c_str());
+                } else if (length <= 3 && length >= 2) {
+                    stream.Bits("110").Byte(static_cast<uint8_t>(offset << 1 | (length - 2)));
+                } else if (length >= 2) {
+                    stream.Repeat(length);
+                } else {
+                    continue;
+                }
+                for (uint32_t i = 0; i < tail; ++i) stream.Literal(static_cast<uint8_t>(i));
+                stream.End();
+                const int32_t size = static_cast<int32_t>(24 + 4 + length + tail);
+                SCOPED_TRACE(testing::Message() << "offset " << offset << " length " << length << " tail " << tail);
+                Bytes out;
+                EXPECT_TRUE(Unpack(stream.bytes, size, out));
+                ExpectAsPlain(stream.bytes, size);
+                Bytes padded = stream.bytes;
+                padded.insert(padded.end(), padding.begin(), padding.end());
+                ExpectAsPlain(padded, size);
+                ExpectAsPlain(padded, size - 1);
+            }
+        }
+    }
+}
+
+TEST(DecompressData, DamagedBlocksAreRefusedWithBytesAfterThem) {
+    // The damaged blocks of DamagedBlocksAreRefused, with enough bytes after
+    // them to be read by the loop that does not check the stream's end.
+    const Bytes padding(40, 0);
+    std::vector<std::pair<Bytes, int32_t>> blocks = {
+        {Stream().Literal(1).Match(2, 2).End().bytes, 3},
+        {Stream().Literal(1).Match(0, 2).End().bytes, 5},
+        {Stream().Literal(1).Repeat(2).End().bytes, 3},
+        {Stream().Literal(1).Bits("1110010").End().bytes, 2},
+        {Stream().Literal(1).Bits("110").Byte(2 << 1).End().bytes, 3},
+        {Stream().Literal(1).Match(1, 1u << 30).End().bytes, 100},
+        {Stream().Literal(1).Bits("10").Bits(std::string(400, '1').c_str()).bytes, 1000},
+        {Stream().Literal(1).Literal(2).Literal(3).bytes, 2},  // more literals than room
+    };
+    for (const auto& [block, size] : blocks) {
+        Bytes padded = block;
+        padded.insert(padded.end(), padding.begin(), padding.end());
+        Bytes out;
+        EXPECT_FALSE(Unpack(padded, size, out));
+        ExpectAsPlain(padded, size);
+    }
+}
+
+TEST(DecompressData, OffsetsReachBackToTheFirstByteAndNoFurther) {
+    // After 300 literals every kind of copy may reach back 300 bytes, not
+    // 301; with and without more output and bytes after the block, so that
+    // both loops and every way of copying see it.
+    const Bytes padding(40, 0);
+    for (uint32_t written : {10u, 300u}) {
+        for (uint32_t length : {1u, 2u, 3u, 8u, 16u, 17u, 40u}) {
+            for (uint32_t beyond = 0; beyond <= 1; ++beyond) {
+                for (uint32_t tail : {0u, 40u}) {
+                    uint32_t offset = written + beyond;
+                    Stream stream;
+                    for (uint32_t i = 0; i < written; ++i) stream.Literal(static_cast<uint8_t>(i * 7 + 3));
+                    if (length == 1) {
+                        if (offset > 15) continue;
+                        std::string single = "111";
+                        for (int k = 3; k >= 0; --k) single += offset >> k & 1 ? '1' : '0';
+                        stream.Bits(single.c_str());
+                    } else if (length <= 3) {
+                        if (offset > 127) continue;
+                        stream.Bits("110").Byte(static_cast<uint8_t>(offset << 1 | (length - 2)));
+                    } else {
+                        stream.Match(offset, offset <= 127 ? length - 2 : length);
+                    }
+                    for (uint32_t i = 0; i < tail; ++i) stream.Literal(static_cast<uint8_t>(i));
+                    stream.End();
+                    const int32_t size = static_cast<int32_t>(written + length + tail);
+                    SCOPED_TRACE(testing::Message() << "offset " << offset << " length " << length << " tail " << tail);
+                    Bytes padded = stream.bytes, out;
+                    padded.insert(padded.end(), padding.begin(), padding.end());
+                    EXPECT_EQ(Unpack(stream.bytes, size, out), beyond == 0);
+                    EXPECT_EQ(Unpack(padded, size, out), beyond == 0);
+                    ExpectAsPlain(padded, size);
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The packer on any input: its block must unpack to exactly that input.
+// The packer on any input, with either parse: its block must unpack to
+// exactly that input.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -8,11 +9,13 @@
 #include "packer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> packed = qxpack::PackData(data, size);
-    std::vector<uint8_t> out(size);
-    if (DecompressData(packed.data(), static_cast<int32_t>(packed.size()), out.data(),
-                       static_cast<int32_t>(size)) != 1)
-        std::abort();
-    if (size && std::memcmp(out.data(), data, size) != 0) std::abort();
+    for (qxpack::Parse parse : {qxpack::Parse::kOptimal, qxpack::Parse::kFast}) {
+        std::vector<uint8_t> packed = qxpack::PackData(data, size, nullptr, {}, parse);
+        std::vector<uint8_t> out(size);
+        if (DecompressData(packed.data(), static_cast<int32_t>(packed.size()), out.data(),
+                           static_cast<int32_t>(size)) != 1)
+            std::abort();
+        if (size && std::memcmp(out.data(), data, size) != 0) std::abort();
+    }
     return 0;
 }

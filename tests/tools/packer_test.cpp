@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,9 +15,11 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+using qxpack::Parse;
+
 // Packs and unpacks data; the packed block must unpack to exactly the input.
-Bytes RoundTrip(const Bytes& data, qxpack::CodeCounts* counts = nullptr) {
-    Bytes packed = qxpack::PackData(data.data(), data.size(), counts);
+Bytes RoundTrip(const Bytes& data, qxpack::CodeCounts* counts = nullptr, Parse parse = Parse::kOptimal) {
+    Bytes packed = qxpack::PackData(data.data(), data.size(), counts, {}, parse);
     Bytes out(data.size());
     EXPECT_EQ(DecompressData(packed.data(), static_cast<int32_t>(packed.size()), out.data(),
                              static_cast<int32_t>(out.size())),
@@ -64,8 +68,25 @@ Bytes MixedBytes(size_t size, uint32_t seed) {
     return data;
 }
 
+// Four channels of 32-bit floats sampled from slow curves with a little
+// noise: the low bytes change, the high bytes repeat 16 bytes back.
+Bytes FloatChannels(size_t samples, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::normal_distribution<float> noise(0.0f, 0.002f);
+    Bytes data;
+    for (size_t i = 0; i < samples; ++i) {
+        float t = static_cast<float>(i) * 0.001f;
+        float values[4] = {std::sin(t * 3.0f) + noise(random), std::cos(t * 2.0f) * 40.0f + noise(random),
+                           std::round(std::sin(t * 0.5f) * 100.0f) / 100.0f, 0.5f + noise(random)};
+        const auto* bytes = reinterpret_cast<const uint8_t*>(values);
+        data.insert(data.end(), bytes, bytes + sizeof values);
+    }
+    return data;
+}
+
 TEST(PackData, EmptyInputIsTheLoneEndMarker) {
     EXPECT_EQ(qxpack::PackData(nullptr, 0), (Bytes{0xC0, 0x00}));
+    EXPECT_EQ(qxpack::PackData(nullptr, 0, nullptr, {}, Parse::kFast), (Bytes{0xC0, 0x00}));
 }
 
 TEST(PackData, SixEqualBytesPackAsInTheFormatsExample) {
@@ -76,16 +97,87 @@ TEST(PackData, SixEqualBytesPackAsInTheFormatsExample) {
 }
 
 TEST(PackData, RoundTripsOfEverySmallSizeAndSomeLargeOnes) {
-    for (size_t size = 0; size <= 300; ++size) {
-        SCOPED_TRACE(size);
-        RoundTrip(MixedBytes(size, static_cast<uint32_t>(size)));
-        RoundTrip(RandomBytes(size, static_cast<uint32_t>(size)));
+    for (Parse parse : {Parse::kOptimal, Parse::kFast}) {
+        SCOPED_TRACE(parse == Parse::kFast ? "fast" : "optimal");
+        for (size_t size = 0; size <= 300; ++size) {
+            SCOPED_TRACE(size);
+            RoundTrip(MixedBytes(size, static_cast<uint32_t>(size)), nullptr, parse);
+            RoundTrip(RandomBytes(size, static_cast<uint32_t>(size)), nullptr, parse);
+            RoundTrip(Bytes(size, static_cast<uint8_t>(size)), nullptr, parse);
+        }
+        // Sizes about the parses' blocks of 32 K and 64 K positions.
+        for (size_t size : {4095u, 32768u, 32769u, 65535u, 65536u, 65537u, 131073u, 1000003u, 3u << 20}) {
+            SCOPED_TRACE(size);
+            RoundTrip(MixedBytes(size, static_cast<uint32_t>(size)), nullptr, parse);
+        }
+        RoundTrip(RandomBytes(1 << 20, 7), nullptr, parse);
+        RoundTrip(FloatChannels(20000, 2), nullptr, parse);
     }
-    for (size_t size : {4095u, 32768u, 32769u, 65536u, 65537u, 1000003u, 3u << 20}) {
-        SCOPED_TRACE(size);
-        RoundTrip(MixedBytes(size, static_cast<uint32_t>(size)));
+}
+
+TEST(PackData, MatchLengthsAboutTheLongMatchThresholdAndBeyondABlock) {
+    // Copies of 250 to 262 bytes from 100 to 5000 back (the parse takes
+    // matches from 256 bytes on whole), then one copy of 300 KB. Without the
+    // copies the block may be only a few bytes a copy smaller.
+    Bytes data = RandomBytes(6000, 11), without = data;
+    for (uint32_t length = 250; length <= 262; ++length) {
+        size_t offset = 100 + (length - 250) * 400;
+        for (uint32_t k = 0; k < length; ++k) data.push_back(data[data.size() - offset]);
+        data.push_back(static_cast<uint8_t>(length));
+        without.push_back(static_cast<uint8_t>(length));
     }
-    RoundTrip(RandomBytes(1 << 20, 7));
+    Bytes far = RandomBytes(300000, 12);
+    for (Bytes* bytes : {&data, &without}) bytes->insert(bytes->end(), far.begin(), far.end());
+    data.insert(data.end(), far.begin(), far.end());
+    for (Parse parse : {Parse::kOptimal, Parse::kFast}) {
+        size_t copies = RoundTrip(data, nullptr, parse).size();
+        EXPECT_LT(copies, RoundTrip(without, nullptr, parse).size() + 14 * 6);
+    }
+}
+
+TEST(PackData, OffsetsReachTheEndOfTheWindowAndNoFurther) {
+    // Zeros between two copies of a stretch of noise: the second copy lies
+    // 2^21 - 1 back, the farthest offset searched, and then 2^21 back.
+    const size_t window = size_t{1} << 21;
+    Bytes noise = RandomBytes(200, 13);
+    for (size_t distance : {window - 1, window}) {
+        SCOPED_TRACE(distance);
+        Bytes data = noise;
+        data.resize(distance, 0);
+        data.insert(data.end(), noise.begin(), noise.end());
+        Bytes packed = RoundTrip(data);
+        if (distance < window)
+            EXPECT_LT(packed.size(), 200u * 9 / 8 + 100u);
+        else
+            EXPECT_GT(packed.size(), 2u * 200u);
+    }
+}
+
+TEST(PackData, OptimalParseBeatsTheFastOneWhereThereIsStructure) {
+    std::vector<Bytes> samples = {MixedBytes(200000, 21), MixedBytes(70000, 22), FloatChannels(30000, 23)};
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "object " + std::to_string(i % 37) + " frame " + std::to_string(i) + "\r\n";
+    samples.emplace_back(text.begin(), text.end());
+    for (const Bytes& data : samples) {
+        SCOPED_TRACE(data.size());
+        EXPECT_LE(RoundTrip(data).size(), RoundTrip(data, nullptr, Parse::kFast).size());
+    }
+    // In noise it leaves out matches that save fewer bits than their time to
+    // unpack is weighed at, and may come out a little larger.
+    Bytes noise = RandomBytes(5000, 24);
+    EXPECT_LE(RoundTrip(noise).size(), RoundTrip(noise, nullptr, Parse::kFast).size() * 101 / 100);
+}
+
+TEST(PackData, FloatChannelsKeepTheirOffsetThroughChangedBytes) {
+    // Each position keeps arrivals for several last offsets, so a repeat at
+    // the channel stride survives the literals between: clearly smaller than
+    // the fast parse, which keeps one.
+    Bytes data = FloatChannels(60000, 5);
+    qxpack::CodeCounts optimal, fast;
+    size_t optimalSize = RoundTrip(data, &optimal).size();
+    size_t fastSize = RoundTrip(data, &fast, Parse::kFast).size();
+    EXPECT_LT(optimalSize, fastSize * 97 / 100);
+    EXPECT_GT(optimal.repeatMatches, fast.repeatMatches * 3 / 2);
 }
 
 TEST(PackData, RunsAndZerosPackToAlmostNothing) {

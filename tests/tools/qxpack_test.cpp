@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -110,6 +111,32 @@ TEST_F(QxpackTest, CreateThenExtractReproducesTheFolderAndThePlayerReadsIt) {
     }
 }
 
+TEST_F(QxpackTest, FastArchivesHoldTheSameFilesAndAreNoSmaller) {
+    auto files = MixedFolder();
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : files) {
+        WriteFile(directory + "/" + name, bytes);
+        names.push_back(name);
+    }
+    auto create = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), names.begin(), names.end());
+        ProgramResult result = Qxpack(arguments);
+        EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    };
+    create({"create", "small.qxd"});
+    create({"create", "--fast", "quick.qxd"});
+    EXPECT_LE(ReadFile(directory + "/small.qxd").size(), ReadFile(directory + "/quick.qxd").size());
+
+    LoadDataArchive((directory + "/quick.qxd").c_str());
+    ASSERT_EQ(dataArchive.entryCount, static_cast<int32_t>(files.size()));
+    for (const auto& [name, bytes] : files) {
+        MemoryFile* file = OpenDataFile(name.c_str());
+        ASSERT_NE(file, nullptr) << name;
+        EXPECT_TRUE(std::string(reinterpret_cast<char*>(file->data), file->size) == bytes) << name;
+        MemClose(file);
+    }
+}
+
 TEST_F(QxpackTest, ListShowsEveryEntryAndATotal) {
     WriteFile(directory + "/a.txt", std::string(1000, 'a'));
     WriteFile(directory + "/b.txt", "");
@@ -124,14 +151,14 @@ TEST_F(QxpackTest, ListShowsEveryEntryAndATotal) {
 TEST_F(QxpackTest, UnreadableInputFailsNamingItAndLeavesNoArchive) {
     WriteFile(directory + "/a.txt", "a");
     ProgramResult result = Qxpack({"create", "x.qxd", "a.txt", "missing.txt"});
-    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.exitStatus, 2);
     EXPECT_NE(result.standardError.find("missing.txt"), std::string::npos) << result.standardError;
     EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1);
     EXPECT_EQ(Entries(), std::vector<std::string>{"a.txt"});  // no archive, no temporary
 
     // An existing archive is left as it was.
     WriteFile(directory + "/x.qxd", "old");
-    EXPECT_EQ(Qxpack({"create", "x.qxd", "a.txt", "gone.txt"}).exitStatus, 1);
+    EXPECT_EQ(Qxpack({"create", "x.qxd", "a.txt", "gone.txt"}).exitStatus, 2);
     EXPECT_EQ(ReadFile(directory + "/x.qxd"), "old");
     EXPECT_EQ(Entries(), (std::vector<std::string>{"a.txt", "x.qxd"}));
 }
@@ -161,33 +188,34 @@ TEST_F(QxpackTest, AFolderStandsForItsFilesLeavingOutTheArchiveHiddenFilesAndFol
     // A folder with nothing to pack is no archive.
     ASSERT_EQ(mkdir((directory + "/empty").c_str(), 0755), 0);
     ProgramResult nothing = Qxpack({"create", "none.qxd", "empty"});
-    EXPECT_EQ(nothing.exitStatus, 1);
+    EXPECT_EQ(nothing.exitStatus, 2);
     EXPECT_NE(nothing.standardError.find("nothing to pack"), std::string::npos) << nothing.standardError;
     EXPECT_FALSE(FileExists(directory + "/none.qxd"));
 }
 
-TEST_F(QxpackTest, BadArgumentsAndBadArchivesExitWithOne) {
+TEST_F(QxpackTest, BadArgumentsAndBadArchivesExitWithTwo) {
     for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{}, {"create", "x.qxd"}, {"list"}, {"extract"},
-          {"frobnicate", "x.qxd"}, {"list", "a", "b"}}) {
+         {std::vector<std::string>{}, {"create", "x.qxd"}, {"create", "--fast", "x.qxd"}, {"list"},
+          {"extract"}, {"frobnicate", "x.qxd"}, {"list", "a", "b"}}) {
         ProgramResult result = Qxpack(arguments);
-        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.exitStatus, 2);
         EXPECT_NE(result.standardError.find("usage"), std::string::npos);
+        EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1);
     }
     ProgramResult missing = Qxpack({"list", "none.qxd"});
-    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_EQ(missing.exitStatus, 2);
     EXPECT_NE(missing.standardError.find("none.qxd"), std::string::npos);
 
     WriteFile(directory + "/bad.qxd", Int32Bytes(7) + "garbage");
     ProgramResult damaged = Qxpack({"extract", "bad.qxd"});
-    EXPECT_EQ(damaged.exitStatus, 1);
+    EXPECT_EQ(damaged.exitStatus, 2);
     EXPECT_NE(damaged.standardError.find("bad.qxd"), std::string::npos);
 }
 
 TEST_F(QxpackTest, ExtractRefusesNamesThatLeaveTheFolder) {
     WriteFile(directory + "/evil.qxd", PackedArchive({{"../evil.txt", "x"}, {"fine.txt", "y"}}));
     ProgramResult result = Qxpack({"extract", "evil.qxd", "out"});
-    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(ReadFile(directory + "/out/fine.txt"), "y");
     EXPECT_FALSE(FileExists(directory + "/evil.txt"));
 }

@@ -1,13 +1,13 @@
 #include "archive_writer.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "packer.h"
+#include "temporary_file.h"
 
 namespace qxpack {
 namespace {
@@ -43,37 +43,6 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
     return read;
 }
 
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string& beside) : path_(beside + ".XXXXXX") {
-        int descriptor = mkstemp(path_.data());
-        if (descriptor >= 0) file_ = fdopen(descriptor, "wb");
-        if (descriptor >= 0 && !file_) close(descriptor);
-    }
-    ~TemporaryFile() {
-        if (file_) std::fclose(file_);
-        if (!kept_) unlink(path_.c_str());
-    }
-    FILE* File() const { return file_; }
-    // Closes the file and renames it to target; false when either fails.
-    bool Keep(const std::string& target) {
-        bool closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-        if (!closed) return false;
-        // mkstemp creates 0600; an archive gets the usual permissions.
-        mode_t mask = umask(0);
-        umask(mask);
-        chmod(path_.c_str(), 0666 & ~mask);
-        kept_ = std::rename(path_.c_str(), target.c_str()) == 0;
-        return kept_;
-    }
-
-private:
-    std::string path_;
-    FILE* file_ = nullptr;
-    bool kept_ = false;
-};
-
 }  // namespace
 
 std::string BareName(const std::string& path) {
@@ -82,7 +51,7 @@ std::string BareName(const std::string& path) {
 }
 
 bool CreateArchive(const std::string& archivePath, const std::vector<std::string>& files,
-                   std::string& error, bool showProgress) {
+                   std::string& error, bool showProgress, Parse parse) {
     int64_t directorySize = 4;
     for (const std::string& path : files) {
         std::string name = BareName(path);
@@ -125,7 +94,7 @@ bool CreateArchive(const std::string& archivePath, const std::vector<std::string
                              static_cast<int>(done * 100 / total));
                 std::fflush(stderr);
             };
-        std::vector<uint8_t> packed = PackData(bytes.data(), bytes.size(), nullptr, progress);
+        std::vector<uint8_t> packed = PackData(bytes.data(), bytes.size(), nullptr, progress, parse);
         if (reporting) std::fprintf(stderr, "\n");
         if (offset + static_cast<int64_t>(packed.size()) > kLargestArchive) {
             error = archivePath + ": archive would exceed 2 GB at " + path;
@@ -145,7 +114,7 @@ bool CreateArchive(const std::string& archivePath, const std::vector<std::string
     }
     if (std::fseek(out, 0, SEEK_SET) != 0 ||
         std::fwrite(directory.data(), 1, directory.size(), out) != directory.size() ||
-        std::fflush(out) != 0 || !temporary.Keep(archivePath)) {
+        std::fflush(out) != 0 || !temporary.Keep()) {
         error = "cannot write " + archivePath;
         return false;
     }

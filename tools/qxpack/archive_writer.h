@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "packer.h"
+
 namespace qxpack {
 
 // The part of path after its last '/' or '\\'.
@@ -16,6 +18,6 @@ std::string BareName(const std::string& path);
 // With showProgress, inputs above a few megabytes report their progress on
 // standard error.
 bool CreateArchive(const std::string& archivePath, const std::vector<std::string>& files,
-                   std::string& error, bool showProgress = false);
+                   std::string& error, bool showProgress = false, Parse parse = Parse::kOptimal);
 
 }  // namespace qxpack

@@ -1,7 +1,8 @@
 // qxpack: writes, lists and unpacks the packed data archives the player reads.
-//   qxpack create ARCHIVE FILE|FOLDER...
+//   qxpack create [--fast] ARCHIVE FILE|FOLDER...
 //   qxpack list ARCHIVE
 //   qxpack extract ARCHIVE [DIR]
+// Every failure is one line on standard error and exit status 2.
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "archive_writer.h"
+#include "temporary_file.h"
 #include "data/archive_reader.h"
 #include "data/data_name.h"
 #include "data/memory_file.h"
@@ -18,11 +20,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: qxpack create ARCHIVE FILE|FOLDER... | qxpack list ARCHIVE | qxpack extract ARCHIVE [DIR]";
+    "usage: qxpack create [--fast] ARCHIVE FILE|FOLDER... | qxpack list ARCHIVE | qxpack extract ARCHIVE [DIR]";
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "qxpack: %s\n", message.c_str());
-    return 1;
+    return 2;
 }
 
 // Reads the archive's directory, or says why not.
@@ -57,7 +59,7 @@ void PrintRow(int64_t size, int64_t packed, const char* name) {
 
 int List(const std::string& path) {
     DataArchive archive{};
-    if (!OpenArchive(path, archive)) return 1;
+    if (!OpenArchive(path, archive)) return 2;
     std::printf("%12s %12s %7s  %s\n", "size", "packed", "ratio", "name");
     int64_t totalSize = 0, totalPacked = 0;
     for (int32_t i = 0; i < archive.entryCount; ++i) {
@@ -76,7 +78,7 @@ int List(const std::string& path) {
 // contents that a lookup of that name finds (the last entry of the name).
 int Extract(const std::string& path, const std::string& directory) {
     DataArchive archive{};
-    if (!OpenArchive(path, archive)) return 1;
+    if (!OpenArchive(path, archive)) return 2;
     int status = 0;
     std::error_code failure;
     if (!directory.empty()) std::filesystem::create_directories(directory, failure);
@@ -92,10 +94,7 @@ int Extract(const std::string& path, const std::string& directory) {
             continue;
         }
         std::string target = directory.empty() ? name : directory + "/" + name;
-        std::FILE* out = std::fopen(target.c_str(), "wb");
-        bool written = out && std::fwrite(file->data, 1, static_cast<size_t>(file->size), out) ==
-                                  static_cast<size_t>(file->size);
-        if (out && std::fclose(out) != 0) written = false;
+        bool written = qxpack::WriteWholeFile(target, file->data, static_cast<size_t>(file->size));
         MemClose(file);
         if (!written) status = Fail("cannot write " + target);
     }
@@ -130,12 +129,16 @@ std::vector<std::string> FilesToPack(const std::string& archive, const std::vect
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() >= 3 && args[0] == "create") {
+    if (!args.empty() && args[0] == "create") {
+        bool fast = args.size() > 1 && args[1] == "--fast";
+        size_t first = fast ? 2 : 1;  // the archive's name
+        if (args.size() < first + 2) return Fail(kUsage);
         std::string error;
-        std::vector<std::string> files =
-            FilesToPack(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
+        std::vector<std::string> files = FilesToPack(
+            args[first], std::vector<std::string>(args.begin() + static_cast<long>(first) + 1, args.end()));
         if (files.empty()) return Fail("nothing to pack: the folders named hold no files");
-        if (!qxpack::CreateArchive(args[1], files, error, isatty(STDERR_FILENO) != 0))
+        if (!qxpack::CreateArchive(args[first], files, error, isatty(STDERR_FILENO) != 0,
+                                   fast ? qxpack::Parse::kFast : qxpack::Parse::kOptimal))
             return Fail(error);
         return 0;
     }
