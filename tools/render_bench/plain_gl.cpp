@@ -39,7 +39,12 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
         return {};
     }
     FixedFunctionProgram program;
-    if (!platform::gl::BuildFixedFunctionProgram(program, why)) {
+    // The stage the engine draws with, built into the program as the stand-in builds it.
+    platform::TextureStageState stage;
+    stage.colorArg2 = platform::kArgDiffuse;
+    stage.alphaOp = platform::kStageModulate;
+    stage.alphaArg2 = platform::kArgDiffuse;
+    if (!platform::gl::BuildFixedFunctionProgram(program, why, &stage)) {
         std::fprintf(stderr, "plain OpenGL: %s\n", why.c_str());
         return {};
     }
@@ -106,10 +111,6 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
     glUniform1i(program.hasVertexDiffuse, 0);
     glUniform1i(program.lighting, 1);
     glUniform1i(program.vertexDiffuse, 1);
-    platform::TextureStageState stage;
-    stage.colorArg2 = platform::kArgDiffuse;
-    stage.alphaOp = platform::kStageModulate;
-    stage.alphaArg2 = platform::kArgDiffuse;
     platform::gl::UploadStage(program, stage);
     platform::Viewport viewport;
     viewport.width = width;

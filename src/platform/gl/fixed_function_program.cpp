@@ -93,15 +93,26 @@ void main() {
 }
 )";
 
-const char* const kFragmentShader = R"(#version 330 core
+// Compiled either with the texture stage's operations and arguments as
+// uniforms, or with them fixed (FIXED_STAGE), which lets the compiler drop
+// every branch the stage does not take: a software rasteriser then shades
+// each pixel with far fewer instructions.
+const char* const kFragmentShader = R"(
 in vec4 vColor;
 flat in vec4 vFlatColor;
 in vec2 vTexCoord;
 
 uniform bool uFlat;
 uniform sampler2D uTexture;
+#ifdef FIXED_STAGE
+const ivec2 kStageOps = ivec2(COLOR_OP, ALPHA_OP);
+const ivec4 kStageArgs = ivec4(COLOR_ARG1, COLOR_ARG2, ALPHA_ARG1, ALPHA_ARG2);
+#else
 uniform ivec2 uStageOps;   // colour, alpha
 uniform ivec4 uStageArgs;  // colour 1, colour 2, alpha 1, alpha 2
+#define kStageOps uStageOps
+#define kStageArgs uStageArgs
+#endif
 uniform vec4 uTextureFactor;
 uniform bool uWBuffer;
 uniform vec2 uDepthMap;    // depth = w * x + y
@@ -136,13 +147,13 @@ void main() {
     vec4 diffuse = uFlat ? vFlatColor : vColor;
     vec4 texel = texture(uTexture, vTexCoord);
     vec4 color = diffuse;
-    if (uStageOps.x != 1) {
-        vec3 rgb = Combine(uStageOps.x, Argument(uStageArgs.x, texel, diffuse),
-                           Argument(uStageArgs.y, texel, diffuse)).rgb;
-        float alpha = uStageOps.y == 1
+    if (kStageOps.x != 1) {
+        vec3 rgb = Combine(kStageOps.x, Argument(kStageArgs.x, texel, diffuse),
+                           Argument(kStageArgs.y, texel, diffuse)).rgb;
+        float alpha = kStageOps.y == 1
             ? diffuse.a
-            : Combine(uStageOps.y, Argument(uStageArgs.z, texel, diffuse),
-                      Argument(uStageArgs.w, texel, diffuse)).a;
+            : Combine(kStageOps.y, Argument(kStageArgs.z, texel, diffuse),
+                      Argument(kStageArgs.w, texel, diffuse)).a;
         color = vec4(rgb, alpha);
     }
     outColor = clamp(color, 0.0, 1.0);
@@ -176,13 +187,24 @@ void Pack(float out[4], const float xyz[3], float w) {
 
 }  // namespace
 
-bool BuildFixedFunctionProgram(FixedFunctionProgram& p, std::string& error) {
+bool BuildFixedFunctionProgram(FixedFunctionProgram& p, std::string& error,
+                               const TextureStageState* fixedStage) {
     // The light arrays are as long as the back end's light limit says.
     std::string vertexSource = "#version 330 core\n#define MAX_LIGHTS " +
                                std::to_string(kMaxActiveLights) + "\n" + kVertexShader;
     GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource.c_str(), error);
     if (!vertex) return false;
-    GLuint fragment = Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
+    std::string fragmentSource = "#version 330 core\n";
+    if (fixedStage) {
+        const TextureStageState& s = *fixedStage;
+        fragmentSource += "#define FIXED_STAGE 1\n#define COLOR_OP " + std::to_string(s.colorOp) +
+                          "\n#define COLOR_ARG1 " + std::to_string(s.colorArg1) + "\n#define COLOR_ARG2 " +
+                          std::to_string(s.colorArg2) + "\n#define ALPHA_OP " + std::to_string(s.alphaOp) +
+                          "\n#define ALPHA_ARG1 " + std::to_string(s.alphaArg1) + "\n#define ALPHA_ARG2 " +
+                          std::to_string(s.alphaArg2) + "\n";
+    }
+    fragmentSource += kFragmentShader;
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentSource.c_str(), error);
     if (!fragment) {
         glDeleteShader(vertex);
         return false;

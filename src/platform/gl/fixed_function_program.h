@@ -30,7 +30,11 @@ struct FixedFunctionProgram {
 };
 
 // Compiles and links the program; false with the compiler's words in error.
-bool BuildFixedFunctionProgram(FixedFunctionProgram& program, std::string& error);
+// With fixedStage, the texture stage's operations and arguments are built in
+// (its texture factor stays a uniform) and UploadStage leaves them alone;
+// without, they are uniforms and any stage can be drawn.
+bool BuildFixedFunctionProgram(FixedFunctionProgram& program, std::string& error,
+                               const TextureStageState* fixedStage = nullptr);
 
 // Uploads each part of the state. The program must be in use.
 void UploadTransform(const FixedFunctionProgram& program, const TransformState& transform);

@@ -55,6 +55,16 @@ GLenum PrimitiveOf(Primitive primitive) {
     return GL_TRIANGLES;
 }
 
+// Shows use a handful of stage set-ups; the bound keeps a show that keeps
+// changing its stage from building programs without end.
+constexpr size_t kMaxStagePrograms = 16;
+
+// What a stage program builds in: everything but the texture factor.
+bool SameOperations(const TextureStageState& a, const TextureStageState& b) {
+    return a.colorOp == b.colorOp && a.colorArg1 == b.colorArg1 && a.colorArg2 == b.colorArg2 &&
+           a.alphaOp == b.alphaOp && a.alphaArg1 == b.alphaArg1 && a.alphaArg2 == b.alphaArg2;
+}
+
 class GlRenderDevice : public RenderDevice {
 public:
     explicit GlRenderDevice(std::unique_ptr<GlHost> host) : host_(std::move(host)) {}
@@ -87,9 +97,20 @@ private:
     // Points the attributes at the start of the vertex stream in the layout
     // given, unless they point there in that layout already.
     void PointAttributes(const VertexLayout& layout);
+    // The program built for this stage, built on first use; the generic one
+    // when building fails or enough programs are built already.
+    const FixedFunctionProgram& ProgramFor(const TextureStageState& stage);
 
     std::unique_ptr<GlHost> host_;
-    FixedFunctionProgram program_;
+    // The program for any texture stage, and those built with one stage's
+    // operations fixed, which shade faster; the one in use.
+    FixedFunctionProgram genericProgram_;
+    struct StageProgram {
+        TextureStageState stage;
+        FixedFunctionProgram program;
+    };
+    std::vector<StageProgram> stagePrograms_;
+    const FixedFunctionProgram* program_ = &genericProgram_;
     GLuint vertexArray_ = 0;
     StreamBuffer vertexStream_;
     StreamBuffer indexStream_;
@@ -122,7 +143,8 @@ GlRenderDevice::~GlRenderDevice() {
     if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
     if (whiteTexture_) glDeleteTextures(1, &whiteTexture_);
     for (const SamplerRecord& record : samplers_) glDeleteTextures(1, &record.texture);
-    if (program_.program) glDeleteProgram(program_.program);
+    if (genericProgram_.program) glDeleteProgram(genericProgram_.program);
+    for (const StageProgram& built : stagePrograms_) glDeleteProgram(built.program.program);
 }
 
 bool GlRenderDevice::Start(std::string& error) {
@@ -131,7 +153,9 @@ bool GlRenderDevice::Start(std::string& error) {
         error = "OpenGL 3.3 is not available";
         return false;
     }
-    if (!BuildFixedFunctionProgram(program_, error)) return false;
+    if (!BuildFixedFunctionProgram(genericProgram_, error)) return false;
+    // Room for every stage program, so that the one in use never moves.
+    stagePrograms_.reserve(kMaxStagePrograms);
     glGenVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
     vertexStream_.Create(GL_ARRAY_BUFFER, 8 << 20);
@@ -294,41 +318,45 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
         highestIndex = vertexCount - 1;
     }
     if (lowestIndex < 0 || highestIndex < lowestIndex || highestIndex >= vertexCount) return;
-    if (!programInUse_) {
-        glUseProgram(program_.program);
+    const FixedFunctionProgram& wanted = ProgramFor(state.stage);
+    if (!programInUse_ || &wanted != program_) {
+        glUseProgram(wanted.program);
+        program_ = &wanted;
         programInUse_ = true;
+        haveState_ = false;  // uniforms belong to each program: all of them again
     }
+    const FixedFunctionProgram& program = *program_;
     // Upload only the parts of the state that changed since the last draw;
     // a part is copied into last_ only when it changed.
     bool all = !haveState_;
     if (all || !(state.transform == last_.transform)) {
-        UploadTransform(program_, state.transform);
+        UploadTransform(program, state.transform);
         last_.transform = state.transform;
     }
     if (all || !(state.lighting.material() == last_.lighting.material())) {
-        UploadMaterial(program_, state.lighting.material());
+        UploadMaterial(program, state.lighting.material());
         static_cast<MaterialState&>(last_.lighting) = state.lighting.material();
     }
     if (all || !state.lighting.SameLights(last_.lighting)) {
-        UploadLights(program_, state.lighting);
+        UploadLights(program, state.lighting);
         int count = std::clamp(state.lighting.lightCount, 0, kMaxActiveLights);
         last_.lighting.lightCount = state.lighting.lightCount;
         std::copy_n(state.lighting.lights, count, last_.lighting.lights);
     }
     if (all || !(state.stage == last_.stage)) {
-        UploadStage(program_, state.stage);
+        UploadStage(program, state.stage);
         last_.stage = state.stage;
     }
     bool viewportChanged = all || !(state.viewport == last_.viewport);
     if (viewportChanged) {
         ApplyViewport(state.viewport);
-        UploadViewport(program_, state.viewport);
+        UploadViewport(program, state.viewport);
         last_.viewport = state.viewport;
     }
     if (viewportChanged || !(state.raster == last_.raster)) {
         ApplyRaster(state.raster);
-        UploadDepth(program_, state.raster, state.viewport);
-        glUniform1i(program_.flat, state.raster.flatShading ? 1 : 0);
+        UploadDepth(program, state.raster, state.viewport);
+        glUniform1i(program.flat, state.raster.flatShading ? 1 : 0);
         last_.raster = state.raster;
     }
     GLuint texture = state.texture ? state.texture : whiteTexture_;
@@ -342,7 +370,7 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
     haveState_ = true;
     int hasDiffuse = layout.diffuse >= 0 ? 1 : 0;
     if (all || hasDiffuse != hasVertexDiffuse_) {
-        glUniform1i(program_.hasVertexDiffuse, hasDiffuse);
+        glUniform1i(program.hasVertexDiffuse, hasDiffuse);
         hasVertexDiffuse_ = hasDiffuse;
     }
 
@@ -365,6 +393,20 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
     } else {
         glDrawArrays(PrimitiveOf(primitive), first, vertexCount);
     }
+}
+
+const FixedFunctionProgram& GlRenderDevice::ProgramFor(const TextureStageState& stage) {
+    for (const StageProgram& built : stagePrograms_)
+        if (SameOperations(built.stage, stage)) return built.program;
+    if (stagePrograms_.size() >= kMaxStagePrograms) return genericProgram_;
+    StageProgram built;
+    built.stage = stage;
+    std::string ignored;
+    if (!BuildFixedFunctionProgram(built.program, ignored, &stage)) return genericProgram_;
+    // Building left the new program in use.
+    programInUse_ = false;
+    stagePrograms_.push_back(built);
+    return stagePrograms_.back().program;
 }
 
 void GlRenderDevice::PointAttributes(const VertexLayout& layout) {
