@@ -14,7 +14,10 @@ std::vector<std::string> EncodeArguments(const CaptureOptions& options, const st
             "-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p",
             "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
             "-color_range", "tv",
-            "-c:v", "libx264", "-crf", std::to_string(options.crf),
+            // The veryfast preset: at the same quality it takes some 2.5 times
+            // less of the processor than the default, which the player's own
+            // drawing shares.
+            "-c:v", "libx264", "-preset", "veryfast", "-crf", std::to_string(options.crf),
             "-f", "mp4", "-y", video};
 }
 
