@@ -2,33 +2,11 @@
 
 #include <cstring>
 
+#include "arguments/numbers.h"
+
 namespace velmora::capture {
 
-namespace {
-
-// A whole number of digits only, from low to high.
-bool ReadNumber(const char* text, int low, int high, int& value) {
-    if (!text || !*text) return false;
-    long long number = 0;
-    for (const char* p = text; *p; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        number = number * 10 + (*p - '0');
-        if (number > high) return false;
-    }
-    if (number < low) return false;
-    value = static_cast<int>(number);
-    return true;
-}
-
-bool ReadSize(const char* text, int& width, int& height) {
-    if (!text) return false;
-    const char* x = std::strchr(text, 'x');
-    if (!x) return false;
-    std::string first(text, x);
-    return ReadNumber(first.c_str(), 1, kLargestSide, width) && ReadNumber(x + 1, 1, kLargestSide, height);
-}
-
-}  // namespace
+using tools::ReadNumber;
 
 bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
     options = CaptureOptions{};
@@ -52,7 +30,7 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
             ++i;
         } else if (argument == "--size") {
             if (!value) return needs("WIDTHxHEIGHT");
-            if (!ReadSize(value, options.width, options.height)) {
+            if (!tools::ReadSize(value, kLargestSide, options.width, options.height)) {
                 error = std::string("--size takes WIDTHxHEIGHT, each 1 to ") + std::to_string(kLargestSide) +
                         ", such as 1280x720, not \"" + value + "\"";
                 return false;

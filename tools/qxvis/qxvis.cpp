@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "arguments/numbers.h"
 #include "data/data_archive.h"
 #include "qxvis/visibility_generator.h"
 #include "scene/scene_reader.h"
@@ -29,25 +30,6 @@ int Refuse(const std::string& line) {
     return 2;
 }
 
-// A whole decimal number from low to high.
-bool ReadNumber(const char* text, long low, long high, int& value) {
-    if (!text || !*text) return false;
-    char* end = nullptr;
-    errno = 0;
-    long number = std::strtol(text, &end, 10);
-    if (errno || *end || number < low || number > high || text[0] == '+' || text[0] == '-' || text[0] == ' ')
-        return false;
-    value = static_cast<int>(number);
-    return true;
-}
-
-bool ReadSize(const char* text, int& width, int& height) {
-    if (!text) return false;
-    const char* x = std::strchr(text, 'x');
-    if (!x) return false;
-    std::string first(text, x);
-    return ReadNumber(first.c_str(), 1, 8192, width) && ReadNumber(x + 1, 1, 8192, height);
-}
 
 class Progress {
 public:
@@ -102,7 +84,7 @@ int main(int argc, char** argv) {
             outputName = value;
             ++i;
         } else if (argument == "--size") {
-            if (!ReadSize(value, options.width, options.height))
+            if (!ReadSize(value, 8192, options.width, options.height))
                 return Refuse("--size takes WIDTHxHEIGHT, each 1 to 8192, such as 640x480");
             ++i;
         } else if (argument == "--margin") {
