@@ -13,7 +13,6 @@ namespace {
 constexpr uint32_t kNiceLength = 128;  // a match this long is taken at once
 constexpr uint32_t kBlockPositions = 1 << 15;
 constexpr uint32_t kUnreached = UINT32_MAX;
-constexpr size_t kProgressStep = 1 << 20;
 
 struct Arrival {
     uint32_t cost = kUnreached;
@@ -28,15 +27,7 @@ public:
 
     void Run() {
         arrivals_.resize(std::min<size_t>(size_, kBlockPositions) + 1);
-        uint32_t position = 0;
-        size_t reported = 0;
-        while (position < size_) {
-            position = PackBlock(position);
-            if (progress_ && (position - reported >= kProgressStep || position == size_)) {
-                progress_(position, size_);
-                reported = position;
-            }
-        }
+        ParseInBlocks(size_, progress_, [this](uint32_t start) { return PackBlock(start); });
     }
 
 private:

@@ -32,7 +32,6 @@ constexpr uint32_t kSingleWeight = 2;  // and a single byte
 constexpr uint32_t kNiceLength = 256;  // a match this long is taken at once
 constexpr uint32_t kBlockPositions = 1 << 16;
 constexpr uint32_t kUnreached = UINT32_MAX;
-constexpr size_t kProgressStep = 1 << 20;
 
 constexpr uint32_t kNoOffset = UINT32_MAX;  // an empty slot's last offset
 
@@ -75,15 +74,7 @@ public:
 
     void Run() {
         arrivals_.resize(std::min<size_t>(size_, kBlockPositions) + 1);
-        uint32_t position = 0;
-        size_t reported = 0;
-        while (position < size_) {
-            position = PackBlock(position);
-            if (progress_ && (position - reported >= kProgressStep || position == size_)) {
-                progress_(position, size_);
-                reported = position;
-            }
-        }
+        ParseInBlocks(size_, progress_, [this](uint32_t start) { return PackBlock(start); });
     }
 
 private:

@@ -2,12 +2,30 @@
 // through the writer, front to back, and leave the end marker to the caller.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "code_writer.h"
 #include "packer.h"
 
 namespace qxpack {
+
+// Both parses take the input a block at a time: packBlock(start) parses from
+// start and returns where the next block begins. Progress is told about
+// every megabyte and at the end.
+template <typename PackBlock>
+void ParseInBlocks(uint32_t size, const PackProgress& progress, PackBlock packBlock) {
+    constexpr size_t kProgressStep = 1 << 20;
+    uint32_t position = 0;
+    size_t reported = 0;
+    while (position < size) {
+        position = packBlock(position);
+        if (progress && (position - reported >= kProgressStep || position == size)) {
+            progress(position, size);
+            reported = position;
+        }
+    }
+}
 
 // Each position's one cheapest arrival, over the nearest matches that short
 // hash chains find: quick, a few percent larger than the optimal parse.
