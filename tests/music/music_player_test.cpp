@@ -215,7 +215,7 @@ TEST_F(MusicPlayerTest, StopThenPlayPlaysAgainWithoutReloading) {
     EXPECT_GT(Rms(mix.samples(), mix.frames() - 22050, 22050), 500.0);
 }
 
-TEST_F(MusicPlayerTest, ErrorTextsAreThePartsTable) {
+TEST_F(MusicPlayerTest, ErrorTextsAreTheSoundLibrarysOwn) {
     const char* table[] = {
         "No errors",
         "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.",
