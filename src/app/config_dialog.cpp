@@ -114,7 +114,6 @@ void FillDialogFromSettings(HWND dialog) {
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
         FillDialogFromSettings(dialog);
-        rememberedDevice = selectedDevice;
         FillLists(dialog, selectedDevice, selectedMode);
         return TRUE;
     }

@@ -198,6 +198,33 @@ TEST_F(ConfigDialogTest, AfterPickingADeviceOkTakesThatDeviceNotTheHiddenOne) {
     EXPECT_EQ(displayDevices[5].modeChosen, 0);
 }
 
+// Only named hardware devices with modes are offered; the list's positions
+// map back to their slots.
+TEST_F(ConfigDialogTest, TheDeviceListOffersNamedHardwareDevicesWithModesOnly) {
+    DisplayDevice& noModes = displayDevices[7];
+    std::snprintf(noModes.name, kDeviceNameSize, "Card Without Modes");
+    noModes.isHardware = 0x80000;
+    DisplayDevice& software = displayDevices[9];
+    software = displayDevices[3];
+    std::snprintf(software.name, kDeviceNameSize, "Software Copy");
+    software.isHardware = 0;
+    DisplayDevice& third = displayDevices[11];
+    third = displayDevices[3];
+    std::snprintf(third.name, kDeviceNameSize, "Third HAL");
+    selectedDevice = 11;
+    selectedMode = 2;
+    Send(WM_INITDIALOG);
+    ASSERT_EQ(Count(kDeviceComboBox), 3);  // the HAL, "Second HAL" and "Third HAL"
+    EXPECT_EQ(velmora::platform::ControlOf(dialog, kDeviceComboBox).items[2].text, "Third HAL");
+    EXPECT_EQ(Selection(kDeviceComboBox), 2);
+    EXPECT_EQ(listedDevices[0], 3);
+    EXPECT_EQ(listedDevices[1], 5);
+    EXPECT_EQ(listedDevices[2], 11);
+    Pick(kDeviceComboBox, 1);
+    Press(IDOK);
+    EXPECT_EQ(selectedDevice, 5);
+}
+
 TEST_F(ConfigDialogTest, TheDesktopWindowModeTakesTheDesktopSize) {
     windowSystem->desktopWidth = 1600;
     windowSystem->desktopHeight = 900;

@@ -20,15 +20,17 @@ namespace {
 
 // Keeps every text asked for and covers, for the n-th text (from 0), the
 // first n + 1 pixels of the text's top row, so that where a line went can be
-// read from the surface and told from the others.
+// read from the surface and told from the others. One more pixel of the cell
+// is left uncovered: a transparent background leaves it as it was.
 class MarkingText : public velmora::platform::TextRasterizer {
 public:
     explicit MarkingText(std::vector<std::string>* texts) : texts_(texts) {}
     bool Rasterize(const std::string& text, velmora::platform::TextCoverage& coverage) override {
         texts_->push_back(text);
-        coverage.width = static_cast<int>(texts_->size());
+        coverage.width = static_cast<int>(texts_->size()) + 1;
         coverage.height = 1;
         coverage.alpha.assign(static_cast<size_t>(coverage.width), 255);
+        coverage.alpha.back() = 0;
         return true;
     }
 
@@ -136,7 +138,7 @@ TEST_F(OverlayTextTest, TextLandsAtItsPlaceInItsColour) {
     EXPECT_EQ(pixels[20 * 640 + 10], 0x123456u);  // red in the low byte of the colour given to GDI
     EXPECT_EQ(pixels[20 * 640 + 9], 0u);
     EXPECT_EQ(pixels[19 * 640 + 10], 0u);
-    EXPECT_EQ(pixels[20 * 640 + 11], 0u);  // the first text covers one pixel
+    EXPECT_EQ(pixels[20 * 640 + 11], 0u);  // the first text covers one pixel, the next is clear
 }
 
 TEST_F(OverlayTextTest, TheNineStatisticsLinesGoOneEvery15PixelsFromTheTopLeft) {
