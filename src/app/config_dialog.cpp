@@ -16,6 +16,15 @@ namespace {
 
 // The device the next list refill selects: the one last picked in the device list.
 int rememberedDevice = 0;
+// The device whose modes the mode list shows. The pre-selection may be a
+// device the device list hides (a T&L one), so the device list can stand
+// empty while the mode list shows that device's modes.
+int modeListDevice = 0;
+
+void FillLists(HWND dialog, int device, int mode) {
+    modeListDevice = device;
+    FillDeviceLists(dialog, device, mode);
+}
 
 struct FileChoice {
     const char* title;
@@ -65,10 +74,12 @@ int ListedDevice(LRESULT position) {
     return listedDevices[position];
 }
 
-// OK: the picked device and mode become the selection. With nothing picked in
-// either list the pre-selection stands, rather than an index from -1.
+// OK: the picked device and mode become the selection. With no device picked
+// the mode picked is one of the device the mode list shows, and is taken for
+// it; with no mode picked the pre-selection stands, rather than an index from -1.
 void AcceptSelection(HWND dialog) {
     int device = ListedDevice(SendDlgItemMessageA(dialog, kDeviceComboBox, CB_GETCURSEL, 0, 0));
+    if (device < 0) device = modeListDevice;
     LRESULT mode = SendDlgItemMessageA(dialog, kModeComboBox, CB_GETCURSEL, 0, 0);
     if (device >= 0 && device < kDisplayDeviceSlots && mode >= 0 &&
         static_cast<uint32_t>(mode) < displayDevices[device].modeCount && mode < kModesPerDevice) {
@@ -103,7 +114,7 @@ void FillDialogFromSettings(HWND dialog) {
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
         FillDialogFromSettings(dialog);
-        FillDeviceLists(dialog, selectedDevice, selectedMode);
+        FillLists(dialog, selectedDevice, selectedMode);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;
@@ -166,6 +177,6 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             break;  // the check boxes toggle themselves
     }
     // A device picked in the device list refills both lists with its first mode.
-    if (HIWORD(wParam) == CBN_SELENDOK && !fromModeList) FillDeviceLists(dialog, rememberedDevice, 0);
+    if (HIWORD(wParam) == CBN_SELENDOK && !fromModeList) FillLists(dialog, rememberedDevice, 0);
     return TRUE;
 }

@@ -1,8 +1,11 @@
 #include "app/settings.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+
+#include <vector>
 
 #include "app/engine_state.h"
 #include "data/data_archive.h"
@@ -14,26 +17,40 @@ namespace {
 constexpr int kAutorunCheckBox = 1015;
 constexpr int kLocalPathCheckBox = 1016;
 
-// The file is walked by byte counts: every step either reads all it needs or
-// reports the end of the file, which stops the reader.
-bool Skip(std::FILE* file, int count) {
-    for (int i = 0; i < count; ++i)
-        if (std::fgetc(file) == EOF) return false;
-    return true;
-}
+// The file is walked by byte counts over what was read of it: every step
+// either reads all it needs or reports the end, which stops the reader.
+struct SettingsBytes {
+    const char* data;
+    size_t size;
+    size_t position = 0;
 
-bool ReadExactly(std::FILE* file, char* to, int count) {
-    return std::fread(to, 1, static_cast<size_t>(count), file) == static_cast<size_t>(count);
-}
+    bool Skip(size_t count) {
+        if (size - position < count) {
+            position = size;
+            return false;
+        }
+        position += count;
+        return true;
+    }
+    bool Read(char* to, size_t count) {
+        if (size - position < count) {
+            position = size;
+            return false;
+        }
+        std::memcpy(to, data + position, count);
+        position += count;
+        return true;
+    }
+};
 
 // A TRUE/FALSE value: four characters, where "FALS" in any case is false and
 // its closing "E" is skipped too; any other four characters are true.
-bool ReadSwitch(std::FILE* file, int& value) {
+bool ReadSwitch(SettingsBytes& file, int& value) {
     char text[4];
-    if (!ReadExactly(file, text, 4)) return false;
+    if (!file.Read(text, 4)) return false;
     if (strncasecmp(text, "FALS", 4) == 0) {
         value = 0;
-        return Skip(file, 1);
+        return file.Skip(1);
     }
     value = 1;
     return true;
@@ -42,33 +59,34 @@ bool ReadSwitch(std::FILE* file, int& value) {
 // A number of one or two digits. A one-digit number's second character is
 // the line's CR, which is given back for the next key's skip. (Stepping back
 // by the value instead would misalign on "-1", what an empty combo box saves.)
-bool ReadNumber(std::FILE* file, int& value) {
+bool ReadNumber(SettingsBytes& file, int& value) {
     char text[3] = {};
-    if (!ReadExactly(file, text, 2)) return false;
+    if (!file.Read(text, 2)) return false;
     value = std::atoi(text);
-    if (text[1] == '\r' || text[1] == '\n') return std::fseek(file, -1, SEEK_CUR) == 0;
+    if (text[1] == '\r' || text[1] == '\n') --file.position;
     return true;
 }
 
 // The characters up to the next CR or LF, which stays unread. A value longer
 // than the buffer keeps its first size - 1 characters; the rest of its line
 // is passed over so the next key lines up.
-void ReadName(std::FILE* file, char* to, size_t size) {
+void ReadName(SettingsBytes& file, char* to, size_t size) {
     size_t length = 0;
-    int c;
-    while ((c = std::fgetc(file)) != EOF) {
-        if (c == '\r' || c == '\n') {
-            std::ungetc(c, file);
-            break;
-        }
-        if (length + 1 < size) to[length++] = static_cast<char>(c);
+    for (; file.position < file.size; ++file.position) {
+        char c = file.data[file.position];
+        if (c == '\r' || c == '\n') break;
+        if (length + 1 < size) to[length++] = c;
     }
     to[length] = '\0';
 }
 
-// Numbers from a hand-edited file, or -1 saved from an empty combo box, keep
-// the pre-selection rather than index past the device table.
+// Numbers from a hand-edited file keep the pre-selection rather than index
+// past the device table. Device -1 is what a dialog saves whose device list
+// was empty while its mode list showed the pre-selected device's modes (a
+// device the list hides): the mode is taken for the pre-selected device,
+// which the same hardware pre-selects again.
 void ApplyDeviceAndMode(int device, int mode) {
+    if (device == -1) device = selectedDevice;
     if (device < 0 || device >= kDisplayDeviceSlots) return;
     DisplayDevice& record = displayDevices[device];
     if (mode < 0 || static_cast<uint32_t>(mode) >= record.modeCount || mode >= kModesPerDevice) return;
@@ -83,38 +101,42 @@ const char* TrueOrFalse(UINT checked) { return checked == BST_CHECKED ? "TRUE" :
 
 }  // namespace
 
-int ReadSettings(std::FILE* file) {
+int ReadSettings(const char* data, size_t size) {
+    SettingsBytes file{data ? data : "", data ? size : 0};
     // The banner line without its LF, then that LF, the warning and an empty line.
-    if (!Skip(file, 25) || !Skip(file, 56)) return 0;
+    if (!file.Skip(25) || !file.Skip(56)) return 0;
     int autorun = 0;
-    if (!Skip(file, 12) || !ReadSwitch(file, autorun)) return 0;
+    if (!file.Skip(12) || !ReadSwitch(file, autorun)) return 0;
     int local = 0;
-    if (!Skip(file, 15) || !ReadSwitch(file, local)) return autorun;
+    if (!file.Skip(15) || !ReadSwitch(file, local)) return autorun;
     localPath = local;
     int device = 0, mode = 0;
-    if (!Skip(file, 14) || !ReadNumber(file, device)) return autorun;
-    if (!Skip(file, 19) || !ReadNumber(file, mode)) return autorun;
+    if (!file.Skip(14) || !ReadNumber(file, device)) return autorun;
+    if (!file.Skip(19) || !ReadNumber(file, mode)) return autorun;
     ApplyDeviceAndMode(device, mode);
 
     struct {
-        int keySkip;
+        size_t keySkip;
         char* variable;
     } const names[] = {
         {17, sceneFileName}, {17, scriptFileName}, {19, musicFileName}, {17, archiveFileName}};
     for (const auto& name : names) {
-        if (!Skip(file, name.keySkip)) break;
+        if (!file.Skip(name.keySkip)) break;
         ReadName(file, name.variable, kFileNameSize);
     }
     return autorun;
 }
 
 int LoadSettings() {
-    // Read under the bare name, from the current folder.
+    // Read under the bare name, from the current folder. Only the first
+    // kSettingsReadLimit bytes count: a file that never ends (a link to a
+    // device) is read as a file cut there.
     std::FILE* file = std::fopen(kSettingsFileName, "rb");
     if (!file) return 0;
-    int autorun = ReadSettings(file);
+    std::vector<char> bytes(kSettingsReadLimit);
+    size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
-    return autorun;
+    return ReadSettings(bytes.data(), size);
 }
 
 void SaveSettings(HWND dialog) {

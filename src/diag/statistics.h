@@ -9,8 +9,11 @@ extern int32_t animationMemoryCounter;
 extern int32_t generalMemoryCounter;
 extern int32_t fileMemoryCounter;
 
-// Adds bytes to one of the counters above. The counters only ever grow; one
-// that would pass the largest 32-bit value stays there instead of wrapping.
+// Adds bytes, which may be negative, to one of the counters above; a sum
+// past the 32-bit range stays at its end instead of wrapping. Freeing a scene
+// or a texture gives nothing back, so those counters only grow; the file
+// counter shrinks: MemClose takes back what its file added, and a data
+// archive read anew takes back the old directory's bytes.
 void CountMemory(int32_t* counter, int64_t bytes);
 
 // Frames per second over the frames counted since startTime; 0 when no

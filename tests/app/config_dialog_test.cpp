@@ -140,6 +140,91 @@ TEST_F(ConfigDialogTest, OkWithEmptyListsKeepsThePreSelection) {
     EXPECT_EQ(result, 1);
 }
 
+// The stand-in's drivers pre-select the T&L HAL (slot 5), which the device
+// list hides: the dialog opens with no device picked and the T&L HAL's modes
+// in the mode list. OK takes the mode shown for that device.
+TEST_F(ConfigDialogTest, OnAHiddenPreSelectionOkTakesTheModeShownForIt) {
+    SelectDisplayDevice(nullptr, 640, 480);  // the table as enumerated, slot 5 named T&L again
+    ASSERT_EQ(selectedDevice, 5);
+    ASSERT_EQ(selectedMode, 1);
+    Send(WM_INITDIALOG);
+    ASSERT_EQ(Count(kDeviceComboBox), 1);  // only the HAL is listed
+    EXPECT_EQ(Selection(kDeviceComboBox), CB_ERR);
+    EXPECT_EQ(Count(kModeComboBox), static_cast<LRESULT>(displayDevices[5].modeCount));
+    EXPECT_EQ(Selection(kModeComboBox), 1);
+
+    Pick(kModeComboBox, 3);  // 800 x 600 x 32
+    EXPECT_EQ(Selection(kDeviceComboBox), CB_ERR);  // a mode pick refills nothing
+    Press(IDOK);
+    INT_PTR result = -5;
+    ASSERT_TRUE(Ended(result));
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(selectedDevice, 5);
+    EXPECT_EQ(selectedMode, 3);
+    EXPECT_EQ(screenWidth, 800);
+    EXPECT_EQ(screenHeight, 600);
+    const DisplayDevice& record = displayDevices[5];
+    EXPECT_EQ(record.modeChosen, 1);
+    EXPECT_EQ(record.chosenModeIndex, 3u);
+    EXPECT_EQ(record.chosenMode.dwWidth, 800u);
+    EXPECT_EQ(record.chosenMode.ddpfPixelFormat.dwRGBBitCount, 32u);
+    EXPECT_EQ(displayDevices[3].modeChosen, 0);
+}
+
+TEST_F(ConfigDialogTest, OnAHiddenPreSelectionOkUntouchedChoosesThePreSelectedMode) {
+    SelectDisplayDevice(nullptr, 640, 480);
+    Send(WM_INITDIALOG);
+    screenWidth = screenHeight = 1;
+    Press(IDOK);
+    EXPECT_EQ(selectedDevice, 5);
+    EXPECT_EQ(selectedMode, 1);
+    EXPECT_EQ(screenWidth, 640);
+    EXPECT_EQ(screenHeight, 480);
+    // The display is set up from the chosen mode: it must be filled.
+    EXPECT_EQ(displayDevices[5].modeChosen, 1);
+    EXPECT_EQ(displayDevices[5].chosenMode.dwWidth, 640u);
+    EXPECT_EQ(displayDevices[5].chosenMode.ddpfPixelFormat.dwRGBBitCount, 32u);
+}
+
+TEST_F(ConfigDialogTest, AfterPickingADeviceOkTakesThatDeviceNotTheHiddenOne) {
+    SelectDisplayDevice(nullptr, 640, 480);
+    Send(WM_INITDIALOG);
+    Pick(kDeviceComboBox, 0);  // the HAL, slot 3
+    Pick(kModeComboBox, 2);
+    Press(IDOK);
+    EXPECT_EQ(selectedDevice, 3);
+    EXPECT_EQ(selectedMode, 2);
+    EXPECT_EQ(displayDevices[3].modeChosen, 1);
+    EXPECT_EQ(displayDevices[5].modeChosen, 0);
+}
+
+// Only named hardware devices with modes are offered; the list's positions
+// map back to their slots.
+TEST_F(ConfigDialogTest, TheDeviceListOffersNamedHardwareDevicesWithModesOnly) {
+    DisplayDevice& noModes = displayDevices[7];
+    std::snprintf(noModes.name, kDeviceNameSize, "Card Without Modes");
+    noModes.isHardware = 0x80000;
+    DisplayDevice& software = displayDevices[9];
+    software = displayDevices[3];
+    std::snprintf(software.name, kDeviceNameSize, "Software Copy");
+    software.isHardware = 0;
+    DisplayDevice& third = displayDevices[11];
+    third = displayDevices[3];
+    std::snprintf(third.name, kDeviceNameSize, "Third HAL");
+    selectedDevice = 11;
+    selectedMode = 2;
+    Send(WM_INITDIALOG);
+    ASSERT_EQ(Count(kDeviceComboBox), 3);  // the HAL, "Second HAL" and "Third HAL"
+    EXPECT_EQ(velmora::platform::ControlOf(dialog, kDeviceComboBox).items[2].text, "Third HAL");
+    EXPECT_EQ(Selection(kDeviceComboBox), 2);
+    EXPECT_EQ(listedDevices[0], 3);
+    EXPECT_EQ(listedDevices[1], 5);
+    EXPECT_EQ(listedDevices[2], 11);
+    Pick(kDeviceComboBox, 1);
+    Press(IDOK);
+    EXPECT_EQ(selectedDevice, 5);
+}
+
 TEST_F(ConfigDialogTest, TheDesktopWindowModeTakesTheDesktopSize) {
     windowSystem->desktopWidth = 1600;
     windowSystem->desktopHeight = 900;

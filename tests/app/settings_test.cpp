@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "app/config_dialog.h"
@@ -160,7 +161,7 @@ TEST_F(SettingsTest, NumbersOutsideTheTablesKeepThePreSelection) {
     struct {
         const char* device;
         const char* mode;
-    } const refused[] = {{"-1", "-1"}, {"99", "0"}, {"3", "14"}, {"3", "99"}, {"2", "0"}, {"-1", "3"}};
+    } const refused[] = {{"-1", "-1"}, {"99", "0"}, {"3", "14"}, {"3", "99"}, {"2", "0"}, {"-1", "14"}, {"-2", "3"}};
     for (const auto& numbers : refused) {
         selectedDevice = 5;
         selectedMode = 1;
@@ -173,6 +174,48 @@ TEST_F(SettingsTest, NumbersOutsideTheTablesKeepThePreSelection) {
     }
 }
 
+// Device -1 is what a dialog saves whose device list stood empty: the mode
+// is one of the pre-selected device's, and is taken for it.
+TEST_F(SettingsTest, DeviceMinusOneTakesTheModeForThePreSelectedDevice) {
+    WriteSettings(Layout("TRUE", "FALSE", "-1", "3", "s.QX3"));
+    EXPECT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(selectedDevice, 5);
+    EXPECT_EQ(selectedMode, 3);
+    EXPECT_EQ(displayDevices[5].modeChosen, 1);
+    EXPECT_EQ(displayDevices[5].chosenModeIndex, 3u);
+    EXPECT_EQ(displayDevices[5].chosenMode.dwWidth, displayDevices[5].modes[3].dwWidth);
+    EXPECT_STREQ(sceneFileName, "s.QX3");
+    WriteSettings(Layout("TRUE", "FALSE", "-1", "13"));
+    LoadSettings();
+    EXPECT_EQ(selectedMode, 13);
+}
+
+// The dialog's first view on the stand-in's drivers: the pre-selected T&L HAL
+// is hidden, so the device list is empty while the mode list shows its modes.
+// A mode picked and saved there comes back at the next start.
+TEST_F(SettingsTest, AModeSavedOnAHiddenPreSelectionComesBackAtTheNextStart) {
+    ASSERT_EQ(selectedDevice, 5);
+    ConfigDialogProc(dialog, WM_INITDIALOG, 0, 0);
+    ASSERT_EQ(SendDlgItemMessageA(dialog, kDeviceComboBox, CB_GETCURSEL, 0, 0), CB_ERR);
+    SendDlgItemMessageA(dialog, kModeComboBox, CB_SETCURSEL, 5, 0);
+    ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(kModeComboBox, CBN_SELENDOK), 0);
+    ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(kSaveSettingsButton, BN_CLICKED), 0);
+    EXPECT_EQ(velmora::testing::ReadFile(directory + "/QX_Engine.ini"), Layout("FALSE", "FALSE", "-1", "5"));
+
+    // The next start: the same drivers, the same pre-selection, then the file.
+    SelectDisplayDevice(nullptr, 640, 480);
+    ASSERT_EQ(selectedMode, 1);
+    EXPECT_EQ(LoadSettings(), 0);
+    EXPECT_EQ(selectedDevice, 5);
+    EXPECT_EQ(selectedMode, 5);
+    EXPECT_EQ(displayDevices[5].modeChosen, 1);
+    EXPECT_EQ(displayDevices[5].chosenMode.dwWidth, displayDevices[5].modes[5].dwWidth);
+    // And the dialog opens on that mode.
+    velmora::platform::ResetDialogControls();
+    ConfigDialogProc(dialog, WM_INITDIALOG, 0, 0);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, kModeComboBox, CB_GETCURSEL, 0, 0), 5);
+}
+
 TEST_F(SettingsTest, ADialogWithEmptyListsSavesWhatTheReaderRefuses) {
     // No device listed and no mode: both selections read -1.
     SaveSettings(dialog);
@@ -181,6 +224,61 @@ TEST_F(SettingsTest, ADialogWithEmptyListsSavesWhatTheReaderRefuses) {
     EXPECT_EQ(LoadSettings(), 0);
     EXPECT_EQ(selectedDevice, 5);
     EXPECT_EQ(selectedMode, 1);
+}
+
+// The settings are read from the current folder and saved beside the
+// program; started from elsewhere, the two are different files.
+TEST_F(SettingsTest, ReadFromTheCurrentFolderAndSavedBesideTheProgram) {
+    std::string programFolder = velmora::testing::MakeTempDirectory();
+    velmora::platform::UseModuleFileName(programFolder + "/velmora");
+    WriteSettings(Layout("TRUE", "FALSE", "3", "6", "current.QX3"));
+    std::ofstream(programFolder + "/QX_Engine.ini", std::ios::binary)
+        << Layout("FALSE", "TRUE", "3", "2", "beside.QX3");
+    EXPECT_EQ(LoadSettings(), 1);
+    EXPECT_STREQ(sceneFileName, "current.QX3");
+    EXPECT_EQ(selectedMode, 6);
+    EXPECT_EQ(localPath, 0);
+
+    SetDialog(false, true, 3, 9);
+    std::snprintf(sceneFileName, kFileNameSize, "saved.QX3");
+    SaveSettings(dialog);
+    EXPECT_EQ(velmora::testing::ReadFile(programFolder + "/QX_Engine.ini"),
+              Layout("FALSE", "TRUE", "3", "9", "saved.QX3"));
+    EXPECT_EQ(velmora::testing::ReadFile(directory + "/QX_Engine.ini"),
+              Layout("TRUE", "FALSE", "3", "6", "current.QX3"));
+}
+
+// A settings file that never ends is read no further than its first 64 KB.
+TEST_F(SettingsTest, AFileThatNeverEndsIsReadAsACutFile) {
+    ASSERT_EQ(symlink("/dev/zero", "QX_Engine.ini"), 0);
+    LoadSettings();  // returns at all
+    EXPECT_EQ(selectedDevice, 5);  // device 0 of zeros is no device
+    EXPECT_EQ(selectedMode, 1);
+    EXPECT_STREQ(sceneFileName, "");
+    EXPECT_STREQ(archiveFileName, "");
+}
+
+TEST_F(SettingsTest, AHugeFileIsReadNoFurtherThanItsFirst64KB) {
+    // 4 GB of zero bytes after the scene key; sparse, so it costs no disk.
+    std::string layout = Layout("TRUE", "TRUE", "3", "7");
+    WriteSettings(layout.substr(0, layout.find("[QX3 filename] ") + 15));
+    ASSERT_EQ(truncate("QX_Engine.ini", 4LL << 30), 0);
+    EXPECT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(selectedMode, 7);
+    EXPECT_STREQ(sceneFileName, "");
+
+    // A scene name that runs to the limit: the script name after it is read
+    // when it ends on the 65536th byte, and cut by one when it ends after it.
+    std::string head = layout.substr(0, layout.find("[QX3 filename] ") + 15);
+    std::string tail = "\r\n[QXP filename] p.QXP\r\n";
+    size_t fill = 65536 - head.size() - (tail.size() - 2);
+    WriteSettings(head + std::string(fill, 'x') + tail);
+    LoadSettings();
+    EXPECT_EQ(std::string(sceneFileName), std::string(511, 'x'));
+    EXPECT_STREQ(scriptFileName, "p.QXP");
+    WriteSettings(head + std::string(fill + 1, 'x') + tail);
+    LoadSettings();
+    EXPECT_STREQ(scriptFileName, "p.QX");
 }
 
 TEST_F(SettingsTest, AFolderThatCannotBeWrittenLeavesNoFile) {

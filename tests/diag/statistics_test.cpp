@@ -5,6 +5,7 @@
 
 #include <FreeImage.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -136,6 +137,78 @@ TEST_F(StatisticsTest, WithoutADisplayAndWithASelectionOutsideTheTableNothingIsR
     EXPECT_EQ(velmora::testing::ReadLogLines(directory + "/Log.TXT"),
               (std::vector<std::string>{"Driver:\t\t\t", "Width x Height x BPP:\t0x0x0", "",
                                         "Driver:\t\t\tDirect3D HAL", "Width x Height x BPP:\t0x0x0", ""}));
+}
+
+// The selected device and mode are read from the table only inside it: the
+// last slot and the last of its 100 modes are read, one past either is not.
+TEST_F(StatisticsTest, TheSelectionIsReadUpToTheLastSlotAndModeAndNoFurther) {
+    SelectDisplayDevice(nullptr, 640, 480);
+    DisplayDevice& last = displayDevices[kDisplayDeviceSlots - 1];
+    std::snprintf(last.name, sizeof last.name, "Last Slot");
+    last.modes[kModesPerDevice - 1].dwWidth = 320;
+    last.modes[kModesPerDevice - 1].dwHeight = 200;
+    last.modes[kModesPerDevice - 1].ddpfPixelFormat.dwRGBBitCount = 16;
+    // Right after the mode table lies the copy of the last mode.
+    last.lastMode.dwWidth = 1234;
+    last.lastMode.dwHeight = 567;
+    last.lastMode.ddpfPixelFormat.dwRGBBitCount = 24;
+    logEnabled = 1;
+    selectedDevice = 19;
+    selectedMode = 99;
+    LogDeviceStatistics();
+    selectedMode = 100;
+    LogDeviceStatistics();
+    selectedDevice = 20;
+    selectedMode = 0;
+    LogDeviceStatistics();
+    selectedDevice = -1;
+    LogDeviceStatistics();
+    EXPECT_EQ(velmora::testing::ReadLogLines(directory + "/Log.TXT"),
+              (std::vector<std::string>{"Driver:\t\t\tLast Slot", "Width x Height x BPP:\t320x200x16", "",
+                                        "Driver:\t\t\tLast Slot", "Width x Height x BPP:\t0x0x0", "",
+                                        "Driver:\t\t\t", "Width x Height x BPP:\t0x0x0", "",
+                                        "Driver:\t\t\t", "Width x Height x BPP:\t0x0x0", ""}));
+
+    // The on-screen lines read the same way.
+    selectedDevice = 5;
+    CreateRenderWindow();
+    ASSERT_EQ(CreateDisplay(window), S_OK);
+    showStatistics = 1;
+    selectedDevice = 19;
+    selectedMode = 100;
+    DrawStatistics(0, timeGetTime());
+    ASSERT_GE(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0], "Driver: Last Slot");
+    EXPECT_EQ(drawn[1], "Width x Height x BPP: 0x0x0");
+}
+
+TEST_F(StatisticsTest, TheTotalLineSumsTheFourByteCountersAndNotTheTextureCount) {
+    textureMemoryCounter = 1;
+    animationMemoryCounter = 20;
+    generalMemoryCounter = 300;
+    fileMemoryCounter = 4000;
+    textureAllocationCounter = 50000;
+    logEnabled = 1;
+    LogMemoryStatistics();
+    EXPECT_EQ(velmora::testing::ReadLogLines(directory + "/Log.TXT"),
+              (std::vector<std::string>{
+                  "Minimum of texture memory malloced: 1", "Minimum of animatie memory malloced: 20",
+                  "Minimum of general memory malloced: 300", "Minimum of file memory malloced: 4000",
+                  "Minimum of total memory malloced: 4321", "Texture malloced counted: 50000", ""}));
+}
+
+// The file counter is the one that shrinks (MemClose); the total follows it.
+TEST_F(StatisticsTest, CountingAddsAndTakesBackAndHoldsAtBothEnds) {
+    int32_t counter = 100;
+    CountMemory(&counter, 50);
+    EXPECT_EQ(counter, 150);
+    CountMemory(&counter, -150);
+    EXPECT_EQ(counter, 0);
+    CountMemory(&counter, INT64_C(5000000000));
+    EXPECT_EQ(counter, INT32_MAX);
+    counter = INT32_MIN + 3;
+    CountMemory(&counter, -10);
+    EXPECT_EQ(counter, INT32_MIN);
 }
 
 TEST_F(StatisticsTest, TheTotalHoldsAtTheTopInsteadOfWrapping) {

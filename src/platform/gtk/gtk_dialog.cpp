@@ -26,6 +26,7 @@ DialogShownHook& ShownHook() {
 
 GtkWidget* shownWindow = nullptr;
 GtkWidget* shownArea = nullptr;
+const std::map<int, GtkWidget*>* shownWidgets = nullptr;
 
 struct OpenDialog {
     const DialogLayout* layout = nullptr;
@@ -214,9 +215,11 @@ bool RunModalDialog(const DialogLayout& layout, DialogController& controller) {
         }
         shownWindow = dialog.window;
         shownArea = area;
+        shownWidgets = &dialog.widgets;
         ShownHook()(controller);
         shownWindow = nullptr;
         shownArea = nullptr;
+        shownWidgets = nullptr;
         if (!controller.Ended()) Refresh(dialog);
     }
     while (!controller.Ended()) gtk_main_iteration();
@@ -263,6 +266,14 @@ bool ChooseOpenFile(const FileRequest& request, std::string& chosen) {
 }
 
 void WhenDialogShown(DialogShownHook hook) { ShownHook() = std::move(hook); }
+
+void* ShownDialogWindow() { return shownWindow; }
+
+void* ShownControlWidget(int controlId) {
+    if (!shownWidgets) return nullptr;
+    auto found = shownWidgets->find(controlId);
+    return found == shownWidgets->end() ? nullptr : found->second;
+}
 
 bool CaptureShownDialog(std::vector<uint32_t>& pixels, int& width, int& height) {
     if (!shownArea) return false;

@@ -23,5 +23,10 @@ bool ChooseOpenFile(const FileRequest& request, std::string& chosen);
 using DialogShownHook = std::function<void(DialogController& controller)>;
 void WhenDialogShown(DialogShownHook hook);
 bool CaptureShownDialog(std::vector<uint32_t>& pixels, int& width, int& height);
+// For tests, while the hook runs: the dialog's GtkWindow and the GtkWidget of
+// one of its controls (null for an unknown control), so that a test can work
+// the real widgets. Untyped so that this header needs no GTK.
+void* ShownDialogWindow();
+void* ShownControlWidget(int controlId);
 
 }  // namespace velmora::platform::gtk
