@@ -42,7 +42,7 @@ void CheckScenes() {
         if (scene.frameCount <= 0) continue;
         Require(std::isfinite(scene.framesPerSecond) && scene.framesPerSecond > 0.0f);
         for (int c = 0; c < scene.cameraCount; ++c) {
-            Require(scene.cameras[c].blurFrames <= scene.frameCount);
+            Require(scene.cameras[c].blurFrames >= 1 && scene.cameras[c].blurFrames <= scene.frameCount);
             Require(scene.cameraOrder[c] >= 0 && scene.cameraOrder[c] < scene.cameraCount);
             for (int k = 0; k < c; ++k) Require(scene.cameraOrder[k] != scene.cameraOrder[c]);
             for (int f = 0; f < scene.frameCount; ++f) {
@@ -58,12 +58,12 @@ void CheckScenes() {
 void CheckTimeline() {
     int32_t previous = 0;
     for (const Action* a = actionList.next; a; a = a->next) {
-        Require(a->time >= previous);
+        Require(a->time >= previous && a->time <= kLatestActionTime);
         Require(a->type >= 1 && a->type <= 9);
         if (a->type == kActionHold)
             Require(a->argument >= 0.0f &&
                     (a->argument == 0.0f ||
-                     static_cast<double>(a->time) + a->argument <= 1073741823.0));
+                     static_cast<double>(a->time) + a->argument <= kLatestActionTime));
         previous = a->time;
     }
 }
