@@ -381,10 +381,19 @@ private:
     }
     bool IsLastLine(int line) const { return static_cast<size_t>(line) == text.size(); }
 
-    long LogSize() const {
-        std::error_code ignored;
-        auto size = std::filesystem::file_size(logPath, ignored);
-        return ignored ? 0 : static_cast<long>(size);
+    // The player's log, held open from the first line it has: the player
+    // appends a line at a time, and this reads on from where a line began.
+    std::ifstream* Log() {
+        if (!log.is_open()) log.open(logPath, std::ios::binary);
+        if (!log.is_open()) return nullptr;
+        log.clear();
+        return &log;
+    }
+
+    long LogSize() {
+        std::ifstream* file = Log();
+        if (!file || !file->seekg(0, std::ios::end)) return 0;
+        return static_cast<long>(file->tellg());
     }
 
     void CheckCount(const MemoryFile& file, int line, const LineKind& kind) {
@@ -517,11 +526,10 @@ private:
 
     // The player's own refusals, as it logs them while reading the line.
     void ReadLog(int line) {
-        std::ifstream log(logPath, std::ios::binary);
-        if (!log) return;
-        log.seekg(logOffset);
+        std::ifstream* file = Log();
+        if (!file || !file->seekg(logOffset)) return;
         std::string entry;
-        while (std::getline(log, entry)) {
+        while (std::getline(*file, entry)) {
             if (!entry.empty() && entry.back() == '\r') entry.pop_back();
             if (entry.rfind("ERROR:", 0) != 0) continue;
             // CheckTextures tells why a texture was not read, in terms a show
@@ -622,6 +630,7 @@ private:
 
     ScriptCheck& check;
     std::string logPath;
+    std::ifstream log;
     std::vector<TextLine> text;
     std::vector<int32_t> starts;
     std::map<int, int> swallowedBy;
