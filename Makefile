@@ -50,7 +50,8 @@ fuzz: deps
 	sh scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # Benchmarks, not part of the tests: packing and unpacking figures of the
-# archive packer, the rendering benchmark (frames per second through the
+# archive packer, the play script reader and qxcheck over long generated
+# scripts, the rendering benchmark (frames per second through the
 # display stand-in beside plain OpenGL at 640x480 and 1920x1080, offscreen
 # without a display), then the capture benchmark (a show filmed at 1280x720
 # and 60 fps: show seconds per second, and where the time went). The capture
@@ -58,8 +59,9 @@ fuzz: deps
 BENCH_FRAMES ?= 60
 CAPTURE_SHOW ?=
 bench: build
-	cmake --build $(BUILD) -j $(JOBS) --target qxpack_bench
+	cmake --build $(BUILD) -j $(JOBS) --target qxpack_bench script_bench
 	$(BUILD)/bench/qxpack_bench
+	$(BUILD)/bench/script_bench
 	$(BUILD)/velmora_bench $(BENCH_FRAMES)
 	sh scripts/capture-bench.sh $(BUILD) $(CAPTURE_SHOW)
 

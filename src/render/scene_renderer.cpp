@@ -144,9 +144,10 @@ HRESULT RenderScene(Scene* scene) {
             const SceneCamera& camera = scene->cameras[c];
             float blend = camera.frameBlend[cur];
             if (blend <= -1.0f) continue;
-            // A trail longer than the scene would only repeat its frames.
-            const int32_t trail = std::min(camera.blurFrames, scene->frameCount);
-            for (int32_t a = trail - 1; a >= 0; --a) {
+            // A trail longer than the scene would only repeat its frames; one
+            // below 1 draws nothing. Counted wide, so that no trail wraps round.
+            const int64_t trail = std::min(camera.blurFrames, scene->frameCount);
+            for (int64_t a = trail - 1; a >= 0; --a) {
                 int32_t f0 = Wrap(static_cast<int64_t>(cur) - a, scene->frameCount);
                 int32_t f1 = Wrap(static_cast<int64_t>(next) - a, scene->frameCount);
                 d3dDevice->SetRenderState(D3DRENDERSTATE_AMBIENT,

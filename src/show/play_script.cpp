@@ -1,5 +1,6 @@
 #include "show/play_script.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "app/engine_state.h"
@@ -12,6 +13,8 @@
 namespace {
 
 ScriptLineWatch* lineWatch = nullptr;
+// The node that holds the reader's last action; null outside a reading.
+Action* lastScriptAction = nullptr;
 
 // A comment line: back to its third character, then to the end of the line.
 // Stepping back three lets comments shorter than a chunk name work.
@@ -30,6 +33,28 @@ void SkipComment(ScriptReader& reader) {
 }  // namespace
 
 void WatchScriptLines(ScriptLineWatch* watch) { lineWatch = watch; }
+
+void AddScriptAction(int32_t time, int32_t type, float argument) {
+    Action* placed =
+        AddActionFrom(&actionList, lastScriptAction ? lastScriptAction : &actionList, time, type, argument);
+    if (!placed) return;
+    lastScriptAction = placed;
+    if (lineWatch) lineWatch->ActionAdded(*placed);
+}
+
+bool ReadActionTime(const char* seconds, int32_t type, int32_t* time) {
+    // Past the bound the clock would be clamped and the show would wait that
+    // long for the action: weeks of black screen, or for ever.
+    const float value = static_cast<float>(std::atof(seconds));
+    const double milliseconds = static_cast<double>(value) * 1000.0;
+    if (std::isnan(milliseconds) || milliseconds >= kLatestActionTime + 1.0) {
+        WriteLogFormat("ERROR:\t\taction time of %f s refused (latest %.3f s), action type %d dropped",
+                       static_cast<double>(value), kLatestActionTime / 1000.0, type);
+        return false;
+    }
+    *time = ScriptTimeToMilliseconds(seconds);
+    return true;
+}
 
 int ScriptTagIndex(const char* tag) { return std::atoi(tag + 1) - 1; }
 
@@ -51,6 +76,7 @@ int ReadPlayScript(char* fileName, IDirect3DDevice7* device) {
     int32_t size = MemTell(file);
     MemSeek(file, 0, 0);
     frameCounter = 0;
+    lastScriptAction = &actionList;
     int lineNumber = 1;
     while (MemTell(file) < size) {
         int32_t lineStart = MemTell(file);
@@ -74,6 +100,7 @@ int ReadPlayScript(char* fileName, IDirect3DDevice7* device) {
         // began (a comment cut short at the end) would be read for ever.
         if (MemTell(file) <= lineStart) break;
     }
+    lastScriptAction = nullptr;
     WriteLogFormat("QXP:\t\t\t\tdone reading %s", fileName);
     WriteLog("");
     MemClose(file);

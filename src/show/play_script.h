@@ -5,6 +5,7 @@
 
 #include "data/memory_file.h"
 #include "platform/ddraw/d3d.h"
+#include "show/timeline.h"
 
 // Reads the named script into scenes, musicTracks and actionList, loading
 // every scene that has a load line. 0 when the script cannot be opened. The
@@ -19,6 +20,8 @@ public:
     virtual ~ScriptLineWatch() = default;
     virtual void LineBegins(const MemoryFile& file, int32_t position) = 0;
     virtual void LineEnds(const MemoryFile& file, int32_t position) = 0;
+    // An action the line put on actionList, as it was stored there.
+    virtual void ActionAdded(const Action& action) { (void)action; }
 };
 // The watch for the scripts read from now on; null for none.
 void WatchScriptLines(ScriptLineWatch* watch);

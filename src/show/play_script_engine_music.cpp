@@ -18,7 +18,7 @@ namespace {
 // wrapped, and the show would never end. A hold may take the clock to half the
 // range at most, which leaves the show over twelve days of frames after it.
 // Negative or NaN lengths hold nothing.
-constexpr double kLatestHoldEnd = 1073741823.0;
+constexpr double kLatestHoldEnd = kLatestActionTime;
 
 float BoundHold(int32_t time, float length) {
     const double latest = std::max(0.0, kLatestHoldEnd - (time > 0 ? time : 0));
@@ -53,9 +53,12 @@ void ReadEngineLine(ScriptReader& reader) {
         }
     } else if (ScriptKeyIs(key, "[Hold]", 6)) {
         ScriptSkip(reader, 1);
-        int32_t time = ScriptTimeToMilliseconds(ScriptWord(reader));
+        char seconds[kScriptTextSize];
+        std::memcpy(seconds, ScriptWord(reader), sizeof seconds);
         float length = static_cast<float>(std::atof(ScriptLastWord(reader)));
-        AddAction(&actionList, time, kActionHold, BoundHold(time, length));
+        int32_t time = 0;
+        if (ReadActionTime(seconds, kActionHold, &time))
+            AddScriptAction(time, kActionHold, BoundHold(time, length));
     }
 }
 
@@ -105,8 +108,9 @@ void ReadMusicLine(ScriptReader& reader) {
         std::free(name);
     } else if (ScriptKeyIs(key, "[Play]", 6) || ScriptKeyIs(key, "[Stop]", 6)) {
         ScriptSkip(reader, 1);
-        int32_t time = ScriptTimeToMilliseconds(ScriptLastWord(reader));
         int32_t type = ScriptKeyIs(key, "[Play]", 6) ? kActionPlayMusic : kActionStopMusic;
-        AddAction(&actionList, time, type, static_cast<float>(index));
+        int32_t time = 0;
+        if (ReadActionTime(ScriptLastWord(reader), type, &time))
+            AddScriptAction(time, type, static_cast<float>(index));
     }
 }

@@ -158,19 +158,24 @@ void SetFramesPerSecond(Scene& scene, int index, float rate) {
 }
 
 // A trail is drawn frame by frame within one frame of the show: one longer
-// than the scene only repeats frames, and a huge one would never finish.
+// than the scene only repeats frames, and a huge one would never finish. One
+// of no frames at all is no trail: the camera keeps its single frame.
 void SetBlurFrames(Scene& scene, int camera, int frames) {
+    const char* name = scene.cameras[camera].name ? scene.cameras[camera].name : "";
     if (frames > scene.frameCount) {
-        WriteLogFormat("ERROR:\t\t%s\tblur of %d frames longer than the scene, %d kept",
-                       scene.cameras[camera].name ? scene.cameras[camera].name : "", frames,
-                       scene.frameCount);
+        WriteLogFormat("ERROR:\t\t%s\tblur of %d frames longer than the scene, %d kept", name,
+                       frames, scene.frameCount);
         frames = scene.frameCount;
+    } else if (frames < 1) {
+        WriteLogFormat("ERROR:\t\t%s\tblur of %d frames below one, 1 kept", name, frames);
+        frames = 1;
     }
     scene.cameras[camera].blurFrames = frames;
 }
 
 void AddSceneAction(const char* seconds, int32_t type, int index) {
-    AddAction(&actionList, ScriptTimeToMilliseconds(seconds), type, static_cast<float>(index));
+    int32_t time = 0;
+    if (ReadActionTime(seconds, type, &time)) AddScriptAction(time, type, static_cast<float>(index));
 }
 
 }  // namespace

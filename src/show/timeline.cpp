@@ -12,21 +12,27 @@
 #include "texture/texture_cache.h"
 
 void AddAction(ActionList* list, int32_t time, int32_t type, float argument) {
-    if (!list) return;
+    AddActionFrom(list, list, time, type, argument);
+}
+
+Action* AddActionFrom(ActionList* list, Action* from, int32_t time, int32_t type, float argument) {
+    if (!list) return nullptr;
     // A time before the show's start is performed at its start; written as is,
     // it would land in the sentinel and never be performed.
     if (time < 0) time = 0;
     Action* node = static_cast<Action*>(std::calloc(1, sizeof(Action)));
-    if (!node) return;
+    if (!node) return nullptr;
+    // Every node before from has a time no greater than from's, so the place
+    // is the same whether the walk starts there or at the head.
+    Action* at = from && from->time <= time ? from : list;
     // Find the first node whose time is greater; equal times stay in the order added.
-    Action* at = list;
     while (!(time < at->time) && at->next) at = at->next;
     if (!(time < at->time)) {
         at->next = node;
         node->time = time;
         node->type = type;
         node->argument = argument;
-        return;
+        return node;
     }
     // Take over at's place: its action moves into the new node behind it.
     node->next = at->next;
@@ -37,6 +43,7 @@ void AddAction(ActionList* list, int32_t time, int32_t type, float argument) {
     at->time = time;
     at->type = type;
     at->argument = argument;
+    return at;
 }
 
 void RemoveAction(ActionList* list, Action* node) {

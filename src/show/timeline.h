@@ -28,7 +28,18 @@ enum ActionType : int32_t {
     kActionReleaseTextures = 9,
 };
 
+// The latest time an action may have, 2^30 - 1 ms (about 12.4 days): half the
+// clock's signed range, so that a show that gets there still has as long again
+// of frames before its clock would wrap.
+constexpr int32_t kLatestActionTime = 1073741823;
+
 void AddAction(ActionList* list, int32_t time, int32_t type, float argument);
+// AddAction walking from the node from instead of from the list's head, for
+// actions that come mostly in time order: from must be the list itself or one
+// of its nodes; one whose time is above the new time is not used. Returns the
+// node that now holds the new action, which is such a start for any later
+// action of the same or a later time; null when no node could be had.
+Action* AddActionFrom(ActionList* list, Action* from, int32_t time, int32_t type, float argument);
 void RemoveAction(ActionList* list, Action* node);
 // Frees every node of a list and leaves it empty.
 void ClearActionList(ActionList* list);

@@ -201,6 +201,25 @@ TEST_F(RenderSceneTest, NoBlurFramesDrawsNothingButSetsTheLights) {
     EXPECT_EQ(Summary(), (std::vector<std::string>{"BeginScene", "SetLight 0", "EndScene"}));
 }
 
+TEST_F(RenderSceneTest, TrailsBelowOneFrameDrawNothingAndEnd) {
+    // The lowest int as a trail: counting its passes must not wrap round to
+    // the highest (a frame that would never end); -1 is no pass either.
+    for (int32_t trail : {-2147483647 - 1, -1}) {
+        device.calls.clear();
+        SceneBuilder builder(4);
+        builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {IdentityMatrix()});
+        builder.AddCamera({IdentityMatrix(), IdentityMatrix(), IdentityMatrix(), IdentityMatrix()}, 1.0f,
+                          0.78f, trail);
+        builder.AddCamera({IdentityMatrix(), IdentityMatrix(), IdentityMatrix(), IdentityMatrix()}, 1.0f,
+                          0.78f, 1);
+        EXPECT_EQ(RenderScene(builder.Build(2.0f)), S_OK);
+        // Only the second camera's one pass.
+        EXPECT_EQ(device.CallsOf("Clear").size(), 1u) << trail;
+        EXPECT_EQ(device.CallsOf("DrawIndexedPrimitive").size(), 1u) << trail;
+        EXPECT_EQ(device.calls.back(), "EndScene") << trail;
+    }
+}
+
 TEST_F(RenderSceneTest, FreshSceneAndFailedBeginScene) {
     SceneBuilder builder(2);
     builder.AddObject({Quad(1, builder.AddDrawStyle(Material(1, 1, 1)))}, {IdentityMatrix()});

@@ -14,6 +14,7 @@
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "scene_writer/scene_writer.h"
+#include "show/script_reader.h"
 #include "support/engine_fixture.h"
 
 namespace {
@@ -371,6 +372,93 @@ TEST_F(LoadedScriptTest, ValuesThatWouldHangTheShowAreRefusedWithAnErrorLine) {
     EXPECT_TRUE(Logged("ERROR:\t\thold of -5.000000 ms refused, 0.000000 ms kept"));
     EXPECT_TRUE(Logged("ERROR:\t\thold of nan ms refused, 0.000000 ms kept"));
     EXPECT_EQ(LogLinesStartingWith("ERROR:\t\thold of 3000000000.000000 ms refused, "), 1);
+}
+
+TEST_F(LoadedScriptTest, TrailsBelowOneFrameAreRefusedAsTooLongOnesAre) {
+    // trail - 1 of the lowest int would wrap round to the highest, and the
+    // frame would never end; 0 and below draw nothing. Each keeps one frame.
+    ReadWithRoom("[QX3][01][Blur] Camera01 -2147483648\r\n"
+                 "[QX3][01][Blur] Camera02 0\r\n"
+                 "[QX3][01][Blur] Camera03 5\r\n"
+                 "[QX3][01][Blur] Camera03 -1\r\n"
+                 "[QX3][01][Play] 4 FALSE\r\n");
+    const Scene& scene = scenes[0];
+    EXPECT_EQ(scene.cameras[0].blurFrames, 1);
+    EXPECT_EQ(scene.cameras[1].blurFrames, 1);
+    EXPECT_EQ(scene.cameras[2].blurFrames, 1);
+    EXPECT_TRUE(Logged("ERROR:\t\tCamera01\tblur of -2147483648 frames below one, 1 kept"));
+    EXPECT_TRUE(Logged("ERROR:\t\tCamera02\tblur of 0 frames below one, 1 kept"));
+    EXPECT_TRUE(Logged("ERROR:\t\tCamera03\tblur of -1 frames below one, 1 kept"));
+    EXPECT_EQ(LogLinesStartingWith("ERROR:\t\tCamera03\tblur of 5"), 0);
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{4000, 1, 0.0f}}));  // still in step
+}
+
+TEST_F(LoadedScriptTest, ActionTimesPastTheClocksBoundAreRefusedAndDropped) {
+    // From 2147483.647 s on the product would be clamped to 24.8 days and the
+    // show would wait that long; the bound is 2^30 - 1 ms, where holds end too.
+    ReadWithRoom("[Music][00] 1\r\n"
+                 "[QX3][01][Play] 1e30 FALSE\r\n"
+                 "[QX3][01][Stop] inf\r\n"
+                 "[QX3][01][Unload] 3.4e38\r\n"
+                 "[QX3][01][PreLoad] 2147483.647\r\n"
+                 "[QX3][01][Release] nan\r\n"
+                 "[Music][01][Play] 1073741.9\r\n"
+                 "[Music][01][Stop] 5e9\r\n"
+                 "[Engine][Hold] 1e12 20\r\n"
+                 "[QX3][01][Play] 1073741.8 TRUE\r\n"
+                 "[Engine][Hold] -1e30 20\r\n"
+                 "[QX3][01][Stop] 2\r\n");
+    // 1073741.8 is the float 1073741.75, inside the bound; a time before the
+    // start is still performed at the start.
+    EXPECT_EQ(Actions(), (std::vector<ActionRecord>{
+                             {0, 4, 20.0f}, {2000, 6, 0.0f}, {1073741750, 7, 0.0f}}));
+    EXPECT_EQ(LogLinesStartingWith("ERROR:\t\taction time of "), 8);
+    EXPECT_TRUE(Logged("ERROR:\t\taction time of inf s refused (latest 1073741.823 s), action type 6 "
+                       "dropped"));
+    EXPECT_TRUE(Logged("ERROR:\t\taction time of nan s refused (latest 1073741.823 s), action type 9 "
+                       "dropped"));
+    EXPECT_TRUE(Logged("ERROR:\t\taction time of 2147483.750000 s refused (latest 1073741.823 s), "
+                       "action type 8 dropped"));
+    EXPECT_TRUE(Logged("ERROR:\t\taction time of 1073741.875000 s refused (latest 1073741.823 s), "
+                       "action type 2 dropped"));
+    // One refusal for each line, naming the action it drops.
+    for (int type : {1, 2, 3, 4, 5, 6, 8, 9}) {
+        int lines = 0;
+        for (const std::string& line : LogLines())
+            lines += line.rfind("ERROR:\t\taction time of ", 0) == 0 &&
+                     line.size() > 10 &&
+                     line.substr(line.size() - 10) == " " + std::to_string(type) + " dropped";
+        EXPECT_EQ(lines, 1) << "action type " << type;
+    }
+    // A refused hold time is not also reported as a refused length.
+    EXPECT_EQ(LogLinesStartingWith("ERROR:\t\thold of "), 0);
+}
+
+TEST_F(PlayScriptTest, TimedLinesInAnyOrderGiveTheStableTimeOrder) {
+    // Times rising, falling and repeated, as one insertion after another
+    // starts where the last one went: the list is the lines stably sorted.
+    std::string script = "[Music][00] 3\r\n";
+    std::vector<ActionRecord> expected;
+    uint32_t state = 12345;
+    for (int i = 0; i < 600; ++i) {
+        state = state * 1103515245u + 12345u;
+        int tenths = i < 200 ? i : i < 300 ? 600 - i : static_cast<int>((state >> 16) % 50);
+        int track = i % 3;
+        const std::string seconds = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+        script += "[Music][0" + std::to_string(track + 1) + "][Play] " + seconds + "\r\n";
+        expected.push_back({ScriptTimeToMilliseconds(seconds.c_str()), 2, static_cast<float>(track)});
+    }
+    ASSERT_EQ(Read(script), 1);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const ActionRecord& a, const ActionRecord& b) { return a.time < b.time; });
+    EXPECT_EQ(Actions(), expected);
+    // A second reading adds behind what the first left, in the same order.
+    ASSERT_EQ(Read("[Music][00] 1\r\n[Music][01][Stop] 0.1\r\n[Music][01][Stop] 70\r\n"), 1);
+    std::vector<ActionRecord> both = Actions();
+    ASSERT_EQ(both.size(), expected.size() + 2);
+    EXPECT_EQ(both.back(), (ActionRecord{70000, 3, 0.0f}));
+    EXPECT_TRUE(std::is_sorted(both.begin(), both.end(),
+                               [](const ActionRecord& a, const ActionRecord& b) { return a.time < b.time; }));
 }
 
 TEST_F(LoadedScriptTest, ASecondLoadLineReplacesWhatTheFirstRead) {

@@ -37,6 +37,7 @@ TEST(CaptureOptionsTest, DefaultsAndEveryOptionInAnyOrder) {
     EXPECT_EQ(options.crf, 18);
     EXPECT_FALSE(options.framesOnly);
     EXPECT_FALSE(options.timings);
+    EXPECT_DOUBLE_EQ(options.maxHours, 6.0);
 
     ASSERT_TRUE(Parse({"--fps", "59.94", "show", "--size", "320x240", "frames", "--crf", "0",
                        "--frames-only", "--timings"},
@@ -52,8 +53,14 @@ TEST(CaptureOptionsTest, DefaultsAndEveryOptionInAnyOrder) {
     EXPECT_TRUE(options.timings);
 
     // The limits themselves are taken.
-    ASSERT_TRUE(Parse({"s", "o", "--fps", "1000", "--size", "8192x2", "--crf", "51"}, options, error)) << error;
+    ASSERT_TRUE(Parse({"s", "o", "--fps", "1000", "--size", "8192x2", "--crf", "51", "--max-hours", "1000"}, options,
+                      error))
+        << error;
     EXPECT_EQ(RateForFfmpeg(options.rate), "1000");
+    EXPECT_DOUBLE_EQ(options.maxHours, 1000.0);
+    ASSERT_TRUE(Parse({"s", "o", "--fps", "1", "--max-hours", "0.25"}, options, error)) << error;
+    EXPECT_EQ(RateForFfmpeg(options.rate), "1");
+    EXPECT_DOUBLE_EQ(options.maxHours, 0.25);
 }
 
 TEST(CaptureOptionsTest, WhatIsRefusedAndWhy) {
@@ -66,8 +73,16 @@ TEST(CaptureOptionsTest, WhatIsRefusedAndWhy) {
     EXPECT_EQ(Refusal({"show", "out", "--fps"}), "--fps needs a frame rate");
     EXPECT_EQ(Refusal({"show", "out", "--size"}), "--size needs WIDTHxHEIGHT");
     EXPECT_EQ(Refusal({"show", "out", "--crf"}), "--crf needs a number from 0 to 51");
-    for (const char* rate : {"0", "-30", "fast", "30fps", "1000.01", "2000", ""})
-        EXPECT_NE(Refusal({"show", "out", "--fps", rate}).find("--fps takes"), std::string::npos) << rate;
+    // Below one frame a second, one frame's sound alone runs to gigabytes.
+    for (const char* rate : {"0", "-30", "fast", "30fps", "1000.01", "2000", "", "0.0001", "0.5", "0.999"})
+        EXPECT_NE(Refusal({"show", "out", "--fps", rate}).find("--fps takes a frame rate from 1 to 1000"),
+                  std::string::npos)
+            << rate;
+    EXPECT_EQ(Refusal({"show", "out", "--max-hours"}), "--max-hours needs a number of hours");
+    for (const char* hours : {"0", "-1", "0.0", "1001", "six", "1e3", "inf", "", " 6", "6h", "1.2.3"})
+        EXPECT_NE(Refusal({"show", "out", "--max-hours", hours}).find("--max-hours takes hours above 0 and up to 1000"),
+                  std::string::npos)
+            << hours;
     for (const char* size : {"0x480", "640x0", "640", "640x", "x480", "640x480x32", "8194x2", "-640x480",
                              "640X480", " 640x480"})
         EXPECT_NE(Refusal({"show", "out", "--size", size}).find("--size takes"), std::string::npos) << size;

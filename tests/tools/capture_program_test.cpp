@@ -8,6 +8,7 @@
 #include <FreeImage.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +69,36 @@ const char kEndlessScript[] =
     "[QX3][01][Camera] 0 90 Camera01 0 0 100 0 FALSE\r\n"
     "[Music][01][Play] 0\r\n"
     "[QX3][01][Play] 0 TRUE\r\n";
+
+// A show that waits twelve days for its last action.
+const char kTwelveDaysScript[] =
+    "[QX3][00] 1\r\n"
+    "[QX3][01][Filename] cube.QX3\r\n"
+    "[QX3][01][Load]\r\n"
+    "[QX3][01][Camera] 0 90 Camera01 0 0 100 0 FALSE\r\n"
+    "[QX3][01][Play] 0 FALSE\r\n"
+    "[QX3][01][Unload] 1036800\r\n";
+
+// Off a terminal, standard error holds only the progress lines: one at each
+// tenth of the frames expected, in order.
+void ExpectOnlyProgressLines(const std::string& said) {
+    static const std::regex line(
+        R"(velmora-capture: (\d+)%, frame (\d+) of ~(\d+), \d+\.\d s of show in \d+\.\d s)");
+    std::istringstream lines(said);
+    std::string text;
+    int tenths = 0;
+    while (std::getline(lines, text)) {
+        std::smatch parts;
+        ASSERT_TRUE(std::regex_match(text, parts, line)) << text;
+        const int percent = std::stoi(parts[1]);
+        EXPECT_GT(percent, tenths * 10) << text;
+        EXPECT_EQ(percent % 10, 0) << text;
+        EXPECT_GE(std::stoll(parts[2]) * 100, std::stoll(parts[3]) * percent) << text;
+        tenths = percent / 10;
+    }
+    EXPECT_GE(tenths, 5) << said;
+    EXPECT_TRUE(said.empty() || said.back() == '\n');
+}
 
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -207,6 +240,9 @@ TEST_F(CaptureProgramTest, ArgumentErrorsAreOneLineAndStatusTwoAndWriteNothing) 
     std::string show = MakeShow(kHoldScript);
     std::string empty = MakeTempDirectory();
     std::string noFfmpeg = MakeTempDirectory();  // a PATH without ffmpeg
+    std::string fifos = MakeTempDirectory();
+    const std::string fifo = fifos + "/film.mp4";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const auto before = FolderContents(show);
     struct Case {
         std::vector<std::string> arguments;
@@ -218,6 +254,8 @@ TEST_F(CaptureProgramTest, ArgumentErrorsAreOneLineAndStatusTwoAndWriteNothing) 
         {{show, "out.mp4", "--loud"}, "unknown option --loud", {}},
         {{show, "out.mp4", "--fps"}, "--fps needs", {}},
         {{show, "out.mp4", "--fps", "0"}, "--fps takes", {}},
+        {{show, "out.mp4", "--fps", "0.0001"}, "--fps takes a frame rate from 1", {}},
+        {{show, "out.mp4", "--max-hours", "0"}, "--max-hours takes", {}},
         {{show, "out.mp4", "--size", "1280*720"}, "--size takes", {}},
         {{show, "out.mp4", "--size", "161x120"}, "even", {}},
         {{show, "out.mp4", "--crf", "52"}, "--crf takes", {}},
@@ -227,6 +265,10 @@ TEST_F(CaptureProgramTest, ArgumentErrorsAreOneLineAndStatusTwoAndWriteNothing) 
         {{show, "missing/out.mp4"}, "there is no folder", {}},
         {{show, empty}, "is a folder; name the video file", {}},
         {{show, show, "--frames-only"}, "already exists", {}},
+        // Renamed into place, the output would replace a device or a FIFO.
+        {{show, "/dev/null"}, "/dev/null is a character device", {}},
+        {{show, "/dev/null", "--frames-only"}, "/dev/null is a character device", {}},
+        {{show, fifo}, fifo + " is a FIFO", {}},
         {{show, "out.mp4"}, "ffmpeg is not on PATH", {{"PATH", noFfmpeg}}},
     };
     for (const Case& c : cases) {
@@ -245,6 +287,37 @@ TEST_F(CaptureProgramTest, ArgumentErrorsAreOneLineAndStatusTwoAndWriteNothing) 
     }
     EXPECT_EQ(FolderContents(show), before);
     EXPECT_FALSE(FileExists(*toolFolder + "/Log.TXT"));
+    struct stat info {};
+    EXPECT_TRUE(stat("/dev/null", &info) == 0 && S_ISCHR(info.st_mode));
+    EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_EQ(std::distance(fs::directory_iterator(fifos), fs::directory_iterator()), 1);
+}
+
+TEST_F(CaptureProgramTest, AShowLongerThanTheCaptureTakesIsRefusedAndNothingWritten) {
+    // By its timeline, at the first frame: twelve days against six hours.
+    std::string waits = MakeShow(kTwelveDaysScript);
+    ProgramResult result = Capture({waits, "frames", "--frames-only", "--size", "32x24"});
+    ASSERT_TRUE(result.finished) << "filmed on";
+    EXPECT_EQ(result.exitStatus, 2) << result.standardError;
+    EXPECT_EQ(result.standardError, "velmora-capture: the show's timeline runs 288:00:00, longer than --max-hours 6; " +
+                                        work + "/frames was not written\n");
+    EXPECT_TRUE(fs::is_empty(work));
+    // With room enough it would be filmed; here a smaller limit refuses the
+    // example of a show of 3.5 s.
+    result = Capture({MakeShow(kHoldScript), "frames", "--frames-only", "--size", "32x24", "--max-hours", "0.0005"});
+    EXPECT_EQ(result.exitStatus, 2) << result.standardError;
+    EXPECT_NE(result.standardError.find("longer than --max-hours 0.0005"), std::string::npos) << result.standardError;
+    EXPECT_TRUE(fs::is_empty(work));
+
+    // By the frames filmed, for a loop that nothing stops: 2.7 s allowed.
+    result = Capture({MakeShow(kEndlessScript), "frames", "--frames-only", "--size", "32x24", "--fps", "10",
+                      "--max-hours", "0.00075"});
+    ASSERT_TRUE(result.finished) << "filmed on";
+    EXPECT_EQ(result.exitStatus, 2) << result.standardError;
+    EXPECT_EQ(result.standardError.substr(result.standardError.rfind("velmora-capture: ")),
+              "velmora-capture: the show was still running after --max-hours 0.00075 (a scene looped and never "
+              "stopped?); " + work + "/frames was not written\n");
+    EXPECT_TRUE(fs::is_empty(work));
 }
 
 // The show's own length, as the player makes it on the virtual clock: its
@@ -307,7 +380,7 @@ TEST_F(CaptureProgramTest, FramesOnlyKeepStepWithTheMixAndLeaveTheShowAlone) {
                                    {{"PATH", MakeTempDirectory()}, {"VELMORA_LOG", "1"}});
     ASSERT_TRUE(result.finished);
     ASSERT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardError, "");
+    ExpectOnlyProgressLines(result.standardError);
     EXPECT_EQ(FolderContents(show), before);
     EXPECT_NE(ReadFile(*toolFolder + "/Log.TXT").find("Time:\t\t\t\tDemoExit"), std::string::npos);
     EXPECT_TRUE(LeftOvers(work).empty());
@@ -345,7 +418,7 @@ TEST_F(CaptureProgramTest, VideoKeepsStepWithTheMixAndIsTheSameTwice) {
         ProgramResult result = Capture({show, name, "--fps", "25", "--size", "160x120"});
         ASSERT_TRUE(result.finished);
         ASSERT_EQ(result.exitStatus, 0) << result.standardError;
-        EXPECT_EQ(result.standardError, "");
+        ExpectOnlyProgressLines(result.standardError);
         ProgramResult hashed = RunProgram(ffmpeg, {"-v", "error", "-i", name, "-map", "0:v", "-f", "framemd5",
                                                    "-y", std::string(name) + ".md5"},
                                           work, {}, 60.0);

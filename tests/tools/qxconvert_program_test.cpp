@@ -105,4 +105,26 @@ TEST(QxconvertProgram, RefusalsAreOneLineWithStatusTwoAndLeaveNoFiles) {
     }
 }
 
+TEST(QxconvertProgram, AFrameRangeTooLongIsSaidWithTheLimit) {
+    std::string work = MakeTempDirectory();
+    const std::vector<std::pair<std::string, std::string>> ranges = {
+        {"0-2147483647", "qxconvert: --frames 0-2147483647 is 2147483648 frames, more than the 100000 a scene "
+                         "is given\n"},
+        {"5-100005", "qxconvert: --frames 5-100005 is 100001 frames, more than the 100000 a scene is given\n"},
+        {"0-99999999999999999999999", "qxconvert: --frames 0-99999999999999999999999 is 1000000000000000001 "
+                                      "frames, more than the 100000 a scene is given\n"},
+        {"0-9x", "qxconvert: --frames takes FIRST-LAST, whole frames, such as 0-90\n"},
+    };
+    for (const auto& [range, says] : ranges) {
+        ProgramResult result = Qxconvert({kModels + "/stage.glb", "--frames", range, "-o", "out"}, work);
+        EXPECT_EQ(result.exitStatus, 2) << range;
+        EXPECT_EQ(result.standardError, says);
+        EXPECT_TRUE(Entries(work).empty()) << range;
+    }
+    // Frame numbers far from 0 are taken when the range is short.
+    ProgramResult result =
+        Qxconvert({kModels + "/stage.glb", "--fps", "1000", "--frames", "4000000000-4000000001", "-o", "out"}, work);
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+}
+
 }  // namespace

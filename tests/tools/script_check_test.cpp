@@ -145,6 +145,20 @@ TEST_F(ScriptCheckTest, LineEndsOfLfAloneAreWarned) {
     EXPECT_TRUE(Warnings(mixed, 1).empty());
 }
 
+TEST_F(ScriptCheckTest, LineEndsOfCrAloneAreWarned) {
+    // The player takes the character after each CR for its LF: every line
+    // after the first loses its bracket and nothing is read in step.
+    ScriptCheck crOnly = Check("[QX3][00] 1\r[QX3][01][Filename] box.QX3\r[QX3][01][Load]\r"
+                               "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r[QX3][01][Play] 0 FALSE\r");
+    EXPECT_TRUE(Warned(crOnly, 1, "the script's lines end with CR alone")) << velmora::tools::FormatScriptCheck(crOnly);
+    int said = 0;
+    for (const auto& f : crOnly.findings) said += f.warning && f.text.find("CR alone") != std::string::npos;
+    EXPECT_EQ(said, 1);
+    // CR LF and LF alone are not taken for it.
+    EXPECT_FALSE(Warned(Check(kClean), 1, "CR alone"));
+    EXPECT_FALSE(Warned(Check("[QX3][00] 1\n[QX3][01][Filename] box.QX3\n"), 1, "CR alone"));
+}
+
 TEST_F(ScriptCheckTest, CountOfThreeDigitsIsWarnedAndTheNextLineStaysOutOfStep) {
     ScriptCheck check = Check("[QX3][00] 120\r\n[QX3][01][Filename] box.QX3\r\n");
     EXPECT_TRUE(Warned(check, 1, "count 120 has more than two digits: the player takes 12"))
@@ -229,6 +243,52 @@ TEST_F(ScriptCheckTest, TimePastTheEndOfEverythingElse) {
                            "[QX3][01][Unload] 4\r\n")
                   .warnings,
               0);
+}
+
+TEST_F(ScriptCheckTest, ValuesThePlayerRefusesAreWarnedAtTheirLines) {
+    ScriptCheck check = Check(
+        "[QX3][00] 1\r\n"                                     // 1
+        "[QX3][01][Filename] box.QX3\r\n"                     // 2
+        "[QX3][01][Load]\r\n"                                 // 3
+        "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r\n"  // 4
+        "[QX3][01][Blur] Camera01 -2147483648\r\n"            // 5
+        "[QX3][01][Play] 0 FALSE\r\n"                         // 6
+        "[QX3][01][Unload] 1e30\r\n"                          // 7
+        "[Engine][Hold] nan 100\r\n"                          // 8
+        "[QX3][01][Stop] 0.05\r\n");                          // 9
+    EXPECT_TRUE(Warned(check, 5, "the player refuses: Camera01 blur of -2147483648 frames below one, 1 kept"))
+        << velmora::tools::FormatScriptCheck(check);
+    EXPECT_TRUE(Warned(check, 7, "the player refuses: action time of "));
+    EXPECT_TRUE(Warned(check, 7, "action type 5 dropped"));
+    EXPECT_TRUE(Warned(check, 8, "the player refuses: action time of nan s refused"));
+    // What is dropped is not described as done, nor counted as late.
+    for (int line : {7, 8})
+        for (const auto& f : check.findings)
+            EXPECT_FALSE(f.line == line && !f.warning && f.text.rfind("at ", 0) == 0) << f.text;
+    EXPECT_EQ(check.warnings, 3);
+    EXPECT_TRUE(Warnings(check, 9).empty());
+}
+
+TEST_F(ScriptCheckTest, LateTimesAmongManyLinesInAnyOrder) {
+    const std::string head =
+        "[QX3][00] 1\r\n[QX3][01][Filename] box.QX3\r\n[QX3][01][Load]\r\n"
+        "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r\n";
+    // Two actions share the latest time: neither is later than the other.
+    EXPECT_EQ(Check(head + "[QX3][01][Play] 0 FALSE\r\n[QX3][01][Unload] 90\r\n[QX3][01][Stop] 90\r\n")
+                  .warnings,
+              0);
+    // Plays and stops of many lines, written out of order: the one action
+    // after all of them is found, whichever line it is.
+    std::string lines;
+    for (int i = 40; i-- > 0;) {
+        lines += "[QX3][01][Play] " + std::to_string(i) + " TRUE\r\n";
+        lines += "[QX3][01][Stop] " + std::to_string(i) + ".5\r\n";
+    }
+    ScriptCheck late = Check(head + lines + "[QX3][01][PreLoad] 60\r\n" + lines);
+    EXPECT_EQ(late.warnings, 1) << velmora::tools::FormatScriptCheck(late);
+    EXPECT_TRUE(Warned(late, 85, "60.000 s is later than everything else in the show, which is over at 39.500 s"));
+    // A hold that runs past it covers it.
+    EXPECT_EQ(Check(head + lines + "[QX3][01][PreLoad] 60\r\n[Engine][Hold] 30 40000\r\n").warnings, 0);
 }
 
 // qxcheck as a program: its exit status, and the script left as it was.

@@ -1,5 +1,7 @@
 #include "capture_options.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "arguments/numbers.h"
@@ -7,6 +9,18 @@
 namespace velmora::capture {
 
 using tools::ReadNumber;
+
+namespace {
+
+// A decimal such as 6 or 0.5, digits and one point only.
+bool ReadHours(const char* text, double& hours) {
+    if (!text || !*text || std::strspn(text, "0123456789.") != std::strlen(text)) return false;
+    char* end = nullptr;
+    hours = std::strtod(text, &end);
+    return *end == '\0' && std::isfinite(hours) && hours > 0.0 && hours <= kLargestMaxHours;
+}
+
+}  // namespace
 
 bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
     options = CaptureOptions{};
@@ -22,9 +36,10 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
         if (argument == "--fps") {
             if (!value) return needs("a frame rate");
             if (!platform::ParseFrameRate(value, options.rate) ||
+                options.rate.numerator < static_cast<uint64_t>(kLowestRate) * options.rate.denominator ||
                 options.rate.numerator > static_cast<uint64_t>(kHighestRate) * options.rate.denominator) {
-                error = std::string("--fps takes a frame rate above 0 and up to ") + std::to_string(kHighestRate) +
-                        " such as 30 or 59.94, not \"" + value + "\"";
+                error = std::string("--fps takes a frame rate from ") + std::to_string(kLowestRate) + " to " +
+                        std::to_string(kHighestRate) + " such as 30 or 59.94, not \"" + value + "\"";
                 return false;
             }
             ++i;
@@ -41,6 +56,15 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
             if (!value) return needs("a number from 0 to 51");
             if (!ReadNumber(value, 0, 51, options.crf)) {
                 error = std::string("--crf takes a number from 0 (lossless) to 51, not \"") + value + "\"";
+                return false;
+            }
+            ++i;
+        } else if (argument == "--max-hours") {
+            if (!value) return needs("a number of hours");
+            if (!ReadHours(value, options.maxHours)) {
+                error = std::string("--max-hours takes hours above 0 and up to ") +
+                        std::to_string(static_cast<int>(kLargestMaxHours)) + ", such as 6 or 0.5, not \"" + value +
+                        "\"";
                 return false;
             }
             ++i;

@@ -8,12 +8,18 @@
 namespace velmora::capture {
 
 constexpr const char* kUsage =
-    "usage: velmora-capture SHOWDIR OUTPUT [--fps N] [--size WxH] [--crf N] [--frames-only] [--timings]";
+    "usage: velmora-capture SHOWDIR OUTPUT [--fps N] [--size WxH] [--crf N] [--max-hours H] [--frames-only] "
+    "[--timings]";
 
 // The largest side of a capture, in pixels.
 constexpr int kLargestSide = 8192;
-// The highest frame rate a capture takes.
+// The frame rates a capture takes: below one a second the sound of a single
+// frame runs to gigabytes.
+constexpr int kLowestRate = 1;
 constexpr int kHighestRate = 1000;
+// The longest show a capture takes by default, and the most it may be given.
+constexpr double kDefaultMaxHours = 6.0;
+constexpr double kLargestMaxHours = 1000.0;
 
 struct CaptureOptions {
     std::string showDirectory;
@@ -22,6 +28,7 @@ struct CaptureOptions {
     int width = 1280;
     int height = 720;
     int crf = 18;
+    double maxHours = kDefaultMaxHours;  // a longer show is refused, not filmed
     bool framesOnly = false;  // PNG frames and audio.wav into the folder OUTPUT
     bool timings = false;     // where the time went, on standard output at the end
 };

@@ -1,9 +1,12 @@
 // The capture tool's writer of film frames: hands each to the writer that
 // stores it (the pipe to ffmpeg or the PNG files), counts it for the
 // progress bar, and ends the show as Escape would when the capture is
-// interrupted or the frames can no longer be stored.
+// interrupted, the frames can no longer be stored, or the show is longer
+// than the capture takes: by its timeline, told at the first frame, or by
+// the frames filmed, for a show that loops on and never ends.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/capture/frame_writer.h"
@@ -13,8 +16,9 @@ namespace velmora::capture {
 
 class FilmSink : public platform::FrameWriter {
 public:
-    FilmSink(std::shared_ptr<platform::FrameWriter> store, ProgressBar& progress)
-        : store_(std::move(store)), progress_(progress) {}
+    // longestShow: the most milliseconds of timeline the capture films.
+    FilmSink(std::shared_ptr<platform::FrameWriter> store, ProgressBar& progress, const platform::FrameRate& rate,
+             int64_t longestShow);
     bool WriteFrame(const uint32_t* pixels, int width, int height) override;
     bool RepeatFrame(const uint32_t* pixels, int width, int height) override;
     uint64_t frames() const { return frames_; }
@@ -23,6 +27,11 @@ public:
     double secondsStoring() const { return secondsStoring_; }
     // True once a frame could not be stored (an interruption aside).
     bool failed() const { return failed_; }
+    // The timeline's length when it was longer than the capture takes; 0 when not.
+    int64_t timelineTooLong() const { return timelineTooLong_; }
+    // True when the show was still running after as many frames as the
+    // longest show has.
+    bool ranTooLong() const { return ranTooLong_; }
 
 private:
     template <typename Store>
@@ -31,7 +40,11 @@ private:
 
     std::shared_ptr<platform::FrameWriter> store_;
     ProgressBar& progress_;
+    int64_t longestShow_;
+    uint64_t mostFrames_;
     uint64_t frames_ = 0;
+    int64_t timelineTooLong_ = 0;
+    bool ranTooLong_ = false;
     double secondsStoring_ = 0.0;
     bool estimated_ = false;
     bool failed_ = false;

@@ -6,8 +6,8 @@
 
 namespace velmora::capture {
 
-ProgressBar::ProgressBar(const platform::FrameRate& rate)
-    : rate_(rate), terminal_(isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
+ProgressBar::ProgressBar(const platform::FrameRate& rate, std::FILE* out)
+    : rate_(rate), out_(out), terminal_(isatty(fileno(out)) == 1), start_(std::chrono::steady_clock::now()) {}
 
 void ProgressBar::ExpectShowMilliseconds(int64_t milliseconds) {
     if (milliseconds <= 0) return;
@@ -18,7 +18,10 @@ void ProgressBar::ExpectShowMilliseconds(int64_t milliseconds) {
 
 void ProgressBar::Update(uint64_t framesDone) {
     lastDone_ = framesDone;
-    if (!terminal_) return;
+    if (!terminal_) {
+        PrintTenths(framesDone);
+        return;
+    }
     auto now = std::chrono::steady_clock::now();
     if (drawn_ && now - lastDrawn_ < std::chrono::milliseconds(200)) return;
     lastDrawn_ = now;
@@ -44,21 +47,37 @@ void ProgressBar::Draw(uint64_t framesDone) {
         std::snprintf(left, sizeof left, "%d:%02d", static_cast<int>(seconds) / 60, static_cast<int>(seconds) % 60);
     }
     if (known)
-        std::fprintf(stderr, "\r[%s] frame %llu of ~%llu  %.1f s of show  %.2fx  %s left   ", bar,
+        std::fprintf(out_, "\r[%s] frame %llu of ~%llu  %.1f s of show  %.2fx  %s left   ", bar,
                      static_cast<unsigned long long>(framesDone), static_cast<unsigned long long>(expected_),
                      showSeconds, speed, left);
     else
-        std::fprintf(stderr, "\r[%s] frame %llu  %.1f s of show  %.2fx   ", bar,
+        std::fprintf(out_, "\r[%s] frame %llu  %.1f s of show  %.2fx   ", bar,
                      static_cast<unsigned long long>(framesDone), showSeconds, speed);
-    std::fflush(stderr);
+    std::fflush(out_);
     drawn_ = true;
+}
+
+void ProgressBar::PrintTenths(uint64_t framesDone) {
+    if (expected_ == 0) return;
+    // Past the guess the steps go on, each a tenth of it.
+    const unsigned __int128 tenths = static_cast<unsigned __int128>(framesDone) * 10 / expected_;
+    if (tenths <= tenthsPrinted_) return;
+    tenthsPrinted_ = static_cast<uint64_t>(tenths);
+    const double perSecond = static_cast<double>(rate_.numerator) / static_cast<double>(rate_.denominator);
+    const double wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    std::fprintf(out_, "velmora-capture: %llu%%, frame %llu of ~%llu, %.1f s of show in %.1f s\n",
+                 static_cast<unsigned long long>(tenthsPrinted_ * 10), static_cast<unsigned long long>(framesDone),
+                 static_cast<unsigned long long>(expected_), static_cast<double>(framesDone) / perSecond,
+                 wallSeconds);
+    std::fflush(out_);
 }
 
 void ProgressBar::Finish() {
     if (!terminal_ || !drawn_) return;
     expected_ = lastDone_;
     Draw(lastDone_);
-    std::fputc('\n', stderr);
+    std::fputc('\n', out_);
 }
 
 }  // namespace velmora::capture

@@ -1,4 +1,4 @@
-// velmora-capture SHOWDIR OUTPUT [--fps N] [--size WxH] [--crf N] [--frames-only] [--timings]
+// velmora-capture SHOWDIR OUTPUT [--fps N] [--size WxH] [--crf N] [--max-hours H] [--frames-only] [--timings]
 //
 // Plays the show in SHOWDIR in this process, headless on the virtual clock,
 // and films it: every frame at a constant rate (a picture held through a
@@ -20,6 +20,7 @@
 #include <string>
 #include <system_error>
 
+#include "arguments/output_path.h"
 #include "capture_options.h"
 #include "ffmpeg_commands.h"
 #include "ffmpeg_process.h"
@@ -53,6 +54,21 @@ int Interrupted(const std::string& output) {
     return 128 + InterruptSignal();
 }
 
+std::string Decimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// Milliseconds as hours, minutes and seconds: "12:04:05".
+std::string Hours(int64_t milliseconds) {
+    const int64_t seconds = milliseconds / 1000;
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld:%02d:%02d", static_cast<long long>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    return text;
+}
+
 double Since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -64,8 +80,9 @@ fs::path OutputPath(const std::string& output) {
     return path;
 }
 
-// OUTPUT can be made: its folder exists, and it is not a folder (video) or
-// is a new or empty folder (frames).
+// OUTPUT can be made: its folder exists, and it is a new or regular file
+// (video) or a new or empty folder (frames). A device, a FIFO or a socket
+// there would be replaced by the rename at the end.
 bool CheckOutput(const fs::path& output, bool framesOnly, std::string& why) {
     std::error_code failed;
     if (!fs::is_directory(output.parent_path(), failed)) {
@@ -74,7 +91,8 @@ bool CheckOutput(const fs::path& output, bool framesOnly, std::string& why) {
     }
     const fs::file_status status = fs::status(output, failed);
     if (framesOnly) {
-        if (fs::exists(status) && !(fs::is_directory(status) && fs::is_empty(output, failed))) {
+        if (!velmora::tools::CheckOutputFolder(output.string(), why)) return false;
+        if (fs::exists(status) && !fs::is_empty(output, failed)) {
             why = output.string() + " already exists; --frames-only writes a new (or empty) folder";
             return false;
         }
@@ -82,7 +100,7 @@ bool CheckOutput(const fs::path& output, bool framesOnly, std::string& why) {
         why = output.string() + " is a folder; name the video file to write";
         return false;
     }
-    return true;
+    return framesOnly || velmora::tools::CheckOutputFile(output.string(), why);
 }
 
 void PrintTimings(const CaptureOptions& options, uint64_t frames, double total, double run, double readBack,
@@ -143,12 +161,19 @@ int main(int argc, char** argv) {
         pipe = std::make_shared<RawFramePipe>(encoder.input(), options.width, options.height);
         store = pipe;
     }
-    auto film = std::make_shared<FilmSink>(store, progress);
+    const auto longestShow = static_cast<int64_t>(options.maxHours * 3600000.0);
+    auto film = std::make_shared<FilmSink>(store, progress, options.rate, longestShow);
     const ShowRunResult run = PlayShowForCapture(options, work.path(), film);
     const double runSeconds = Since(start);
     progress.Finish();
     if (InterruptSignal()) return Interrupted(output.string());
     if (!run.played) return Fail(run.why);
+    if (film->timelineTooLong())
+        return Refuse("the show's timeline runs " + Hours(film->timelineTooLong()) + ", longer than --max-hours " +
+                      Decimal(options.maxHours) + "; " + output.string() + " was not written");
+    if (film->ranTooLong())
+        return Refuse("the show was still running after --max-hours " + Decimal(options.maxHours) +
+                      " (a scene looped and never stopped?); " + output.string() + " was not written");
     if (film->failed()) {
         if (options.framesOnly) return Fail("cannot write the frames in " + work.path());
         std::string said;

@@ -85,17 +85,19 @@ struct ShowState {
     int32_t musicCount = 0;
     std::vector<SceneState> scenes;
     std::vector<std::string> music;
-    std::vector<ActionRecord> actions;
 };
 
 std::string Text(const char* s) { return s ? s : ""; }
 
-ShowState Snapshot() {
+// The run state a line may change. The scenes' per-frame values are taken
+// only when asked for: copied for every line, they would make the check of a
+// long script slow.
+ShowState Snapshot(bool withScenes) {
     ShowState state;
     state.localPath = localPath;
     state.sceneCount = sceneCount;
     state.musicCount = musicTrackCount;
-    for (int32_t i = 0; i < sceneCount && scenes; ++i) {
+    for (int32_t i = 0; withScenes && i < sceneCount && scenes; ++i) {
         const Scene& s = scenes[i];
         SceneState scene;
         scene.fileName = Text(s.fileName);
@@ -118,8 +120,6 @@ ShowState Snapshot() {
     }
     for (int32_t i = 0; i < musicTrackCount && musicTracks; ++i)
         state.music.push_back(Text(musicTracks[i].fileName));
-    for (const Action* a = actionList.next; a; a = a->next)
-        state.actions.push_back({a->time, a->type, a->argument});
     return state;
 }
 
@@ -236,6 +236,17 @@ LineKind Classify(const MemoryFile& file, int32_t start) {
     return kind;
 }
 
+// Whether the line, as the reader takes it, may change a scene: anything but a
+// comment, an engine or music line and the scene chunk's timed keys.
+bool MayChangeScenes(const LineKind& kind) {
+    if (kind.comment) return false;
+    if (!kind.knownChunk || !kind.knownKey) return true;
+    for (const char* name : {"[QX3][Play]", "[QX3][Stop]", "[QX3][Unload]", "[QX3][PreLoad]",
+                             "[QX3][Release]"})
+        if (kind.name == name) return false;
+    return kind.name.rfind("[QX3]", 0) == 0;
+}
+
 // Printable form of characters the reader took, for messages.
 std::string Shown(const std::string& s) {
     std::string shown;
@@ -270,12 +281,18 @@ public:
     void LineBegins(const MemoryFile& file, int32_t position) override {
         if (text.empty() && file.size > 0) text = SplitLines(file.data, file.size);
         begin = position;
-        before = Snapshot();
+        withScenes = MayChangeScenes(Classify(file, position));
+        before = Snapshot(withScenes);
+        added.clear();
         logOffset = LogSize();
     }
 
+    void ActionAdded(const Action& action) override {
+        added.push_back({action.time, action.type, action.argument});
+    }
+
     void LineEnds(const MemoryFile& file, int32_t position) override {
-        ShowState after = Snapshot();
+        ShowState after = Snapshot(withScenes);
         int line = LineAt(begin);
         starts.push_back(begin);
         const TextLine* t = line > 0 ? &text[line - 1] : nullptr;
@@ -314,8 +331,12 @@ public:
     }
 
     // Whole-script checks once the reader is done.
-    void Finish(bool lfOnly, const std::vector<TextLine>& rawLines) {
-        if (lfOnly && !rawLines.empty())
+    void Finish(bool lfOnly, bool crOnly, const std::vector<TextLine>& rawLines) {
+        if (crOnly)
+            Warn(1, "the script's lines end with CR alone: the player takes the character after "
+                    "each CR for the LF of CR LF and reads every later line out of step; save it "
+                    "with CR LF");
+        else if (lfOnly && !rawLines.empty())
             Warn(1, "the script's lines end with LF alone: the player reads each LF as CR LF, "
                     "but one CR anywhere in the file would end that; save it with CR LF");
         else
@@ -323,12 +344,13 @@ public:
                 if (rawLines[i].lfAlone)
                     Warn(static_cast<int>(i) + 1, "ends with LF alone while other lines end with "
                                                   "CR LF: the player reads the next line out of step");
+        std::sort(starts.begin(), starts.end());
         for (size_t i = 0; i < text.size(); ++i) {
             const int line = static_cast<int>(i) + 1;
             if (text[i].start == text[i].contentEnd)
                 Warn(line, "blank line: the player reads it as a chunk name and takes the start "
                            "of the next line with it");
-            if (std::find(starts.begin(), starts.end(), text[i].start) != starts.end()) continue;
+            if (std::binary_search(starts.begin(), starts.end(), text[i].start)) continue;
             if (outOfStep.count(line)) continue;
             auto by = swallowedBy.find(line);
             if (by != swallowedBy.end())
@@ -351,17 +373,27 @@ private:
         ++check.warnings;
     }
 
+    // The last line that starts at or before position; 0 for none.
     int LineAt(int32_t position) const {
-        for (size_t i = text.size(); i-- > 0;)
-            if (text[i].start <= position) return static_cast<int>(i) + 1;
-        return 0;
+        auto after = std::upper_bound(text.begin(), text.end(), position,
+                                      [](int32_t p, const TextLine& t) { return p < t.start; });
+        return static_cast<int>(after - text.begin());
     }
     bool IsLastLine(int line) const { return static_cast<size_t>(line) == text.size(); }
 
-    long LogSize() const {
-        std::error_code ignored;
-        auto size = std::filesystem::file_size(logPath, ignored);
-        return ignored ? 0 : static_cast<long>(size);
+    // The player's log, held open from the first line it has: the player
+    // appends a line at a time, and this reads on from where a line began.
+    std::ifstream* Log() {
+        if (!log.is_open()) log.open(logPath, std::ios::binary);
+        if (!log.is_open()) return nullptr;
+        log.clear();
+        return &log;
+    }
+
+    long LogSize() {
+        std::ifstream* file = Log();
+        if (!file || !file->seekg(0, std::ios::end)) return 0;
+        return static_cast<long>(file->tellg());
     }
 
     void CheckCount(const MemoryFile& file, int line, const LineKind& kind) {
@@ -382,11 +414,6 @@ private:
         if (kind.count && kind.name == "[QX3][00]") Note(line, Format("%d scene%s", after.sceneCount, after.sceneCount == 1 ? "" : "s"));
         if (kind.count && kind.name == "[Music][00]")
             Note(line, Format("%d music track%s", after.musicCount, after.musicCount == 1 ? "" : "s"));
-        std::vector<ActionRecord> added = after.actions;
-        for (const ActionRecord& a : before.actions) {
-            auto found = std::find(added.begin(), added.end(), a);
-            if (found != added.end()) added.erase(found);
-        }
         for (const ActionRecord& a : added) {
             Note(line, DescribeAction(a));
             timed.push_back({a, line});
@@ -499,11 +526,10 @@ private:
 
     // The player's own refusals, as it logs them while reading the line.
     void ReadLog(int line) {
-        std::ifstream log(logPath, std::ios::binary);
-        if (!log) return;
-        log.seekg(logOffset);
+        std::ifstream* file = Log();
+        if (!file || !file->seekg(logOffset)) return;
         std::string entry;
-        while (std::getline(log, entry)) {
+        while (std::getline(*file, entry)) {
             if (!entry.empty() && entry.back() == '\r') entry.pop_back();
             if (entry.rfind("ERROR:", 0) != 0) continue;
             // CheckTextures tells why a texture was not read, in terms a show
@@ -545,34 +571,54 @@ private:
 
     // The moment a scene's playback started at start is over, by the stop and
     // unload actions and its length; infinity for a loop never stopped.
-    double PlaybackEnd(const ActionRecord& play) const {
+    // endings holds each scene's stop and unload times, sorted.
+    double PlaybackEnd(const ActionRecord& play,
+                       const std::map<int, std::vector<int32_t>>& endings) const {
         const int index = static_cast<int>(play.argument);
         double end = std::numeric_limits<double>::infinity();
         if (play.type == kActionPlayScene && index >= 0 && index < sceneCount && scenes &&
             scenes[index].framesPerSecond > 0.0f)
             end = play.time + scenes[index].frameCount / scenes[index].framesPerSecond * 1000.0;
-        for (const auto& [a, line] : timed)
-            if ((a.type == kActionStopScene || a.type == kActionUnloadScene) &&
-                static_cast<int>(a.argument) == index && a.time >= play.time)
-                end = std::min(end, static_cast<double>(a.time));
+        auto ending = endings.find(index);
+        if (ending != endings.end()) {
+            auto first = std::lower_bound(ending->second.begin(), ending->second.end(), play.time);
+            if (first != ending->second.end()) end = std::min(end, static_cast<double>(*first));
+        }
         if (index < 0 || index >= sceneCount || !scenes || scenes[index].frameCount <= 0)
             end = play.time;  // nothing to draw
         return end;
     }
 
     void CheckLateTimes() {
+        std::map<int, std::vector<int32_t>> endings;
+        for (const auto& [a, line] : timed)
+            if (a.type == kActionStopScene || a.type == kActionUnloadScene)
+                endings[static_cast<int>(a.argument)].push_back(a.time);
+        for (auto& [index, times] : endings) std::sort(times.begin(), times.end());
         double sceneEnd = 0.0;
         for (const auto& [a, line] : timed)
             if (a.type == kActionPlayScene || a.type == kActionPlaySceneLooped)
-                sceneEnd = std::max(sceneEnd, PlaybackEnd(a));
+                sceneEnd = std::max(sceneEnd, PlaybackEnd(a, endings));
         if (std::isinf(sceneEnd)) return;  // a loop keeps the show running
-        for (size_t i = 0; i < timed.size(); ++i) {
-            double others = sceneEnd;
-            for (size_t j = 0; j < timed.size(); ++j) {
-                if (j == i) continue;
-                const ActionRecord& b = timed[j].first;
-                others = std::max(others, b.time + (b.type == kActionHold ? b.argument : 0.0));
+        // Each action's own end, a hold's included; the latest of all the
+        // others is the largest, or the second largest for the largest itself.
+        auto endOf = [](const ActionRecord& b) {
+            return b.time + (b.type == kActionHold ? b.argument : 0.0);
+        };
+        double largest = -std::numeric_limits<double>::infinity(), second = largest;
+        size_t largestAt = timed.size();
+        for (size_t j = 0; j < timed.size(); ++j) {
+            const double e = endOf(timed[j].first);
+            if (e > largest) {
+                second = largest;
+                largest = e;
+                largestAt = j;
+            } else if (e > second) {
+                second = e;
             }
+        }
+        for (size_t i = 0; i < timed.size(); ++i) {
+            const double others = std::max(sceneEnd, i == largestAt ? second : largest);
             const ActionRecord& a = timed[i].first;
             if (a.time > others)
                 Warn(timed[i].second,
@@ -584,6 +630,7 @@ private:
 
     ScriptCheck& check;
     std::string logPath;
+    std::ifstream log;
     std::vector<TextLine> text;
     std::vector<int32_t> starts;
     std::map<int, int> swallowedBy;
@@ -591,6 +638,8 @@ private:
     std::map<int, int> loadLine;
     std::vector<std::pair<ActionRecord, int>> timed;
     ShowState before;
+    bool withScenes = true;            // whether this line's snapshots hold the scenes
+    std::vector<ActionRecord> added;   // the actions this line put on the timeline
     int32_t begin = 0;
     long logOffset = 0;
     int lastLineRead = 0;
@@ -652,7 +701,7 @@ bool CheckPlayScript(const std::string& scriptName, ScriptCheck& check, std::str
     WatchScriptLines(&checker);
     ReadPlayScript(name.data(), nullptr);
     WatchScriptLines(nullptr);
-    checker.Finish(hasLf && !hasCr, rawLines);
+    checker.Finish(hasLf && !hasCr, hasCr && !hasLf, rawLines);
     FreeShow();
 
     std::memcpy(exeDirectory, savedDirectory, sizeof exeDirectory);

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "arguments/output_path.h"
+
 namespace velmora::tools {
 
 StagedOutput::~StagedOutput() {
@@ -40,6 +42,8 @@ bool StagedOutput::Begin(const std::string& directory, std::string& why) {
 }
 
 bool StagedOutput::Write(const std::string& name, const std::vector<uint8_t>& bytes, std::string& why) {
+    // What Commit would rename over must be a file it may replace.
+    if (!CheckOutputFile(directory_ + "/" + name, why)) return false;
     std::string path = staging_ + "/" + name;
     int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (descriptor < 0) {

@@ -21,7 +21,8 @@ public:
     // Makes the output folder (and its parents) when missing and the hidden
     // folder in it; false with a reason when either cannot be written.
     bool Begin(const std::string& directory, std::string& why);
-    // Writes a file of that bare name into the hidden folder.
+    // Writes a file of that bare name into the hidden folder; refused when the
+    // output folder holds something of that name that is not a regular file.
     bool Write(const std::string& name, const std::vector<uint8_t>& bytes, std::string& why);
     bool Write(const std::string& name, const std::string& text, std::string& why);
     // The hidden folder, where the staged files can be read as they are.

@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "arguments/output_path.h"
 #include "qxconvert/conversion.h"
 #include "qxconvert/export_names.h"
+#include "qxconvert/frame_plan.h"
 #include "qxconvert/output_folder.h"
 #include "qxconvert/scene_import.h"
 #include "qxconvert/staged_visibility.h"
@@ -36,18 +38,36 @@ bool ReadDecimal(const char* text, double low, double high, double& value) {
     return !errno && !*end && std::isfinite(value) && value >= low && value <= high;
 }
 
+// Digits only; numbers of more digits than a frame range could use are kept
+// at 10^18, so that a range of them is still told as too long.
 bool ReadWhole(const std::string& text, int64_t& value) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    value = std::stoll(text);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    constexpr int64_t kLargest = 1000000000000000000;
+    value = 0;
+    for (char digit : text) {
+        const int d = digit - '0';
+        value = value > (kLargest - d) / 10 ? kLargest : value * 10 + d;
+    }
     return true;
 }
 
-bool ReadRange(const char* text, std::pair<int64_t, int64_t>& range) {
+// "FIRST-LAST"; false with the reason for anything else, or for more frames
+// than a scene is given.
+bool ReadRange(const char* text, std::pair<int64_t, int64_t>& range, std::string& why) {
+    why = "--frames takes FIRST-LAST, whole frames, such as 0-90";
     if (!text) return false;
     std::string both = text;
     size_t dash = both.find('-');
-    return dash != std::string::npos && ReadWhole(both.substr(0, dash), range.first) &&
-           ReadWhole(both.substr(dash + 1), range.second) && range.first <= range.second;
+    if (dash == std::string::npos || !ReadWhole(both.substr(0, dash), range.first) ||
+        !ReadWhole(both.substr(dash + 1), range.second) || range.first > range.second)
+        return false;
+    const int64_t count = range.second - range.first + 1;
+    if (count > kMaxFrames) {
+        why = "--frames " + both + " is " + std::to_string(count) + " frames, more than the " +
+              std::to_string(kMaxFrames) + " a scene is given";
+        return false;
+    }
+    return true;
 }
 
 std::string BareStem(const std::string& path) {
@@ -79,7 +99,8 @@ int main(int argc, char** argv) {
             ++i;
         } else if (argument == "--frames") {
             std::pair<int64_t, int64_t> range;
-            if (!ReadRange(value, range)) return Refuse("--frames takes FIRST-LAST, whole frames, such as 0-90");
+            std::string why;
+            if (!ReadRange(value, range, why)) return Refuse(why);
             options.frames = range;
             ++i;
         } else if (argument == "--scale") {
@@ -96,9 +117,10 @@ int main(int argc, char** argv) {
         }
     }
     if (input.empty()) return Refuse(kUsage);
+    std::string why;
+    if (!CheckOutputFolder(directory, why)) return Refuse(why);
 
     ImportedScene source;
-    std::string why;
     if (!ImportScene(input, source, why)) return Refuse(input + ": " + why);
     ConvertedScene converted;
     if (!ConvertScene(source, options, converted, why)) return Refuse(input + ": " + why);

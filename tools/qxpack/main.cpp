@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archive_writer.h"
+#include "arguments/output_path.h"
 #include "temporary_file.h"
 #include "data/archive_reader.h"
 #include "data/data_name.h"
@@ -77,8 +78,19 @@ int List(const std::string& path) {
 // Writes every entry as the player's own unpacking does: each name gets the
 // contents that a lookup of that name finds (the last entry of the name).
 int Extract(const std::string& path, const std::string& directory) {
+    std::string why;
+    if (!directory.empty() && !velmora::tools::CheckOutputFolder(directory, why)) return Fail(why);
     DataArchive archive{};
     if (!OpenArchive(path, archive)) return 2;
+    // Every file it would write is looked at before the first is written.
+    for (int32_t i = 0; i < archive.entryCount; ++i) {
+        const char* name = archive.entries[i].name;
+        if (!IsBareDataName(name)) continue;
+        if (!velmora::tools::CheckOutputFile(directory.empty() ? name : directory + "/" + name, why)) {
+            FreeArchiveDirectory(&archive);
+            return Fail(why);
+        }
+    }
     int status = 0;
     std::error_code failure;
     if (!directory.empty()) std::filesystem::create_directories(directory, failure);
@@ -134,6 +146,7 @@ int main(int argc, char** argv) {
         size_t first = fast ? 2 : 1;  // the archive's name
         if (args.size() < first + 2) return Fail(kUsage);
         std::string error;
+        if (!velmora::tools::CheckOutputFile(args[first], error)) return Fail(error);
         std::vector<std::string> files = FilesToPack(
             args[first], std::vector<std::string>(args.begin() + static_cast<long>(first) + 1, args.end()));
         if (files.empty()) return Fail("nothing to pack: the folders named hold no files");

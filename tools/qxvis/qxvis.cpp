@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "arguments/numbers.h"
+#include "arguments/output_path.h"
 #include "data/data_archive.h"
 #include "qxvis/visibility_generator.h"
 #include "scene/scene_reader.h"
@@ -104,6 +105,8 @@ int main(int argc, char** argv) {
     if (sceneName.empty()) return Refuse(kUsage);
     if (sceneName.size() < 4) return Refuse(sceneName + " is too short a name for a scene file");
     if (outputName.empty()) outputName = sceneName.substr(0, sceneName.size() - 3) + "VIS";
+    std::string why;
+    if (!CheckOutputFile(outputName, why)) return Refuse(why);
 
     FILE* probe = std::fopen(sceneName.c_str(), "rb");
     if (!probe) return Refuse(sceneName + " cannot be opened: " + std::strerror(errno));
@@ -120,7 +123,6 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     VisibilityBits bits(scene);
     Progress progress;
-    std::string why;
     auto start = std::chrono::steady_clock::now();
     bool made = GenerateVisibility(scene, options, bits, std::ref(progress), why);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

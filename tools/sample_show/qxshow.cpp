@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "archive_writer.h"
+#include "arguments/output_path.h"
 #include "sample_show/sample_show.h"
 
 namespace {
@@ -42,6 +43,10 @@ struct WorkingFolder {
 int main(int argc, char** argv) {
     if (argc != 2 || !*argv[1] || argv[1][0] == '-') return Refuse("usage: qxshow DIR");
     const std::string directory = argv[1];
+    std::string why;
+    if (!velmora::tools::CheckOutputFolder(directory, why)) return Refuse(why);
+    for (const char* name : {"/MORVAST.QXD", "/MORVAST.QXP"})
+        if (!velmora::tools::CheckOutputFile(directory + name, why)) return Refuse(why);
     std::error_code failed;
     std::filesystem::create_directories(directory, failed);
     if (failed || !std::filesystem::is_directory(directory))
@@ -62,7 +67,6 @@ int main(int argc, char** argv) {
     // The visibility is drawn offscreen: nothing is shown.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     std::vector<std::string> names;
-    std::string why;
     if (!velmora::tools::WriteShowFiles(work.path, names, why)) return Refuse(why);
 
     std::vector<std::string> paths;

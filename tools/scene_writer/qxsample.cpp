@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "archive_writer.h"
+#include "arguments/output_path.h"
 #include "scene_writer/sample_scenes.h"
 
 using namespace velmora::tools;
@@ -65,6 +66,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: qxsample DIR\n");
         return 2;
     }
+    // Nothing is written until every name it writes is known to take a file.
+    std::string error;
+    bool writable = CheckOutputFolder(argv[1], error);
+    for (const char* name : {"cube.QX3", "cube.VIS", "cube.bmp", "MORVAST.QXD", "MORVAST.QXP", "sample.QX3",
+                             "sample.VIS", "one_frame.QX3", "one_frame.VIS", "walls.QX3", "walls.VIS"})
+        writable = writable && CheckOutputFile(std::string(argv[1]) + "/" + name, error);
+    if (!writable) {
+        std::fprintf(stderr, "qxsample: %s\n", error.c_str());
+        return 2;
+    }
     std::error_code failed;
     std::filesystem::create_directories(argv[1], failed);
     if (failed || !std::filesystem::is_directory(argv[1])) {
@@ -72,7 +83,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     directory = std::string(argv[1]) + "/";
-    std::string error;
     auto allVisible = [](int32_t, int32_t, int32_t, int32_t) { return true; };
     const std::string script = ExampleShowScript();
     bool written =
