@@ -158,17 +158,18 @@ void SetFramesPerSecond(Scene& scene, int index, float rate) {
 }
 
 // A trail is drawn frame by frame within one frame of the show: one longer
-// than the scene only repeats frames, and a huge one would never finish. One
-// of no frames at all is no trail: the camera keeps its single frame.
+// than the scene only repeats frames, and a huge one would never finish. A
+// trail of 0 frames hides the camera; one below that is refused as 0, which
+// draws the same nothing without a count that could wrap round.
 void SetBlurFrames(Scene& scene, int camera, int frames) {
     const char* name = scene.cameras[camera].name ? scene.cameras[camera].name : "";
     if (frames > scene.frameCount) {
         WriteLogFormat("ERROR:\t\t%s\tblur of %d frames longer than the scene, %d kept", name,
                        frames, scene.frameCount);
         frames = scene.frameCount;
-    } else if (frames < 1) {
-        WriteLogFormat("ERROR:\t\t%s\tblur of %d frames below one, 1 kept", name, frames);
-        frames = 1;
+    } else if (frames < 0) {
+        WriteLogFormat("ERROR:\t\t%s\tblur of %d frames below zero, 0 kept", name, frames);
+        frames = 0;
     }
     scene.cameras[camera].blurFrames = frames;
 }

@@ -201,7 +201,7 @@ TEST_F(RenderSceneTest, NoBlurFramesDrawsNothingButSetsTheLights) {
     EXPECT_EQ(Summary(), (std::vector<std::string>{"BeginScene", "SetLight 0", "EndScene"}));
 }
 
-TEST_F(RenderSceneTest, TrailsBelowOneFrameDrawNothingAndEnd) {
+TEST_F(RenderSceneTest, TrailsBelowZeroFramesDrawNothingAndEnd) {
     // The lowest int as a trail: counting its passes must not wrap round to
     // the highest (a frame that would never end); -1 is no pass either.
     for (int32_t trail : {-2147483647 - 1, -1}) {

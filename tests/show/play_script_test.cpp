@@ -374,21 +374,22 @@ TEST_F(LoadedScriptTest, ValuesThatWouldHangTheShowAreRefusedWithAnErrorLine) {
     EXPECT_EQ(LogLinesStartingWith("ERROR:\t\thold of 3000000000.000000 ms refused, "), 1);
 }
 
-TEST_F(LoadedScriptTest, TrailsBelowOneFrameAreRefusedAsTooLongOnesAre) {
+TEST_F(LoadedScriptTest, TrailsBelowZeroFramesAreRefusedAsTooLongOnesAre) {
     // trail - 1 of the lowest int would wrap round to the highest, and the
-    // frame would never end; 0 and below draw nothing. Each keeps one frame.
+    // frame would never end. A trail of 0 hides its camera and stays; one
+    // below that keeps 0, which draws the same nothing.
     ReadWithRoom("[QX3][01][Blur] Camera01 -2147483648\r\n"
                  "[QX3][01][Blur] Camera02 0\r\n"
                  "[QX3][01][Blur] Camera03 5\r\n"
                  "[QX3][01][Blur] Camera03 -1\r\n"
                  "[QX3][01][Play] 4 FALSE\r\n");
     const Scene& scene = scenes[0];
-    EXPECT_EQ(scene.cameras[0].blurFrames, 1);
-    EXPECT_EQ(scene.cameras[1].blurFrames, 1);
-    EXPECT_EQ(scene.cameras[2].blurFrames, 1);
-    EXPECT_TRUE(Logged("ERROR:\t\tCamera01\tblur of -2147483648 frames below one, 1 kept"));
-    EXPECT_TRUE(Logged("ERROR:\t\tCamera02\tblur of 0 frames below one, 1 kept"));
-    EXPECT_TRUE(Logged("ERROR:\t\tCamera03\tblur of -1 frames below one, 1 kept"));
+    EXPECT_EQ(scene.cameras[0].blurFrames, 0);
+    EXPECT_EQ(scene.cameras[1].blurFrames, 0);
+    EXPECT_EQ(scene.cameras[2].blurFrames, 0);
+    EXPECT_TRUE(Logged("ERROR:\t\tCamera01\tblur of -2147483648 frames below zero, 0 kept"));
+    EXPECT_EQ(LogLinesStartingWith("ERROR:\t\tCamera02\tblur"), 0);
+    EXPECT_TRUE(Logged("ERROR:\t\tCamera03\tblur of -1 frames below zero, 0 kept"));
     EXPECT_EQ(LogLinesStartingWith("ERROR:\t\tCamera03\tblur of 5"), 0);
     EXPECT_EQ(Actions(), (std::vector<ActionRecord>{{4000, 1, 0.0f}}));  // still in step
 }

@@ -256,7 +256,7 @@ TEST_F(ScriptCheckTest, ValuesThePlayerRefusesAreWarnedAtTheirLines) {
         "[QX3][01][Unload] 1e30\r\n"                          // 7
         "[Engine][Hold] nan 100\r\n"                          // 8
         "[QX3][01][Stop] 0.05\r\n");                          // 9
-    EXPECT_TRUE(Warned(check, 5, "the player refuses: Camera01 blur of -2147483648 frames below one, 1 kept"))
+    EXPECT_TRUE(Warned(check, 5, "the player refuses: Camera01 blur of -2147483648 frames below zero, 0 kept"))
         << velmora::tools::FormatScriptCheck(check);
     EXPECT_TRUE(Warned(check, 7, "the player refuses: action time of "));
     EXPECT_TRUE(Warned(check, 7, "action type 5 dropped"));
