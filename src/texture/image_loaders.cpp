@@ -73,6 +73,30 @@ Decoder DecoderFor(ImageFormat format) {
     }
 }
 
+enum class Rewrite { None, Done, Failed };
+
+// The rewrites of bmp_runs, bmp_info_header, tga_runs and pcx_rewrite, for
+// the files each is for.
+Rewrite RewriteForDecoder(ImageFormat format, const uint8_t* data, int64_t size, std::vector<uint8_t>& rewritten) {
+    auto made = [](bool done) { return done ? Rewrite::Done : Rewrite::Failed; };
+    switch (format) {
+    case ImageFormat::Bmp: {
+        // (The header check has passed: a header of 40 bytes or more holds
+        // the compression, 1 and 2 being the run-length ones.)
+        bool runs = size >= 34 && data[14] >= 40 && (data[30] == 1 || data[30] == 2);
+        if (runs) return made(ExpandBmpRuns(data, size, rewritten));
+        return ShortenBmpInfoHeader(data, size, rewritten) ? Rewrite::Done : Rewrite::None;
+    }
+    case ImageFormat::Tga:
+        if (size >= 18 && data[2] >= 9) return made(ExpandTgaRuns(data, size, rewritten));
+        return Rewrite::None;
+    case ImageFormat::Pcx:
+        if (PcxNeedsRewrite(data, size)) return made(RewritePcx(data, size, rewritten));
+        return Rewrite::None;
+    default: return Rewrite::None;
+    }
+}
+
 HRESULT LoadFile(TextureContainer* texture, const char* pathname, ImageFormat format) {
     MemoryFile* file = OpenDataFile(pathname);
     if (!file) return E_FAIL;
@@ -94,13 +118,14 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     io.seek_proc = ImageSeekProc;
     io.tell_proc = ImageTellProc;
     MemSeek(file, 0, 0);
-    // Some files reach the decoder rewritten into a form it reads safely.
+    // Some files reach the decoder rewritten into a form it reads correctly.
     std::vector<uint8_t> rewritten;
     MemoryFile rewrittenFile{};
     MemoryFile* input = file;
-    bool runLengthTga = format == ImageFormat::Tga && file->data[2] >= 9;
-    if (runLengthTga && !ExpandTgaRuns(file->data, file->size, rewritten)) return E_FAIL;
-    if (runLengthTga || (format == ImageFormat::Bmp && ShortenBmpInfoHeader(file->data, file->size, rewritten))) {
+    Rewrite rewrite = RewriteForDecoder(format, file->data, file->size, rewritten);
+    if (rewrite == Rewrite::Failed) return E_FAIL;
+    if (rewrite == Rewrite::Done) {
+        if (rewritten.size() > INT32_MAX) return E_FAIL;
         rewrittenFile.name = file->name;
         rewrittenFile.size = static_cast<int32_t>(rewritten.size());
         rewrittenFile.data = rewritten.data();
@@ -113,7 +138,7 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     DWORD width = FreeImage_GetWidth(bitmap);
     DWORD height = FreeImage_GetHeight(bitmap);
     DWORD bits = FreeImage_GetBPP(bitmap);
-    if (width == 0 || height == 0 ||
+    if (width == 0 || height == 0 || width > kLargestTextureSide || height > kLargestTextureSide ||
         static_cast<int64_t>(width) * height * 4 > kLargestTextureBytes) {
         FreeImage_Unload(bitmap);
         return E_FAIL;
@@ -144,13 +169,26 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     CountMemory(&textureMemoryCounter, static_cast<int64_t>(width) * height * 4);
     CountMemory(&textureAllocationCounter, 1);
 
-    // Row by row at the decoder's pitch; stored row 0 is the bottom row.
+    // Row by row at the decoder's pitch. Stored row 0 is the decoder's
+    // bottom row, except for a TGA file stored from the top: the decoder
+    // turns it over, and the player keeps the file's first row as row 0.
+    bool turnOver = format == ImageFormat::Tga && TgaStoredFromTheTop(file->data, file->size);
+    // A 32-bit BMP keeps its fourth byte only when its header names it alpha;
+    // its words are laid out by the header's masks, which the decoder ignores.
+    bool bmpWords = format == ImageFormat::Bmp && sourceBits == 32 && !converted;
+    BmpMasks masks = bmpWords ? BmpMasksOf(file->data, file->size) : BmpMasks{};
     bool keepAlpha = sourceBits == 32 && (decoder.copies32 || converted);
     for (DWORD y = 0; y < height; ++y) {
-        const BYTE* row = FreeImage_GetScanLine(source, static_cast<int>(y));
+        const BYTE* row = FreeImage_GetScanLine(source, static_cast<int>(turnOver ? height - 1 - y : y));
         DWORD* out = pixels + static_cast<size_t>(y) * width;
         for (DWORD x = 0; x < width; ++x) {
             const BYTE* p = row + x * (sourceBits / 8);
+            if (bmpWords) {
+                out[x] = BmpPixelWord(static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) |
+                                          static_cast<uint32_t>(p[3]) << 24,
+                                      masks);
+                continue;
+            }
             DWORD alpha = keepAlpha && decoder.scansAlpha ? p[FI_RGBA_ALPHA] : 255;
             out[x] = static_cast<DWORD>(p[FI_RGBA_RED]) << 24 | static_cast<DWORD>(p[FI_RGBA_GREEN]) << 16 |
                      static_cast<DWORD>(p[FI_RGBA_BLUE]) << 8 | alpha;

@@ -1,7 +1,8 @@
 // Run-length TGA files are given to the decoder with their runs expanded:
 // its own run-length path reads past the data it was handed, so it is never
-// used. The expanded file is the uncompressed TGA of the same picture.
-#include "texture/texture_container.h"
+// used. The expanded file is the uncompressed TGA of the same picture. The
+// origin bit of the header says which row the file stores first.
+#include "texture/image_files.h"
 
 namespace {
 
@@ -41,4 +42,9 @@ bool ExpandTgaRuns(const uint8_t* data, int64_t size, std::vector<uint8_t>& expa
         pixels -= count;
     }
     return true;
+}
+
+bool TgaStoredFromTheTop(const uint8_t* data, int64_t size) {
+    constexpr uint8_t kTopOrigin = 0x20;
+    return data && size >= kTgaHeaderSize && (data[17] & kTopOrigin) != 0;
 }
