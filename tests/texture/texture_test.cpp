@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "data/archive_bytes.h"
+#include "data/data_archive.h"
 #include "data/memory_file.h"
+#include "diag/log.h"
 #include "diag/statistics.h"
 #include "platform/ddraw/d3d.h"
 #include "platform/ddraw/display_objects.h"
@@ -43,6 +46,7 @@ protected:
     void TearDown() override {
         while (textureList) delete textureList;
         lowTextures = 0;
+        LoadDataArchive("");  // frees an archive a test loaded
         fs::current_path(previous);
         fs::remove_all(directory);
         EngineTest::TearDown();
@@ -446,14 +450,22 @@ TEST_F(TextureTest, NamesAndExtensionsThatAreNotLoaded) {
     EXPECT_EQ(CreateTexture("fake.bmp", 0, 0), E_FAIL);
     EXPECT_EQ(CreateTexture("absent.png", 0, 0), E_FAIL);
     EXPECT_EQ(CreateTexture(nullptr, 0, 0), E_INVALIDARG);
-    // 79 characters fit strName, 80 are refused without touching the disk.
-    std::string longest(75, 'a');
-    Copy("sample.bmp", longest + ".bmp");
-    EXPECT_EQ(CreateTexture((longest + ".bmp").c_str(), 0, 0), 0);
-    std::string tooLong(76, 'a');
-    Copy("sample.bmp", tooLong + ".bmp");
-    EXPECT_EQ(CreateTexture((tooLong + ".bmp").c_str(), 0, 0), E_FAIL);
-    EXPECT_EQ(FindTexture((tooLong + ".bmp").c_str()), nullptr);
+    // 79 characters fit strName (80 characters, zero-terminated) whole.
+    std::string longest = std::string(75, 'a') + ".bmp";
+    Copy("sample.bmp", longest);
+    EXPECT_EQ(CreateTexture(longest.c_str(), 0, 0), 0);
+    ASSERT_NE(FindTexture(longest.c_str()), nullptr);
+    EXPECT_EQ(std::string(FindTexture(longest.c_str())->strName), longest);
+    EXPECT_EQ(FindTexture(longest.c_str())->strName[79], '\0');
+    // 80 are refused, not cut to the 79 that would name the file above.
+    std::string tooLong = longest + "x";
+    ASSERT_EQ(tooLong.size(), 80u);
+    EXPECT_EQ(CreateTexture(tooLong.c_str(), 0, 0), E_FAIL);
+    EXPECT_EQ(FindTexture(tooLong.c_str()), nullptr);
+    std::string tooLongFile = std::string(76, 'b') + ".bmp";
+    Copy("sample.bmp", tooLongFile);
+    EXPECT_EQ(CreateTexture(tooLongFile.c_str(), 0, 0), E_FAIL);
+    EXPECT_EQ(FindTexture(tooLongFile.c_str()), nullptr);
     // Only the two good textures are left in the list.
     int count = 0;
     for (TextureContainer* t = textureList; t; t = t->pNext) ++count;
@@ -475,6 +487,33 @@ TEST_F(TextureTest, LowTexturesPreferTheFileEndingIn256) {
     lowTextures = 0;
     ASSERT_EQ(CreateTexture("wall.jpg", 0, 0), 0);
     EXPECT_EQ(FindTexture("wall.jpg")->dwWidth, 8u);
+}
+
+// A low-detail candidate missing from the archive is looked for on disk the
+// way every file is: the archive's "not found" line comes first, then the
+// normal file (here from the archive) is decoded.
+TEST_F(TextureTest, LowTexturesLogTheCandidateMissingFromTheArchive) {
+    WriteImage("wall.png", FIF_PNG, 8, 4, 24);
+    std::string png = velmora::testing::ReadFile(directory + "/wall.png");
+    fs::remove("wall.png");
+    velmora::testing::WriteFile("SHOW.QXD", velmora::testing::PackedArchive({{"wall.png", png}}));
+    LoadDataArchive("SHOW.QXD");
+    std::snprintf(exeDirectory, sizeof exeDirectory, "%s/", directory.c_str());
+    logEnabled = 1;
+    lowTextures = 1;
+    ASSERT_EQ(CreateTexture("wall.png", 0, 0), 0);
+    EXPECT_EQ(FindTexture("wall.png")->dwWidth, 8u);
+    EXPECT_EQ(velmora::testing::ReadFile(directory + "/Log.TXT"),
+              "ERROR:\t\twall_256.png\tfile not found in datafile\r\n\r\n");
+    // A candidate on disk is taken after the same line.
+    WriteImage("door_256.png", FIF_PNG, 2, 2, 24);
+    velmora::testing::WriteFile("Log.TXT", "");
+    WriteImage("door.png", FIF_PNG, 6, 6, 24);
+    ASSERT_EQ(CreateTexture("door.png", 0, 0), 0);
+    EXPECT_EQ(FindTexture("door.png")->dwWidth, 2u);
+    EXPECT_EQ(velmora::testing::ReadFile(directory + "/Log.TXT"),
+              "ERROR:\t\tdoor_256.png\tfile not found in datafile\r\n\r\n"
+              "ERROR:\t\tdoor_256.png\tfile not found in datafile\r\n\r\n");
 }
 
 TEST_F(TextureTest, CacheSharesOneTexturePerNameWhateverItsCase) {
