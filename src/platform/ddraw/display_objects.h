@@ -3,6 +3,7 @@
 // ask which back end drew.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
@@ -37,5 +38,10 @@ void SetTextureCaps(unsigned long textureCaps, unsigned long maxWidth, unsigned 
 // list as well.
 void SetTextureFormats(const std::vector<DDPIXELFORMAT>& formats);
 void ResetTextureCaps();
+
+// The bytes of memory a surface holds its pixels in: none for a texture
+// surface once sent to a drawing back end that keeps its own copy (until it
+// is locked or drawn on again), so that tests and measurements can see it go.
+size_t SurfaceMemoryBytes(LPDIRECTDRAWSURFACE7 surface);
 
 }  // namespace velmora::platform
