@@ -16,8 +16,7 @@ constexpr uint32_t kAlphaMaskHeader = 56;
 // The channel under mask widened or narrowed to 8 bits; none without a mask.
 uint32_t Channel(uint32_t word, uint32_t mask, uint32_t none) {
     if (!mask) return none;
-    int shift = 0;
-    while (!(mask >> shift & 1)) ++shift;
+    int shift = __builtin_ctz(mask);
     uint64_t most = mask >> shift;
     uint64_t value = (word & mask) >> shift;
     return static_cast<uint32_t>((value * 255 + most / 2) / most);

@@ -22,8 +22,16 @@ bool ImageFormatOfName(const char* name, ImageFormat* format);
 
 // Why the image's header disagrees with its data or asks for more than a
 // texture may take, in a few words ("run-length data damaged or ending before
-// the picture does"); null when the file may go to the decoder.
-const char* ImageHeaderFault(ImageFormat format, const uint8_t* data, int64_t size);
+// the picture does"), null when the file may go to the decoder; and the
+// picture's size as the header gives it (0 x 0 when it is too damaged to say).
+struct ImageHeaderVerdict {
+    const char* fault;
+    int64_t width, height;
+};
+ImageHeaderVerdict CheckImageHeader(ImageFormat format, const uint8_t* data, int64_t size);
+inline const char* ImageHeaderFault(ImageFormat format, const uint8_t* data, int64_t size) {
+    return CheckImageHeader(format, data, size).fault;
+}
 inline bool ImageHeaderIsSound(ImageFormat format, const uint8_t* data, int64_t size) {
     return ImageHeaderFault(format, data, size) == nullptr;
 }

@@ -18,7 +18,13 @@ uint32_t U16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | p[1] << 8);
 uint32_t U32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 int32_t S32(const uint8_t* p) { return static_cast<int32_t>(U32(p)); }
 
-const char* SizeFault(int64_t width, int64_t height) {
+struct Size {
+    int64_t width = 0, height = 0;
+};
+
+// Notes the picture's size and says whether a texture may take it.
+const char* SizeFault(int64_t width, int64_t height, Size& picture) {
+    picture = {width, height};
     if (width <= 0 || height <= 0) return kNoSize;
     // Each side is bounded first, so that the product cannot overflow.
     if (width > kLargestTextureSide || height > kLargestTextureSide || width * height * 4 > kLargestTextureBytes)
@@ -26,7 +32,7 @@ const char* SizeFault(int64_t width, int64_t height) {
     return nullptr;
 }
 
-const char* BmpFault(const uint8_t* d, int64_t size) {
+const char* BmpFault(const uint8_t* d, int64_t size, Size& picture) {
     if (size < 26 || d[0] != 'B' || d[1] != 'M') return kCutShort;
     uint32_t dataOffset = U32(d + 10);
     uint32_t infoSize = U32(d + 14);
@@ -49,7 +55,7 @@ const char* BmpFault(const uint8_t* d, int64_t size) {
     }
     bool topDown = height < 0;
     if (topDown) height = -height;
-    if (const char* fault = SizeFault(width, height)) return fault;
+    if (const char* fault = SizeFault(width, height, picture)) return fault;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return "an unsupported BMP depth";
     // Uncompressed, 8- and 4-bit run-length, or bit fields at 16 and 32 bits.
@@ -90,14 +96,14 @@ bool TgaRunsCoverImage(const uint8_t* d, int64_t size, int64_t pixels, int64_t p
     return true;
 }
 
-const char* TgaFault(const uint8_t* d, int64_t size) {
+const char* TgaFault(const uint8_t* d, int64_t size, Size& picture) {
     if (size < 18) return kCutShort;
     uint32_t idLength = d[0], mapType = d[1], type = d[2];
     uint32_t mapFirst = U16(d + 3), mapLength = U16(d + 5), mapBits = d[7];
     int64_t width = U16(d + 12), height = U16(d + 14);
     uint32_t bits = d[16];
     if (mapType > 1) return "a TGA colour map of an unsupported kind";
-    if (const char* fault = SizeFault(width, height)) return fault;
+    if (const char* fault = SizeFault(width, height, picture)) return fault;
     int64_t mapBytes = 0;
     if (mapType == 1) {
         if (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32)
@@ -147,14 +153,15 @@ bool PcxRunsCoverImage(const uint8_t* d, int64_t size, int64_t bytes) {
     return true;
 }
 
-const char* PcxFault(const uint8_t* d, int64_t size) {
+const char* PcxFault(const uint8_t* d, int64_t size, Size& picture) {
     if (size <= 128 || d[0] != 0x0A || d[2] > 1) return kCutShort;
+    if (d[1] > 5) return "a PCX of an unknown version";
     uint32_t bits = d[3];
     uint32_t xMin = U16(d + 4), yMin = U16(d + 6), xMax = U16(d + 8), yMax = U16(d + 10);
     uint32_t planes = d[65], lineBytes = U16(d + 66);
     if (xMax < xMin || yMax < yMin) return kNoSize;
     int64_t width = static_cast<int64_t>(xMax) - xMin + 1, height = static_cast<int64_t>(yMax) - yMin + 1;
-    if (const char* fault = SizeFault(width, height)) return fault;
+    if (const char* fault = SizeFault(width, height, picture)) return fault;
     bool known = (bits == 1 && (planes == 1 || planes == 4)) || (bits == 4 && planes == 1) ||
                  (bits == 8 && (planes == 1 || planes == 3));
     if (!known) return "an unsupported PCX depth (bits per pixel and planes)";
@@ -169,16 +176,16 @@ const char* PcxFault(const uint8_t* d, int64_t size) {
     return PcxRunsCoverImage(d, size, imageBytes) ? nullptr : kDamagedRuns;
 }
 
-const char* PngFault(const uint8_t* d, int64_t size) {
+const char* PngFault(const uint8_t* d, int64_t size, Size& picture) {
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
     if (size < 33 || std::memcmp(d, signature, 8) != 0 || std::memcmp(d + 12, "IHDR", 4) != 0) return kCutShort;
     auto big = [](const uint8_t* p) {
         return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | p[2] << 8 | p[3];
     };
-    return SizeFault(big(d + 16), big(d + 20));
+    return SizeFault(big(d + 16), big(d + 20), picture);
 }
 
-const char* JpgFault(const uint8_t* d, int64_t size) {
+const char* JpgFault(const uint8_t* d, int64_t size, Size& picture) {
     if (size < 4 || d[0] != 0xFF || d[1] != 0xD8) return kCutShort;
     // The first frame header gives the size.
     int64_t at = 2;
@@ -196,7 +203,7 @@ const char* JpgFault(const uint8_t* d, int64_t size) {
             if (length < 8 || at + 2 + length > size) return kCutShort;
             int64_t height = d[at + 5] << 8 | d[at + 6];
             int64_t width = d[at + 7] << 8 | d[at + 8];
-            return SizeFault(width, height);
+            return SizeFault(width, height, picture);
         }
         if (marker == 0xD9 || marker == 0xDA) return "a JPEG without a frame header before its image data";
         at += 2 + length;
@@ -206,13 +213,16 @@ const char* JpgFault(const uint8_t* d, int64_t size) {
 
 }  // namespace
 
-const char* ImageHeaderFault(ImageFormat format, const uint8_t* data, int64_t size) {
-    if (!data || size <= 0) return "the file is empty";
+ImageHeaderVerdict CheckImageHeader(ImageFormat format, const uint8_t* data, int64_t size) {
+    if (!data || size <= 0) return {"the file is empty", 0, 0};
+    Size picture;
+    const char* fault;
     switch (format) {
-    case ImageFormat::Bmp: return BmpFault(data, size);
-    case ImageFormat::Tga: return TgaFault(data, size);
-    case ImageFormat::Jpg: return JpgFault(data, size);
-    case ImageFormat::Png: return PngFault(data, size);
-    default: return PcxFault(data, size);
+    case ImageFormat::Bmp: fault = BmpFault(data, size, picture); break;
+    case ImageFormat::Tga: fault = TgaFault(data, size, picture); break;
+    case ImageFormat::Jpg: fault = JpgFault(data, size, picture); break;
+    case ImageFormat::Png: fault = PngFault(data, size, picture); break;
+    default: fault = PcxFault(data, size, picture); break;
     }
+    return {fault, picture.width, picture.height};
 }

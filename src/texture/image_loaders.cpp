@@ -73,6 +73,28 @@ Decoder DecoderFor(ImageFormat format) {
     }
 }
 
+// One decoded row of blue, green, red (and alpha) bytes as pixel words.
+template <int kBytes>
+void CopyRow(const BYTE* row, DWORD* out, DWORD width, bool keepAlpha) {
+    for (DWORD x = 0; x < width; ++x, row += kBytes)
+        out[x] = static_cast<DWORD>(row[FI_RGBA_RED]) << 24 | static_cast<DWORD>(row[FI_RGBA_GREEN]) << 16 |
+                 static_cast<DWORD>(row[FI_RGBA_BLUE]) << 8 | (keepAlpha ? row[FI_RGBA_ALPHA] : 255u);
+}
+
+// One row of a 32-bit BMP's little-endian words, laid out by its masks.
+void CopyBmpWords(const BYTE* row, DWORD* out, DWORD width, const BmpMasks& masks) {
+    for (DWORD x = 0; x < width; ++x, row += 4)
+        out[x] = BmpPixelWord(static_cast<uint32_t>(row[0] | row[1] << 8 | row[2] << 16) |
+                                  static_cast<uint32_t>(row[3]) << 24,
+                              masks);
+}
+
+BOOL AnyAlphaBelowFull(const DWORD* pixels, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if ((pixels[i] & 255) != 255) return 1;
+    return 0;
+}
+
 enum class Rewrite { None, Done, Failed };
 
 // The rewrites of bmp_runs, bmp_info_header, tga_runs and pcx_rewrite, for
@@ -177,31 +199,18 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     // its words are laid out by the header's masks, which the decoder ignores.
     bool bmpWords = format == ImageFormat::Bmp && sourceBits == 32 && !converted;
     BmpMasks masks = bmpWords ? BmpMasksOf(file->data, file->size) : BmpMasks{};
-    bool keepAlpha = sourceBits == 32 && (decoder.copies32 || converted);
+    bool keepAlpha = sourceBits == 32 && (decoder.copies32 || converted) && decoder.scansAlpha;
     for (DWORD y = 0; y < height; ++y) {
         const BYTE* row = FreeImage_GetScanLine(source, static_cast<int>(turnOver ? height - 1 - y : y));
         DWORD* out = pixels + static_cast<size_t>(y) * width;
-        for (DWORD x = 0; x < width; ++x) {
-            const BYTE* p = row + x * (sourceBits / 8);
-            if (bmpWords) {
-                out[x] = BmpPixelWord(static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) |
-                                          static_cast<uint32_t>(p[3]) << 24,
-                                      masks);
-                continue;
-            }
-            DWORD alpha = keepAlpha && decoder.scansAlpha ? p[FI_RGBA_ALPHA] : 255;
-            out[x] = static_cast<DWORD>(p[FI_RGBA_RED]) << 24 | static_cast<DWORD>(p[FI_RGBA_GREEN]) << 16 |
-                     static_cast<DWORD>(p[FI_RGBA_BLUE]) << 8 | alpha;
-        }
+        if (bmpWords)
+            CopyBmpWords(row, out, width, masks);
+        else if (sourceBits == 24)
+            CopyRow<3>(row, out, width, false);
+        else
+            CopyRow<4>(row, out, width, keepAlpha);
     }
-    if (decoder.scansAlpha) {
-        size_t count = static_cast<size_t>(width) * height;
-        for (size_t i = 0; i < count; ++i)
-            if ((pixels[i] & 255) != 255) {
-                texture->bAlpha = 1;
-                break;
-            }
-    }
+    if (decoder.scansAlpha) texture->bAlpha = AnyAlphaBelowFull(pixels, static_cast<size_t>(width) * height);
     // A converted image is recorded as true colour: 32 bits when it carries
     // alpha, 24 when it is opaque.
     texture->dwSourceBits = converted ? (texture->bAlpha ? 32 : 24) : bits;

@@ -239,6 +239,9 @@ TEST_F(ImageFilesTest, EachRefusalNamesItsReason) {
     shortPcx.insert(shortPcx.end(), {0xC5, 1});
     Bytes rle24Bmp = RunLengthBmp(2, 2, false, {0, 1});
     Put(rle24Bmp, 28, 24, 2);
+    Bytes futurePcx = PcxHeader(2, 2, 8, 3, 2, false);
+    futurePcx[1] = 6;
+    futurePcx.insert(futurePcx.end(), 12, 0);
     Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0};
     Bytes tga = {0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 8, 0, 0, 0, 0, 0};
     const Case cases[] = {
@@ -246,6 +249,7 @@ TEST_F(ImageFilesTest, EachRefusalNamesItsReason) {
         {"a PCX one pixel wide", ImageFormat::Pcx, thinPcx, "PCX pictures one pixel wide or high are not read"},
         {"a PCX one pixel high", ImageFormat::Pcx, flatPcx, "PCX pictures one pixel wide or high are not read"},
         {"PCX runs short", ImageFormat::Pcx, shortPcx, "run-length data damaged or ending before the picture does"},
+        {"PCX version 6", ImageFormat::Pcx, futurePcx, "a PCX of an unknown version"},
         {"RLE8 at 24 bits", ImageFormat::Bmp, rle24Bmp, "an unsupported BMP compression for its depth"},
         {"a GIF named .bmp", ImageFormat::Bmp, gif, "the header is cut short or is not of its format"},
         {"TGA type 4", ImageFormat::Tga, tga, "an unsupported TGA image type"},
@@ -297,6 +301,9 @@ TEST_F(ImageFilesTest, SidesUpTo8192AndPicturesUpTo16MPixelsAreTaken) {
     EXPECT_EQ(Fault(ImageFormat::Png, png(4096, 4097)), tooLarge);
     EXPECT_EQ(Fault(ImageFormat::Png, png(8192, 2049)), tooLarge);
     EXPECT_EQ(Fault(ImageFormat::Png, png(16u << 20, 1)), tooLarge);
+    ImageHeaderVerdict claimed = CheckImageHeader(ImageFormat::Png, png(4096, 4097).data(), 33);
+    EXPECT_EQ(claimed.width, 4096);
+    EXPECT_EQ(claimed.height, 4097);
     EXPECT_EQ(Fault(ImageFormat::Png, png(1, 16u << 20)), tooLarge);
 }
 
