@@ -154,6 +154,7 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
         input = &rewrittenFile;
     }
     FIBITMAP* bitmap = FreeImage_LoadFromHandle(decoder.fif, &io, input, decoder.flags);
+    std::vector<uint8_t>().swap(rewritten);  // the decoder is done with it
     if (!bitmap) return E_FAIL;
 
     texture->bAlpha = 0;
@@ -166,26 +167,23 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
         return E_FAIL;
     }
     // Everything but plain 24-bit images, and 32-bit ones of the formats that
-    // keep alpha, becomes 32-bit with its palette colours and transparency.
-    FIBITMAP* source = bitmap;
-    FIBITMAP* converted = nullptr;
+    // keep alpha, becomes 32-bit with its palette colours and transparency;
+    // the decoded bitmap goes as soon as its converted copy is there.
     bool plain = FreeImage_GetImageType(bitmap) == FIT_BITMAP &&
                  (bits == 24 || (bits == 32 && decoder.copies32));
-    if (!plain) {
-        converted = FreeImage_ConvertTo32Bits(bitmap);
-        if (!converted) {
-            FreeImage_Unload(bitmap);
-            return E_FAIL;
-        }
-        source = converted;
+    bool converted = !plain;
+    FIBITMAP* source = bitmap;
+    if (converted) {
+        source = FreeImage_ConvertTo32Bits(bitmap);
+        FreeImage_Unload(bitmap);
+        if (!source) return E_FAIL;
     }
     DWORD sourceBits = FreeImage_GetBPP(source);
     auto* pixels = static_cast<DWORD*>(std::malloc(static_cast<size_t>(width) * height * 4));
     if (!pixels || (sourceBits != 24 && sourceBits != 32) || FreeImage_GetWidth(source) != width ||
         FreeImage_GetHeight(source) != height) {
         std::free(pixels);
-        if (converted) FreeImage_Unload(converted);
-        FreeImage_Unload(bitmap);
+        FreeImage_Unload(source);
         return pixels ? E_FAIL : E_OUTOFMEMORY;
     }
     CountMemory(&textureMemoryCounter, static_cast<int64_t>(width) * height * 4);
@@ -218,8 +216,7 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     texture->dwHeight = height;
     std::free(texture->pPixels);
     texture->pPixels = pixels;
-    if (converted) FreeImage_Unload(converted);
-    FreeImage_Unload(bitmap);
+    FreeImage_Unload(source);
     return 0;
 }
 
