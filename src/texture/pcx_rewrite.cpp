@@ -46,7 +46,8 @@ bool RewritePcx(const uint8_t* data, int64_t size, std::vector<uint8_t>& rewritt
     int64_t height = static_cast<int64_t>(U16(data + 10)) - U16(data + 6) + 1;
     int64_t planes = data[65], lineBytes = U16(data + 66);
     if (width <= 0 || height <= 0 || width > kLargestTextureSide || height > kLargestTextureSide || planes == 0 ||
-        lineBytes == 0 || lineBytes * 8 < width * data[3])
+        planes > 4 || lineBytes == 0 || lineBytes * 8 < width * data[3] ||
+        lineBytes * planes * height > 4 * kLargestTextureBytes)
         return false;
 
     // Every line of every plane as it is stored, top line first.
