@@ -22,16 +22,19 @@ void PutU16(uint8_t* p, uint32_t value) { p[0] = static_cast<uint8_t>(value), p[
 
 bool SixteenColours(const uint8_t* d) { return (d[3] == 4 && d[65] == 1) || (d[3] == 1 && d[65] == 4); }
 
-// Appends bytes in run-length form: repeats as runs of up to 63, and single
-// bytes that look like a count as runs of one.
-void PutCoded(std::vector<uint8_t>& out, const uint8_t* bytes, size_t count) {
+// Writes bytes in run-length form at out, which has room for twice their
+// count: repeats as runs of up to 63, and single bytes that look like a count
+// as runs of one. Returns the end of what it wrote.
+uint8_t* PutCoded(uint8_t* out, const uint8_t* bytes, size_t count) {
     for (size_t i = 0; i < count;) {
+        uint8_t byte = bytes[i];
         size_t run = 1;
-        while (i + run < count && run < 63 && bytes[i + run] == bytes[i]) ++run;
-        if (run > 1 || (bytes[i] & 0xC0) == 0xC0) out.push_back(static_cast<uint8_t>(0xC0 | run));
-        out.push_back(bytes[i]);
+        while (i + run < count && run < 63 && bytes[i + run] == byte) ++run;
+        if (run > 1 || (byte & 0xC0) == 0xC0) *out++ = static_cast<uint8_t>(0xC0 | run);
+        *out++ = byte;
         i += run;
     }
+    return out;
 }
 
 }  // namespace
@@ -52,29 +55,40 @@ bool RewritePcx(const uint8_t* data, int64_t size, std::vector<uint8_t>& rewritt
 
     // Every line of every plane as it is stored, top line first.
     std::vector<uint8_t> lines(static_cast<size_t>(lineBytes * planes * height));
+    if (data[2] == 0) {
+        if (size - kHeaderSize < static_cast<int64_t>(lines.size())) return false;
+        std::memcpy(lines.data(), data + kHeaderSize, lines.size());
+    }
     int64_t at = kHeaderSize;
-    for (size_t filled = 0; filled < lines.size();) {
+    for (size_t filled = 0; data[2] == 1 && filled < lines.size();) {
         if (at >= size) return false;
         uint8_t byte = data[at++];
         size_t count = 1;
-        if (data[2] == 1 && (byte & 0xC0) == 0xC0) {
+        if ((byte & 0xC0) == 0xC0) {
             if (at >= size) return false;
-            count = byte & 0x3F;
+            count = std::min<size_t>(byte & 0x3F, lines.size() - filled);
             byte = data[at++];
         }
-        for (size_t i = 0; i < count && filled < lines.size(); ++i) lines[filled++] = byte;
+        std::memset(lines.data() + filled, byte, count);
+        filled += count;
     }
 
-    rewritten.assign(data, data + kHeaderSize);
+    // Room for the header, every byte coded as a run of one, and a palette.
+    int64_t codedBytes = SixteenColours(data) ? ((width + 1) & ~int64_t{1}) * height : lineBytes * planes * height;
+    rewritten.assign(static_cast<size_t>(kHeaderSize + 2 * codedBytes + kPaletteSize), 0);
+    std::memcpy(rewritten.data(), data, kHeaderSize);
     rewritten[2] = 1;
+    uint8_t* out = rewritten.data() + kHeaderSize;
     if (!SixteenColours(data)) {
         for (int64_t y = 0; y < height * planes; ++y)
-            PutCoded(rewritten, lines.data() + y * lineBytes, static_cast<size_t>(lineBytes));
+            out = PutCoded(out, lines.data() + y * lineBytes, static_cast<size_t>(lineBytes));
         // A 256-colour picture keeps its palette at the end.
         if (data[3] == 8 && planes == 1) {
             if (size < kHeaderSize + kPaletteSize) return false;
-            rewritten.insert(rewritten.end(), data + size - kPaletteSize, data + size);
+            std::memcpy(out, data + size - kPaletteSize, kPaletteSize);
+            out += kPaletteSize;
         }
+        rewritten.resize(static_cast<size_t>(out - rewritten.data()));
         return true;
     }
 
@@ -93,15 +107,17 @@ bool RewritePcx(const uint8_t* data, int64_t size, std::vector<uint8_t>& rewritt
                 indices[static_cast<size_t>(x)] = static_cast<uint8_t>(x & 1 ? line[x / 2] & 15 : line[x / 2] >> 4);
                 continue;
             }
-            for (int64_t plane = 0; plane < 4; ++plane)
-                if (line[plane * lineBytes + x / 8] & (0x80 >> (x % 8)))
-                    indices[static_cast<size_t>(x)] |= static_cast<uint8_t>(1 << plane);
+            uint8_t mask = static_cast<uint8_t>(0x80 >> (x % 8));
+            const uint8_t* column = line + x / 8;
+            indices[static_cast<size_t>(x)] =
+                static_cast<uint8_t>((column[0] & mask ? 1 : 0) | (column[lineBytes] & mask ? 2 : 0) |
+                                     (column[2 * lineBytes] & mask ? 4 : 0) | (column[3 * lineBytes] & mask ? 8 : 0));
         }
-        PutCoded(rewritten, indices.data(), indices.size());
+        out = PutCoded(out, indices.data(), indices.size());
     }
-    rewritten.push_back(12);
-    size_t palette = rewritten.size();
-    rewritten.resize(palette + 768, 0);
-    std::memcpy(rewritten.data() + palette, data + kHeaderPalette, 48);
+    *out++ = 12;
+    std::memcpy(out, data + kHeaderPalette, 48);  // the other 240 entries stay black
+    out += 768;
+    rewritten.resize(static_cast<size_t>(out - rewritten.data()));
     return true;
 }
