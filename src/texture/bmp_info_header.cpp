@@ -5,7 +5,7 @@
 // the palette and, for bit-field images, the three masks stay as they are.
 #include <cstring>
 
-#include "texture/texture_container.h"
+#include "texture/image_files.h"
 
 namespace {
 

@@ -73,6 +73,52 @@ Decoder DecoderFor(ImageFormat format) {
     }
 }
 
+// One decoded row of blue, green, red (and alpha) bytes as pixel words.
+template <int kBytes>
+void CopyRow(const BYTE* row, DWORD* out, DWORD width, bool keepAlpha) {
+    for (DWORD x = 0; x < width; ++x, row += kBytes)
+        out[x] = static_cast<DWORD>(row[FI_RGBA_RED]) << 24 | static_cast<DWORD>(row[FI_RGBA_GREEN]) << 16 |
+                 static_cast<DWORD>(row[FI_RGBA_BLUE]) << 8 | (keepAlpha ? row[FI_RGBA_ALPHA] : 255u);
+}
+
+// One row of a 32-bit BMP's little-endian words, laid out by its masks.
+void CopyBmpWords(const BYTE* row, DWORD* out, DWORD width, const BmpMasks& masks) {
+    for (DWORD x = 0; x < width; ++x, row += 4)
+        out[x] = BmpPixelWord(static_cast<uint32_t>(row[0] | row[1] << 8 | row[2] << 16) |
+                                  static_cast<uint32_t>(row[3]) << 24,
+                              masks);
+}
+
+BOOL AnyAlphaBelowFull(const DWORD* pixels, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if ((pixels[i] & 255) != 255) return 1;
+    return 0;
+}
+
+enum class Rewrite { None, Done, Failed };
+
+// The rewrites of bmp_runs, bmp_info_header, tga_runs and pcx_rewrite, for
+// the files each is for.
+Rewrite RewriteForDecoder(ImageFormat format, const uint8_t* data, int64_t size, std::vector<uint8_t>& rewritten) {
+    auto made = [](bool done) { return done ? Rewrite::Done : Rewrite::Failed; };
+    switch (format) {
+    case ImageFormat::Bmp: {
+        // (The header check has passed: a header of 40 bytes or more holds
+        // the compression, 1 and 2 being the run-length ones.)
+        bool runs = size >= 34 && data[14] >= 40 && (data[30] == 1 || data[30] == 2);
+        if (runs) return made(ExpandBmpRuns(data, size, rewritten));
+        return ShortenBmpInfoHeader(data, size, rewritten) ? Rewrite::Done : Rewrite::None;
+    }
+    case ImageFormat::Tga:
+        if (size >= 18 && data[2] >= 9) return made(ExpandTgaRuns(data, size, rewritten));
+        return Rewrite::None;
+    case ImageFormat::Pcx:
+        if (PcxNeedsRewrite(data, size)) return made(RewritePcx(data, size, rewritten));
+        return Rewrite::None;
+    default: return Rewrite::None;
+    }
+}
+
 HRESULT LoadFile(TextureContainer* texture, const char* pathname, ImageFormat format) {
     MemoryFile* file = OpenDataFile(pathname);
     if (!file) return E_FAIL;
@@ -94,76 +140,75 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     io.seek_proc = ImageSeekProc;
     io.tell_proc = ImageTellProc;
     MemSeek(file, 0, 0);
-    // Some files reach the decoder rewritten into a form it reads safely.
+    // Some files reach the decoder rewritten into a form it reads correctly.
     std::vector<uint8_t> rewritten;
     MemoryFile rewrittenFile{};
     MemoryFile* input = file;
-    bool runLengthTga = format == ImageFormat::Tga && file->data[2] >= 9;
-    if (runLengthTga && !ExpandTgaRuns(file->data, file->size, rewritten)) return E_FAIL;
-    if (runLengthTga || (format == ImageFormat::Bmp && ShortenBmpInfoHeader(file->data, file->size, rewritten))) {
+    Rewrite rewrite = RewriteForDecoder(format, file->data, file->size, rewritten);
+    if (rewrite == Rewrite::Failed) return E_FAIL;
+    if (rewrite == Rewrite::Done) {
+        if (rewritten.size() > INT32_MAX) return E_FAIL;
         rewrittenFile.name = file->name;
         rewrittenFile.size = static_cast<int32_t>(rewritten.size());
         rewrittenFile.data = rewritten.data();
         input = &rewrittenFile;
     }
     FIBITMAP* bitmap = FreeImage_LoadFromHandle(decoder.fif, &io, input, decoder.flags);
+    std::vector<uint8_t>().swap(rewritten);  // the decoder is done with it
     if (!bitmap) return E_FAIL;
 
     texture->bAlpha = 0;
     DWORD width = FreeImage_GetWidth(bitmap);
     DWORD height = FreeImage_GetHeight(bitmap);
     DWORD bits = FreeImage_GetBPP(bitmap);
-    if (width == 0 || height == 0 ||
+    if (width == 0 || height == 0 || width > kLargestTextureSide || height > kLargestTextureSide ||
         static_cast<int64_t>(width) * height * 4 > kLargestTextureBytes) {
         FreeImage_Unload(bitmap);
         return E_FAIL;
     }
     // Everything but plain 24-bit images, and 32-bit ones of the formats that
-    // keep alpha, becomes 32-bit with its palette colours and transparency.
-    FIBITMAP* source = bitmap;
-    FIBITMAP* converted = nullptr;
+    // keep alpha, becomes 32-bit with its palette colours and transparency;
+    // the decoded bitmap goes as soon as its converted copy is there.
     bool plain = FreeImage_GetImageType(bitmap) == FIT_BITMAP &&
                  (bits == 24 || (bits == 32 && decoder.copies32));
-    if (!plain) {
-        converted = FreeImage_ConvertTo32Bits(bitmap);
-        if (!converted) {
-            FreeImage_Unload(bitmap);
-            return E_FAIL;
-        }
-        source = converted;
+    bool converted = !plain;
+    FIBITMAP* source = bitmap;
+    if (converted) {
+        source = FreeImage_ConvertTo32Bits(bitmap);
+        FreeImage_Unload(bitmap);
+        if (!source) return E_FAIL;
     }
     DWORD sourceBits = FreeImage_GetBPP(source);
     auto* pixels = static_cast<DWORD*>(std::malloc(static_cast<size_t>(width) * height * 4));
     if (!pixels || (sourceBits != 24 && sourceBits != 32) || FreeImage_GetWidth(source) != width ||
         FreeImage_GetHeight(source) != height) {
         std::free(pixels);
-        if (converted) FreeImage_Unload(converted);
-        FreeImage_Unload(bitmap);
+        FreeImage_Unload(source);
         return pixels ? E_FAIL : E_OUTOFMEMORY;
     }
     CountMemory(&textureMemoryCounter, static_cast<int64_t>(width) * height * 4);
     CountMemory(&textureAllocationCounter, 1);
 
-    // Row by row at the decoder's pitch; stored row 0 is the bottom row.
-    bool keepAlpha = sourceBits == 32 && (decoder.copies32 || converted);
+    // Row by row at the decoder's pitch. Stored row 0 is the decoder's
+    // bottom row, except for a TGA file stored from the top: the decoder
+    // turns it over, and the player keeps the file's first row as row 0.
+    bool turnOver = format == ImageFormat::Tga && TgaStoredFromTheTop(file->data, file->size);
+    // A 32-bit BMP keeps its fourth byte only when its header names it alpha;
+    // its words are laid out by the header's masks, which the decoder ignores.
+    bool bmpWords = format == ImageFormat::Bmp && sourceBits == 32 && !converted;
+    BmpMasks masks = bmpWords ? BmpMasksOf(file->data, file->size) : BmpMasks{};
+    bool keepAlpha = sourceBits == 32 && (decoder.copies32 || converted) && decoder.scansAlpha;
     for (DWORD y = 0; y < height; ++y) {
-        const BYTE* row = FreeImage_GetScanLine(source, static_cast<int>(y));
+        const BYTE* row = FreeImage_GetScanLine(source, static_cast<int>(turnOver ? height - 1 - y : y));
         DWORD* out = pixels + static_cast<size_t>(y) * width;
-        for (DWORD x = 0; x < width; ++x) {
-            const BYTE* p = row + x * (sourceBits / 8);
-            DWORD alpha = keepAlpha && decoder.scansAlpha ? p[FI_RGBA_ALPHA] : 255;
-            out[x] = static_cast<DWORD>(p[FI_RGBA_RED]) << 24 | static_cast<DWORD>(p[FI_RGBA_GREEN]) << 16 |
-                     static_cast<DWORD>(p[FI_RGBA_BLUE]) << 8 | alpha;
-        }
+        if (bmpWords)
+            CopyBmpWords(row, out, width, masks);
+        else if (sourceBits == 24)
+            CopyRow<3>(row, out, width, false);
+        else
+            CopyRow<4>(row, out, width, keepAlpha);
     }
-    if (decoder.scansAlpha) {
-        size_t count = static_cast<size_t>(width) * height;
-        for (size_t i = 0; i < count; ++i)
-            if ((pixels[i] & 255) != 255) {
-                texture->bAlpha = 1;
-                break;
-            }
-    }
+    if (decoder.scansAlpha) texture->bAlpha = AnyAlphaBelowFull(pixels, static_cast<size_t>(width) * height);
     // A converted image is recorded as true colour: 32 bits when it carries
     // alpha, 24 when it is opaque.
     texture->dwSourceBits = converted ? (texture->bAlpha ? 32 : 24) : bits;
@@ -171,8 +216,7 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     texture->dwHeight = height;
     std::free(texture->pPixels);
     texture->pPixels = pixels;
-    if (converted) FreeImage_Unload(converted);
-    FreeImage_Unload(bitmap);
+    FreeImage_Unload(source);
     return 0;
 }
 

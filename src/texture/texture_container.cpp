@@ -36,14 +36,27 @@ TextureContainer::~TextureContainer() {
     }
 }
 
+namespace {
+
+// In the order of ImageFormat.
+const char* const kImageExtensions[] = {".bmp", ".tga", ".jpg", ".png", ".pcx"};
+
+}  // namespace
+
+bool ImageFormatOfName(const char* name, ImageFormat* format) {
+    const char* dot = name ? std::strrchr(name, '.') : nullptr;
+    if (!dot) return false;
+    for (int i = 0; i < 5; ++i)
+        if (strcasecmp(dot, kImageExtensions[i]) == 0) {
+            if (format) *format = static_cast<ImageFormat>(i);
+            return true;
+        }
+    return false;
+}
+
 HRESULT TextureContainer::LoadImageData() {
-    const char* dot = std::strrchr(strName, '.');
-    if (!dot) return E_NOTIMPL;
-    static const char* const extensions[] = {".bmp", ".tga", ".jpg", ".png", ".pcx"};
-    int format = -1;
-    for (int i = 0; i < 5 && format < 0; ++i)
-        if (strcasecmp(dot, extensions[i]) == 0) format = i;
-    if (format < 0) return E_NOTIMPL;
+    ImageFormat format;
+    if (!ImageFormatOfName(strName, &format)) return E_NOTIMPL;
 
     char low[kTextureNameSize + 8];
     const char* chosen = strName;
@@ -54,17 +67,17 @@ HRESULT TextureContainer::LoadImageData() {
         size_t keep = length >= 4 ? length - 4 : 0;
         std::memcpy(low, strName, keep);
         std::strcpy(low + keep, "_256");
-        std::strcat(low, extensions[format]);
+        std::strcat(low, kImageExtensions[static_cast<int>(format)]);
         if (MemoryFile* candidate = OpenDataFile(low)) {
             MemClose(candidate);
             chosen = low;
         }
     }
     switch (format) {
-    case 0: return LoadBMPFile(chosen);
-    case 1: return LoadTGAFile(chosen);
-    case 2: return LoadJPGFile(chosen);
-    case 3: return LoadPNGFile(chosen);
+    case ImageFormat::Bmp: return LoadBMPFile(chosen);
+    case ImageFormat::Tga: return LoadTGAFile(chosen);
+    case ImageFormat::Jpg: return LoadJPGFile(chosen);
+    case ImageFormat::Png: return LoadPNGFile(chosen);
     default: return LoadPCXFile(chosen);
     }
 }

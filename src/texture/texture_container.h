@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ddraw/d3d.h"
+#include "texture/image_files.h"
 
 #ifndef E_NOTIMPL
 #define E_NOTIMPL static_cast<HRESULT>(0x80004001L)
@@ -16,9 +17,6 @@ extern int32_t lowTextures;
 
 // The longest texture name strName holds is one less than this.
 constexpr int kTextureNameSize = 80;
-
-// Images larger than this many bytes at 32 bits per pixel are refused.
-constexpr int64_t kLargestTextureBytes = 64ll * 1024 * 1024;
 
 // What TextureSearchCallback looks for, and where it puts what it finds.
 struct TextureSearchInfo {
@@ -63,25 +61,10 @@ public:
 // The head of the cache list, newest texture first.
 extern TextureContainer* textureList;
 
-// The formats of the images the show uses, one loader each.
-enum class ImageFormat { Bmp, Tga, Jpg, Png, Pcx };
-
 // Decodes one image held in memory into the texture's fields; the loaders'
 // shared body. The file stays open; the caller closes it.
 struct MemoryFile;
 HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat format);
-
-// True when the image's header agrees with its data and its size is within
-// what a texture may take; images that fail are never given to the decoder.
-bool ImageHeaderIsSound(ImageFormat format, const uint8_t* data, int64_t size);
-
-// A BMP file whose info header is one of the longer later ones, rewritten
-// with the 40-byte header the decoder reads; false (nothing written) for any
-// other file.
-bool ShortenBmpInfoHeader(const uint8_t* data, int64_t size, std::vector<uint8_t>& shortened);
-// A run-length TGA file rewritten as the uncompressed TGA of the same
-// picture; false (nothing usable written) for any other file.
-bool ExpandTgaRuns(const uint8_t* data, int64_t size, std::vector<uint8_t>& expanded);
 
 HRESULT CALLBACK TextureSearchCallback(DDPIXELFORMAT* pddpf, void* ptsi);
 

@@ -1,7 +1,10 @@
 // Run-length TGA files are given to the decoder with their runs expanded:
 // its own run-length path reads past the data it was handed, so it is never
-// used. The expanded file is the uncompressed TGA of the same picture.
-#include "texture/texture_container.h"
+// used. The expanded file is the uncompressed TGA of the same picture. The
+// origin bit of the header says which row the file stores first.
+#include <cstring>
+
+#include "texture/image_files.h"
 
 namespace {
 
@@ -21,7 +24,9 @@ bool ExpandTgaRuns(const uint8_t* data, int64_t size, std::vector<uint8_t>& expa
 
     expanded.assign(data, data + dataOffset);
     expanded[2] = static_cast<uint8_t>(data[2] - 8);  // the same kind, uncompressed
-    expanded.reserve(static_cast<size_t>(dataOffset + pixels * pixelBytes));
+    expanded.resize(static_cast<size_t>(dataOffset + pixels * pixelBytes));
+    uint8_t* out = expanded.data() + dataOffset;
+    size_t width = static_cast<size_t>(pixelBytes);
     int64_t at = dataOffset;
     while (pixels > 0) {
         if (at >= size) return false;
@@ -31,14 +36,27 @@ bool ExpandTgaRuns(const uint8_t* data, int64_t size, std::vector<uint8_t>& expa
         if (count > pixels) count = pixels;
         if (packet & 0x80) {
             if (at + pixelBytes > size) return false;
-            for (int64_t i = 0; i < count; ++i) expanded.insert(expanded.end(), data + at, data + at + pixelBytes);
+            // One pixel, then the run doubled onto itself.
+            std::memcpy(out, data + at, width);
+            size_t done = width, total = static_cast<size_t>(count) * width;
+            while (done < total) {
+                size_t more = done < total - done ? done : total - done;
+                std::memcpy(out + done, out, more);
+                done += more;
+            }
             at += pixelBytes;
         } else {
             if (at + count * pixelBytes > size) return false;
-            expanded.insert(expanded.end(), data + at, data + at + count * pixelBytes);
+            std::memcpy(out, data + at, static_cast<size_t>(count * pixelBytes));
             at += count * pixelBytes;
         }
+        out += count * pixelBytes;
         pixels -= count;
     }
     return true;
+}
+
+bool TgaStoredFromTheTop(const uint8_t* data, int64_t size) {
+    constexpr uint8_t kTopOrigin = 0x20;
+    return data && size >= kTgaHeaderSize && (data[17] & kTopOrigin) != 0;
 }

@@ -154,6 +154,8 @@ TEST_F(TexturedSceneTest, GoldenTexturesOfAllFiveFormatsSomeTranslucent) {
     EXPECT_EQ(scene.drawStyles[6].hasAlpha, 1);
     EXPECT_EQ(scene.drawStyles[1].hasAlpha, 0);
 
+    // The logo's TGA is stored from the top; the player keeps its first
+    // stored row at the bottom, so the logo stands on its head.
     Image frame = Draw(&scene);
     ExpectLike(frame, "textured_five_formats", 8);
     // The logo's clear corner shows the backdrop through it.

@@ -3,9 +3,11 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/ddraw/d3d.h"
 #include "platform/ddraw/display_objects.h"
@@ -23,6 +25,38 @@ DDSURFACEDESC2 Description(DWORD flags, DWORD caps) {
     description.dwFlags = flags;
     description.ddsCaps.dwCaps = caps;
     return description;
+}
+
+DDPIXELFORMAT Rgb(DWORD bits, DWORD red, DWORD green, DWORD blue, DWORD alpha) {
+    DDPIXELFORMAT format{};
+    format.dwSize = kPixelFormatSize;
+    format.dwFlags = DDPF_RGB | (alpha ? DDPF_ALPHAPIXELS : 0);
+    format.dwRGBBitCount = bits;
+    format.dwRBitMask = red;
+    format.dwGBitMask = green;
+    format.dwBBitMask = blue;
+    format.dwRGBAlphaBitMask = alpha;
+    return format;
+}
+
+DDPIXELFORMAT Flagged(DWORD flags, DWORD bits) {
+    DDPIXELFORMAT format = Rgb(bits, 0, 0, 0, 0);
+    format.dwFlags = flags;
+    return format;
+}
+
+// A texture whose pixels are set here rather than decoded: width x height
+// words in stored order, and the depth the decoder would have reported.
+TextureContainer* HandMade(const char* name, DWORD width, DWORD height, DWORD sourceBits, BOOL alpha,
+                           const std::vector<DWORD>& words) {
+    auto* texture = new TextureContainer(name, 0);
+    texture->dwWidth = width;
+    texture->dwHeight = height;
+    texture->dwSourceBits = sourceBits;
+    texture->bAlpha = alpha;
+    texture->pPixels = static_cast<DWORD*>(std::malloc(words.size() * 4));
+    std::memcpy(texture->pPixels, words.data(), words.size() * 4);
+    return texture;
 }
 
 class TextureSurfaceTest : public velmora::testing::EngineTest {
@@ -181,6 +215,88 @@ TEST_F(TextureSurfaceTest, DeletingARestoredTextureReleasesItsSurface) {
     surface->AddRef();
     EXPECT_EQ(DeleteTexture("a.png"), 0);
     EXPECT_EQ(surface->Release(), 0u);
+}
+
+// A card without 32-bit formats: the search finds nothing at the depth it
+// wants, tries again for any 16-bit format of the right alpha kind (never a
+// palettised one), and the image is converted into 16-bit words.
+TEST_F(TextureSurfaceTest, WithoutTheWantedDepthRestoreFallsBackToSixteenBits) {
+    const DDPIXELFORMAT x555 = Rgb(16, 0x7C00, 0x03E0, 0x001F, 0), a4444 = Rgb(16, 0x0F00, 0x00F0, 0x000F, 0xF000);
+    const DDPIXELFORMAT a1555 = Rgb(16, 0x7C00, 0x03E0, 0x001F, 0x8000), r565 = Rgb(16, 0xF800, 0x07E0, 0x001F, 0);
+    const DDPIXELFORMAT luminance = Flagged(DDPF_LUMINANCE, 16);
+    velmora::platform::SetTextureFormats({luminance, a4444, a1555, r565});
+
+    // A true-colour image (3 wide, so that 16-bit rows carry padding) asks
+    // for 32 bits first and takes 5-6-5.
+    TextureContainer* opaque = HandMade("opaque.bmp", 3, 2, 24, FALSE,
+                                        {0xFF804000, 0x000000FF, 0xFFFFFFFF, 0x08040800, 0x10203000, 0xF8FCF8FF});
+    ASSERT_EQ(RestoreTexture("opaque.bmp", device), 0);
+    DDSURFACEDESC2 seen;
+    EXPECT_EQ(SurfaceWord(opaque->pddsTexture, 0, 0, &seen), 0xFC08u);
+    EXPECT_EQ(seen.ddpfPixelFormat.dwRGBBitCount, 16u);
+    EXPECT_EQ(seen.ddpfPixelFormat.dwRBitMask, 0xF800u);
+    EXPECT_EQ(seen.lPitch, 8);
+    EXPECT_EQ(SurfaceWord(opaque->pddsTexture, 1, 0), 0x0000u);
+    EXPECT_EQ(SurfaceWord(opaque->pddsTexture, 2, 0), 0xFFFFu);
+    EXPECT_EQ(SurfaceWord(opaque->pddsTexture, 0, 1), 0x0821u);
+    EXPECT_EQ(SurfaceWord(opaque->pddsTexture, 1, 1), 0x1106u);
+    EXPECT_EQ(SurfaceWord(opaque->pddsTexture, 2, 1), 0xFFFFu);
+
+    // With alpha: 4-4-4-4 is passed over for 1-5-5-5, whose one alpha bit is
+    // the top bit of the alpha byte.
+    TextureContainer* clear = HandMade("clear.tga", 2, 1, 32, TRUE, {0xFF804080, 0x1020307F});
+    ASSERT_EQ(RestoreTexture("clear.tga", device), 0);
+    EXPECT_EQ(SurfaceWord(clear->pddsTexture, 0, 0, &seen), 0xFE08u);
+    EXPECT_EQ(seen.ddpfPixelFormat.dwRGBAlphaBitMask, 0x8000u);
+    EXPECT_EQ(SurfaceWord(clear->pddsTexture, 1, 0), 0x0886u);
+
+    // A palettised depth asks for an 8-bit palettised format first; the retry
+    // looks for RGB ones and takes the opaque 1-5-5-5 listed first.
+    velmora::platform::SetTextureFormats({x555, r565});
+    TextureContainer* indexed = HandMade("indexed.pcx", 1, 1, 8, FALSE, {0xFF804000});
+    ASSERT_EQ(RestoreTexture("indexed.pcx", device), 0);
+    EXPECT_EQ(SurfaceWord(indexed->pddsTexture, 0, 0, &seen), 0x7E08u);
+    EXPECT_EQ(seen.ddpfPixelFormat.dwRBitMask, 0x7C00u);
+}
+
+// A card with no format the image can use: Restore fails, makes no surface
+// and keeps the decoded pixels, and a later Restore on a card that has one
+// succeeds.
+TEST_F(TextureSurfaceTest, WithoutAnyUsableFormatRestoreFailsAndKeepsThePixels) {
+    velmora::platform::SetTextureFormats({Flagged(DDPF_RGB | DDPF_PALETTEINDEXED8, 8), Flagged(DDPF_LUMINANCE, 8),
+                                          Rgb(16, 0x0F00, 0x00F0, 0x000F, 0xF000)});
+    WriteImage("wall.png", FIF_PNG, 7, 5, false);
+    ASSERT_EQ(CreateTexture("wall.png", 0, 0), 0);
+    TextureContainer* texture = FindTexture("wall.png");
+    DWORD* pixels = texture->pPixels;
+    std::vector<DWORD> before(pixels, pixels + 35);
+    EXPECT_EQ(RestoreTexture("wall.png", device), static_cast<HRESULT>(0x80004005));
+    EXPECT_EQ(texture->pddsTexture, nullptr);
+    EXPECT_EQ(GetTextureSurface("wall.png"), nullptr);
+    ASSERT_EQ(texture->pPixels, pixels);
+    EXPECT_EQ(std::vector<DWORD>(pixels, pixels + 35), before);
+    // An alpha image finds nothing either: 4-4-4-4 is never taken.
+    WriteImage("glass.tga", FIF_TARGA, 6, 3, true);
+    ASSERT_EQ(CreateTexture("glass.tga", 0, 0), 0);
+    EXPECT_EQ(RestoreTexture("glass.tga", device), static_cast<HRESULT>(0x80004005));
+
+    velmora::platform::ResetTextureCaps();
+    ASSERT_EQ(RestoreTexture("wall.png", device), 0);
+    ASSERT_NE(GetTextureSurface("wall.png"), nullptr);
+    EXPECT_EQ(SurfaceWord(GetTextureSurface("wall.png"), 3, 4) & 0xFFFFFF, (27u << 16) | (44u << 8) | 200u);
+}
+
+// The widest picture the loader takes gets its surface: the temporary surface
+// it is filled through has the image's own size.
+TEST_F(TextureSurfaceTest, APictureAtTheWidthBoundIsFilledOntoItsSurface) {
+    WriteImage("line.bmp", FIF_BMP, 8192, 2, false);
+    ASSERT_EQ(CreateTexture("line.bmp", 0, 0), 0);
+    ASSERT_EQ(RestoreTexture("line.bmp", device), 0);
+    DDSURFACEDESC2 seen;
+    DWORD last = SurfaceWord(GetTextureSurface("line.bmp"), 4095, 1, &seen);
+    EXPECT_EQ(seen.dwWidth, 4096u);  // the device's largest
+    EXPECT_EQ(seen.dwHeight, 2u);
+    EXPECT_EQ(last & 0xFFFFFF, (BYTE(8190 * 9) * 65536u) | (11u * 256u) | 200u);
 }
 
 }  // namespace

@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "data/archive_bytes.h"
+#include "data/data_archive.h"
 #include "data/memory_file.h"
+#include "diag/log.h"
 #include "diag/statistics.h"
 #include "platform/ddraw/d3d.h"
 #include "platform/ddraw/display_objects.h"
@@ -43,6 +46,7 @@ protected:
     void TearDown() override {
         while (textureList) delete textureList;
         lowTextures = 0;
+        LoadDataArchive("");  // frees an archive a test loaded
         fs::current_path(previous);
         fs::remove_all(directory);
         EngineTest::TearDown();
@@ -230,6 +234,74 @@ TEST_F(TextureTest, BitFieldBmpWithTheLongHeaderKeepsItsMasks) {
     EXPECT_EQ(texture->bAlpha, 0);
 }
 
+// A 1 x 2 BMP of 32 bits: the info header of infoSize bytes, the compression,
+// the masks written after the 40 bytes (red, green, blue, then alpha where the
+// header holds one), two pixel words.
+std::vector<uint8_t> Bmp32(uint32_t infoSize, uint32_t compression, std::vector<uint32_t> masks,
+                           uint32_t bottom, uint32_t top) {
+    size_t maskBytes = infoSize == 40 && compression == 3 ? 12 : 0;
+    std::vector<uint8_t> file(14 + infoSize + maskBytes + 8, 0);
+    auto put = [&](size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file[at + i] = uint8_t(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, uint32_t(file.size()), 4);
+    put(10, uint32_t(14 + infoSize + maskBytes), 4);
+    put(14, infoSize, 4);
+    put(18, 1, 4);
+    put(22, 2, 4);
+    put(26, 1, 2);
+    put(28, 32, 2);
+    put(30, compression, 4);
+    for (size_t i = 0; i < masks.size(); ++i) put(54 + 4 * i, masks[i], 4);
+    put(file.size() - 8, bottom, 4);
+    put(file.size() - 4, top, 4);
+    return file;
+}
+
+TEST_F(TextureTest, ThirtyTwoBitBmpCarriesAlphaOnlyWhereItsHeaderNamesAnAlphaMask) {
+    auto load = [&](const std::vector<uint8_t>& file) -> TextureContainer* {
+        DeleteTexture("deep.bmp");
+        std::ofstream(fs::path(directory) / "deep.bmp", std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+        if (CreateTexture("deep.bmp", 0, 0) != 0) return nullptr;
+        return FindTexture("deep.bmp");
+    };
+    // Plain: blue, green, red and an unused byte, which writers leave at 0.
+    TextureContainer* plain = load(Bmp32(40, 0, {}, 0x00112233, 0x00445566));
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->bAlpha, 0);
+    EXPECT_EQ(Pixel(plain, 0, 0), 0x112233FFu);
+    EXPECT_EQ(Pixel(plain, 0, 1), 0x445566FFu);
+    // Bit fields without an alpha mask, in red-green-blue-unused byte order.
+    TextureContainer* fields = load(Bmp32(40, 3, {0x000000FF, 0x0000FF00, 0x00FF0000}, 0x7F332211, 0x00665544));
+    ASSERT_NE(fields, nullptr);
+    EXPECT_EQ(fields->bAlpha, 0);
+    EXPECT_EQ(Pixel(fields, 0, 0), 0x112233FFu);
+    EXPECT_EQ(Pixel(fields, 0, 1), 0x445566FFu);
+    // The 124-byte header with masks of 10 bits and 2 bits of alpha on top.
+    TextureContainer* wide = load(Bmp32(124, 3, {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000},
+                                        0xFFFFFFFF, 0x40000000 | 0x3FF00000 | 0x200 ));
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(wide->bAlpha, 1);
+    EXPECT_EQ(Pixel(wide, 0, 0), 0xFFFFFFFFu);
+    EXPECT_NEAR(int(Pixel(wide, 0, 1) & 255), 85, 1);
+    EXPECT_EQ(Pixel(wide, 0, 1) >> 8, 0xFF0080u);
+    // The 108-byte header names an alpha mask even for a plain file.
+    TextureContainer* named = load(Bmp32(108, 0, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
+                                         0x80112233, 0xFF445566));
+    ASSERT_NE(named, nullptr);
+    EXPECT_EQ(named->bAlpha, 1);
+    EXPECT_EQ(Pixel(named, 0, 0), 0x11223380u);
+    EXPECT_EQ(Pixel(named, 0, 1), 0x445566FFu);
+    // The same header with an alpha mask of 0: opaque, the fourth byte unused.
+    TextureContainer* unnamed = load(Bmp32(108, 3, {0x00FF0000, 0x0000FF00, 0x000000FF, 0}, 0x00112233, 0));
+    ASSERT_NE(unnamed, nullptr);
+    EXPECT_EQ(unnamed->bAlpha, 0);
+    EXPECT_EQ(Pixel(unnamed, 0, 0), 0x112233FFu);
+}
+
 TEST_F(TextureTest, GreyscaleJpegAndColourMappedRunLengthTga) {
     FIBITMAP* grey = FreeImage_Allocate(7, 5, 8);
     RGBQUAD* palette = FreeImage_GetPalette(grey);
@@ -245,26 +317,53 @@ TEST_F(TextureTest, GreyscaleJpegAndColourMappedRunLengthTga) {
     EXPECT_EQ((row4 >> 24) & 255, (row4 >> 16) & 255);
     EXPECT_EQ(row4 & 255, 255u);
 
-    // The decoder honours each file's origin: files stored from the top and
-    // from the bottom, run-length or not, hold the same picture.
+    // A colour-mapped run-length file comes out in true colour.
     Copy("gtk-logo-cmap-rle-8bpp-bottom-left.tga", "logo.tga");
-    Copy("gtk-logo-cmap-8bpp-top-left.tga", "logo_top.tga");
-    Copy("gtk-logo-24bpp-top-left.tga", "logo24.tga");
-    Copy("gtk-logo-24bpp-bottom-left.tga", "logo24_bottom.tga");
-    for (const char* name : {"logo.tga", "logo_top.tga", "logo24.tga", "logo24_bottom.tga"})
-        ASSERT_EQ(CreateTexture(name, 0, 0), 0) << name;
+    ASSERT_EQ(CreateTexture("logo.tga", 0, 0), 0);
     TextureContainer* mapped = FindTexture("logo.tga");
-    TextureContainer* mappedTop = FindTexture("logo_top.tga");
-    TextureContainer* plain = FindTexture("logo24.tga");
-    TextureContainer* plainBottom = FindTexture("logo24_bottom.tga");
     EXPECT_EQ(mapped->dwSourceBits, 24u);
-    EXPECT_EQ(plain->dwSourceBits, 24u);
-    ASSERT_EQ(mapped->dwWidth, 48u);
-    ASSERT_EQ(mapped->dwHeight, 48u);
-    size_t bytes = 48 * 48 * 4;
-    EXPECT_EQ(std::memcmp(mapped->pPixels, mappedTop->pPixels, bytes), 0);
-    EXPECT_EQ(std::memcmp(plain->pPixels, plainBottom->pPixels, bytes), 0);
-    EXPECT_NE(std::memcmp(plain->pPixels, plain->pPixels + 48 * 24, 48 * 4), 0);  // not all one row
+    EXPECT_EQ(mapped->dwWidth, 48u);
+    EXPECT_EQ(mapped->dwHeight, 48u);
+}
+
+// Stored row 0 of a TGA texture is the first row in the file, whatever the
+// file's origin bit says: a picture stored from the top comes out upside
+// down against the same picture stored from the bottom.
+TEST_F(TextureTest, TgaRowsKeepTheFileOrderWhateverTheOriginBit) {
+    Copy("gtk-logo-cmap-rle-8bpp-bottom-left.tga", "mapped_bottom.tga");
+    Copy("gtk-logo-cmap-8bpp-top-left.tga", "mapped_top.tga");
+    Copy("gtk-logo-24bpp-top-left.tga", "plain_top.tga");
+    Copy("gtk-logo-24bpp-bottom-left.tga", "plain_bottom.tga");
+    for (const char* name : {"mapped_bottom.tga", "mapped_top.tga", "plain_top.tga", "plain_bottom.tga"})
+        ASSERT_EQ(CreateTexture(name, 0, 0), 0) << name;
+    auto upsideDown = [](const TextureContainer* a, const TextureContainer* b) {
+        for (DWORD y = 0; y < a->dwHeight; ++y)
+            if (std::memcmp(a->pPixels + y * a->dwWidth, b->pPixels + (b->dwHeight - 1 - y) * b->dwWidth,
+                            a->dwWidth * 4) != 0)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(upsideDown(FindTexture("mapped_bottom.tga"), FindTexture("mapped_top.tga")));
+    EXPECT_TRUE(upsideDown(FindTexture("plain_bottom.tga"), FindTexture("plain_top.tga")));
+    EXPECT_FALSE(upsideDown(FindTexture("plain_bottom.tga"), FindTexture("plain_bottom.tga")));  // not symmetric
+
+    // 1 x 2 at 24 bits: the file's first pixel is red, its second blue; the
+    // origin bit set or not, run-length or not, red is stored row 0.
+    for (uint8_t type : {2, 10})
+        for (uint8_t descriptor : {0x00, 0x20}) {
+            SCOPED_TRACE(testing::Message() << "type " << int(type) << " descriptor " << int(descriptor));
+            std::vector<uint8_t> file = {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 2, 0, 24, descriptor};
+            std::vector<uint8_t> body = {0, 0, 255, 255, 0, 0};
+            if (type == 10) body = {0x00, 0, 0, 255, 0x00, 255, 0, 0};
+            file.insert(file.end(), body.begin(), body.end());
+            std::ofstream(fs::path(directory) / "two.tga", std::ios::binary)
+                .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+            ASSERT_EQ(CreateTexture("two.tga", 0, 0), 0);
+            TextureContainer* texture = FindTexture("two.tga");
+            EXPECT_EQ(Pixel(texture, 0, 0), 0xFF0000FFu);
+            EXPECT_EQ(Pixel(texture, 0, 1), 0x0000FFFFu);
+            DeleteTexture("two.tga");
+        }
 }
 
 // A 256-colour PCX keeps its palette at the end of the file, which the decoder
@@ -315,7 +414,9 @@ TEST_F(TextureTest, AlphaIsSetOnlyForAPixelBelowFull) {
         BOOL alpha;
         DWORD bits;
     } cases[] = {{"rgb.png", 0, 24},    {"rgb.tga", 0, 24},    {"opaque.png", 0, 0}, {"opaque.tga", 0, 32},
-                 {"almost.png", 1, 32}, {"almost.tga", 1, 32}, {"almost.bmp", 1, 32}};
+                 {"almost.png", 1, 32}, {"almost.tga", 1, 32},
+                 // FreeImage writes 32-bit BMPs as plain ones, whose fourth byte is no alpha
+                 {"almost.bmp", 0, 32}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(CreateTexture(c.name, 0, 0), 0);
@@ -349,14 +450,22 @@ TEST_F(TextureTest, NamesAndExtensionsThatAreNotLoaded) {
     EXPECT_EQ(CreateTexture("fake.bmp", 0, 0), E_FAIL);
     EXPECT_EQ(CreateTexture("absent.png", 0, 0), E_FAIL);
     EXPECT_EQ(CreateTexture(nullptr, 0, 0), E_INVALIDARG);
-    // 79 characters fit strName, 80 are refused without touching the disk.
-    std::string longest(75, 'a');
-    Copy("sample.bmp", longest + ".bmp");
-    EXPECT_EQ(CreateTexture((longest + ".bmp").c_str(), 0, 0), 0);
-    std::string tooLong(76, 'a');
-    Copy("sample.bmp", tooLong + ".bmp");
-    EXPECT_EQ(CreateTexture((tooLong + ".bmp").c_str(), 0, 0), E_FAIL);
-    EXPECT_EQ(FindTexture((tooLong + ".bmp").c_str()), nullptr);
+    // 79 characters fit strName (80 characters, zero-terminated) whole.
+    std::string longest = std::string(75, 'a') + ".bmp";
+    Copy("sample.bmp", longest);
+    EXPECT_EQ(CreateTexture(longest.c_str(), 0, 0), 0);
+    ASSERT_NE(FindTexture(longest.c_str()), nullptr);
+    EXPECT_EQ(std::string(FindTexture(longest.c_str())->strName), longest);
+    EXPECT_EQ(FindTexture(longest.c_str())->strName[79], '\0');
+    // 80 are refused, not cut to the 79 that would name the file above.
+    std::string tooLong = longest + "x";
+    ASSERT_EQ(tooLong.size(), 80u);
+    EXPECT_EQ(CreateTexture(tooLong.c_str(), 0, 0), E_FAIL);
+    EXPECT_EQ(FindTexture(tooLong.c_str()), nullptr);
+    std::string tooLongFile = std::string(76, 'b') + ".bmp";
+    Copy("sample.bmp", tooLongFile);
+    EXPECT_EQ(CreateTexture(tooLongFile.c_str(), 0, 0), E_FAIL);
+    EXPECT_EQ(FindTexture(tooLongFile.c_str()), nullptr);
     // Only the two good textures are left in the list.
     int count = 0;
     for (TextureContainer* t = textureList; t; t = t->pNext) ++count;
@@ -378,6 +487,33 @@ TEST_F(TextureTest, LowTexturesPreferTheFileEndingIn256) {
     lowTextures = 0;
     ASSERT_EQ(CreateTexture("wall.jpg", 0, 0), 0);
     EXPECT_EQ(FindTexture("wall.jpg")->dwWidth, 8u);
+}
+
+// A low-detail candidate missing from the archive is looked for on disk the
+// way every file is: the archive's "not found" line comes first, then the
+// normal file (here from the archive) is decoded.
+TEST_F(TextureTest, LowTexturesLogTheCandidateMissingFromTheArchive) {
+    WriteImage("wall.png", FIF_PNG, 8, 4, 24);
+    std::string png = velmora::testing::ReadFile(directory + "/wall.png");
+    fs::remove("wall.png");
+    velmora::testing::WriteFile("SHOW.QXD", velmora::testing::PackedArchive({{"wall.png", png}}));
+    LoadDataArchive("SHOW.QXD");
+    std::snprintf(exeDirectory, sizeof exeDirectory, "%s/", directory.c_str());
+    logEnabled = 1;
+    lowTextures = 1;
+    ASSERT_EQ(CreateTexture("wall.png", 0, 0), 0);
+    EXPECT_EQ(FindTexture("wall.png")->dwWidth, 8u);
+    EXPECT_EQ(velmora::testing::ReadFile(directory + "/Log.TXT"),
+              "ERROR:\t\twall_256.png\tfile not found in datafile\r\n\r\n");
+    // A candidate on disk is taken after the same line.
+    WriteImage("door_256.png", FIF_PNG, 2, 2, 24);
+    velmora::testing::WriteFile("Log.TXT", "");
+    WriteImage("door.png", FIF_PNG, 6, 6, 24);
+    ASSERT_EQ(CreateTexture("door.png", 0, 0), 0);
+    EXPECT_EQ(FindTexture("door.png")->dwWidth, 2u);
+    EXPECT_EQ(velmora::testing::ReadFile(directory + "/Log.TXT"),
+              "ERROR:\t\tdoor_256.png\tfile not found in datafile\r\n\r\n"
+              "ERROR:\t\tdoor_256.png\tfile not found in datafile\r\n\r\n");
 }
 
 TEST_F(TextureTest, CacheSharesOneTexturePerNameWhateverItsCase) {

@@ -1,10 +1,13 @@
 // The converter's pieces on made-up input: large parts split, the ASCII
 // scene reader on damaged and odd files, names the player can use, the
-// starter script's times, and texture paths from other machines.
+// starter script's times, texture paths from other machines, and textures
+// written again where the player would take them otherwise than meant.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <string>
@@ -16,8 +19,10 @@
 #include "qxconvert/export_names.h"
 #include "qxconvert/starter_script.h"
 #include "qxconvert/texture_export.h"
+#include "data/memory_file.h"
 #include "show/script_reader.h"
 #include "support/temp_files.h"
+#include "texture/texture_container.h"
 
 using namespace velmora::tools;
 
@@ -295,6 +300,77 @@ TEST(QxconvertTextures, PathsFromTheModellingMachineAreFoundBesideTheSource) {
     EXPECT_EQ(FindTextureFile("/somewhere/else/floor.tga", folder), folder + "/floor.tga");
     EXPECT_EQ(FindTextureFile("missing.png", folder), "");
     EXPECT_EQ(FindTextureFile("Maps", folder), "");  // a folder is no texture
+}
+
+// The file as the player's texture loader decodes it: stored row 0 first, one
+// 0xRRGGBBAA word a pixel; empty when it is refused.
+std::vector<uint32_t> PlayerPixels(const TextureFile& file, ImageFormat format, uint32_t* width) {
+    std::vector<uint8_t> bytes = file.bytes;
+    MemoryFile memory{const_cast<char*>("texture"), int32_t(bytes.size()), 0, bytes.data()};
+    auto* texture = new TextureContainer("texture", 0);
+    std::vector<uint32_t> pixels;
+    if (DecodeImageFile(texture, &memory, format) == 0) {
+        pixels.assign(texture->pPixels, texture->pPixels + texture->dwWidth * texture->dwHeight);
+        *width = texture->dwWidth;
+    }
+    delete texture;
+    return pixels;
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+TEST(QxconvertTextures, TgaStoredFromTheTopIsWrittenFromTheBottomAndLongSidesAreShortened) {
+    std::string folder = velmora::testing::MakeTempDirectory();
+    // 1 x 2 at 24 bits: red stored first, blue second. From the top, red is
+    // the top of the picture; from the bottom, its bottom.
+    auto tga = [](uint8_t descriptor) {
+        return std::vector<uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 2, 0, 24, descriptor,
+                                    0, 0, 255, 255, 0, 0};
+    };
+    WriteBytes(folder + "/top.tga", tga(0x20));
+    WriteBytes(folder + "/bottom.tga", tga(0x00));
+    // 9000 x 2 at 24 bits, wider than the player takes.
+    std::vector<uint8_t> wide(54 + 2 * 27000, 0x50);
+    std::fill(wide.begin(), wide.begin() + 54, 0);
+    auto put = [&](size_t at, uint32_t value) { std::memcpy(wide.data() + at, &value, 4); };
+    wide[0] = 'B';
+    wide[1] = 'M';
+    put(2, uint32_t(wide.size()));
+    put(10, 54);
+    put(14, 40);
+    put(18, 9000);
+    put(22, 2);
+    put(26, 1 | 24 << 16);
+    WriteBytes(folder + "/wide.bmp", wide);
+
+    ImportedScene scene;
+    scene.ownScene = std::make_unique<aiScene>();
+    scene.scene = scene.ownScene.get();
+    scene.directory = folder;
+    ConversionNotes notes;
+    TextureExport textures(scene, notes);
+    EXPECT_EQ(textures.Use("top.tga", false), "top.tga");
+    EXPECT_EQ(textures.Use("bottom.tga", false), "bottom.tga");
+    EXPECT_EQ(textures.Use("wide.bmp", false), "wide.png");
+    ASSERT_EQ(textures.Files().size(), 3u);
+
+    uint32_t width = 0;
+    std::vector<uint32_t> top = PlayerPixels(textures.Files()[0], ImageFormat::Tga, &width);
+    ASSERT_EQ(top.size(), 2u);
+    EXPECT_EQ(top[0], 0x0000FFFFu);  // the bottom of the picture is blue
+    EXPECT_EQ(top[1], 0xFF0000FFu);
+    EXPECT_FALSE(TgaStoredFromTheTop(textures.Files()[0].bytes.data(), int64_t(textures.Files()[0].bytes.size())));
+    // A file stored from the bottom is copied as it is.
+    EXPECT_EQ(textures.Files()[1].bytes, tga(0x00));
+
+    std::vector<uint32_t> shortened = PlayerPixels(textures.Files()[2], ImageFormat::Png, &width);
+    ASSERT_FALSE(shortened.empty());
+    EXPECT_EQ(width, 8192u);
+    EXPECT_EQ(shortened[0], 0x505050FFu);
+    EXPECT_TRUE(notes.Has("textures above 16 M pixels or 8192 pixels on a side are scaled down to fit"));
+    while (textureList) delete textureList;
 }
 
 }  // namespace

@@ -211,7 +211,37 @@ TEST_F(ScriptCheckTest, SceneWithoutCameraWindowAndMissingFilesAreWarnedAtTheLoa
                                "[QX3][01][Filename] stone.QX3\r\n[QX3][01][Load]\r\n";
     EXPECT_TRUE(Warned(Check(script), 4, "texture stone.bmp is in neither"));
     std::ofstream(directory + "stone.bmp") << "BM";
-    EXPECT_TRUE(Warned(Check(script), 4, "texture stone.bmp is not drawn: the image is damaged"));
+    EXPECT_TRUE(Warned(Check(script), 4, "texture stone.bmp is not drawn: the header is cut short"));
+    // Each refusal with its reason: a PCX of 2 bits, a run-length BMP whose
+    // runs stop short, a picture too wide, a JPEG whose data is damaged.
+    textured.drawStyles[0].textureName = "stone.pcx";
+    ASSERT_TRUE(WriteSceneFile(directory + "stone.QX3", textured, &error)) << error;
+    std::string pcx(128, '\0');
+    pcx[0] = 0x0A, pcx[1] = 5, pcx[3] = 2, pcx[8] = 1, pcx[10] = 1, pcx[65] = 1, pcx[66] = 2;
+    std::ofstream(directory + "stone.pcx", std::ios::binary) << pcx + std::string(4, '\0');
+    EXPECT_TRUE(Warned(Check(script), 4, "texture stone.pcx is not drawn: an unsupported PCX depth"))
+        << velmora::tools::FormatScriptCheck(Check(script));
+    textured.drawStyles[0].textureName = "stone.bmp";
+    ASSERT_TRUE(WriteSceneFile(directory + "stone.QX3", textured, &error)) << error;
+    std::string rle = std::string("BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18) +
+                      std::string("\x02\0\0\0\x02\0\0\0\x01\0\x08\0\x01\0\0\0", 16) + std::string(20, '\0') +
+                      std::string("\x02\x01\0\0", 4);
+    std::ofstream(directory + "stone.bmp", std::ios::binary) << rle;
+    EXPECT_TRUE(Warned(Check(script), 4, "texture stone.bmp is not drawn: run-length data damaged"))
+        << velmora::tools::FormatScriptCheck(Check(script));
+    std::string wide = std::string("BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18) +
+                       std::string("\x01\x20\0\0\x01\0\0\0\x01\0\x18\0", 12) + std::string(24, '\0') +
+                       std::string(3 * 8193 + 1, '\x80');
+    std::ofstream(directory + "stone.bmp", std::ios::binary) << wide;
+    EXPECT_TRUE(Warned(Check(script), 4, "texture stone.bmp is not drawn: the picture is larger than"));
+    textured.drawStyles[0].textureName = "stone.jpg";
+    ASSERT_TRUE(WriteSceneFile(directory + "stone.QX3", textured, &error)) << error;
+    std::ofstream(directory + "stone.jpg", std::ios::binary)
+        << std::string("\xFF\xD8\xFF\xC0\0\x0B\x08\0\x02\0\x02\x01\x01\x11\0\xFF\xDA\0\x02\xFF\xD9", 22);
+    EXPECT_TRUE(Warned(Check(script), 4, "texture stone.jpg is not drawn: the image data is damaged"))
+        << velmora::tools::FormatScriptCheck(Check(script));
+    textured.drawStyles[0].textureName = "stone.bmp";
+    ASSERT_TRUE(WriteSceneFile(directory + "stone.QX3", textured, &error)) << error;
     // One grey pixel in a plain 24-bit BMP.
     std::string bmp = std::string("BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18) +
                       std::string("\x01\0\0\0\x01\0\0\0\x01\0\x18\0", 12) + std::string(24, '\0') +

@@ -504,24 +504,21 @@ private:
                                   index + 1, name));
                 continue;
             }
+            if (!FindTexture(name))
+                Warn(line, Format("scene %d: texture %s is not drawn: %s", index + 1, name,
+                                  WhyTextureRefused(name, *file).c_str()));
             MemClose(file);
-            if (FindTexture(name)) continue;
-            Warn(line, Format("scene %d: texture %s is not drawn: %s", index + 1, name,
-                              WhyTextureRefused(name).c_str()));
         }
     }
 
-    static std::string WhyTextureRefused(const std::string& name) {
+    static std::string WhyTextureRefused(const std::string& name, const MemoryFile& file) {
         if (name.size() >= static_cast<size_t>(kTextureNameSize))
             return Format("its name is longer than %d characters", kTextureNameSize - 1);
-        size_t dot = name.rfind('.');
-        std::string extension = dot == std::string::npos ? "" : name.substr(dot);
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (extension != ".bmp" && extension != ".tga" && extension != ".jpg" && extension != ".png" &&
-            extension != ".pcx")
+        ImageFormat format;
+        if (!ImageFormatOfName(name.c_str(), &format))
             return "the player reads only .bmp, .tga, .jpg, .png and .pcx files";
-        return "the image is damaged or of a kind its format's decoder does not read";
+        if (const char* fault = ImageHeaderFault(format, file.data, file.size)) return fault;
+        return "the image data is damaged: its format's decoder stops in it";
     }
 
     // The player's own refusals, as it logs them while reading the line.

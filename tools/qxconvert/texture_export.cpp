@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "qxconvert/texture_images.h"
+#include "texture/image_files.h"
 
 namespace velmora::tools {
 namespace {
@@ -148,12 +149,22 @@ std::string TextureExport::Use(const std::string& reference, bool opaque) {
     // lose their alpha; everything else becomes PNG.
     std::string extension = embedded ? "png" : Extension(reference);
     bool native = !image.FormatExtension().empty() && image.FormatExtension() == extension;
-    bool tooLarge = uint64_t{image.Width()} * image.Height() > kMaxTexturePixels;
+    bool tooLarge = uint64_t{image.Width()} * image.Height() > kMaxTexturePixels ||
+                    image.Width() > kMaxTextureSide || image.Height() > kMaxTextureSide;
     bool dropAlpha = opaque && image.Translucent();
-    if (!native || tooLarge || dropAlpha) {
+    // The player keeps a TGA file's first row as the picture's bottom one,
+    // whatever the file's origin bit says: one stored from the top would show
+    // upside down, so it is written again from the bottom.
+    bool turnOver = native && extension == "tga" && TgaStoredFromTheTop(bytes.data(), static_cast<int64_t>(bytes.size()));
+    if (turnOver && !tooLarge && !dropAlpha) {
+        if (!image.EncodeTga(bytes)) {
+            notes_.Add("texture " + reference + " cannot be written as TGA; its parts are drawn in their colour");
+            return name;
+        }
+    } else if (!native || tooLarge || dropAlpha) {
         if (tooLarge) {
-            notes_.Add("textures above 16 M pixels are scaled down to it");
-            if (!image.ShrinkTo(kMaxTexturePixels)) return name;
+            notes_.Add("textures above 16 M pixels or 8192 pixels on a side are scaled down to fit");
+            if (!image.ShrinkTo(kMaxTexturePixels, kMaxTextureSide)) return name;
         }
         if (!image.EncodePng(dropAlpha, bytes)) {
             notes_.Add("texture " + reference + " cannot be written as PNG; its parts are drawn in their colour");

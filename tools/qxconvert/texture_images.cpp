@@ -2,6 +2,7 @@
 
 #include <FreeImage.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -94,9 +95,10 @@ bool TextureImage::Translucent() const {
     return false;
 }
 
-bool TextureImage::ShrinkTo(uint64_t pixels) {
+bool TextureImage::ShrinkTo(uint64_t pixels, unsigned side) {
     if (!bitmap_) return false;
     double factor = std::sqrt(static_cast<double>(pixels) / (static_cast<double>(Width()) * Height()));
+    factor = std::min({factor, static_cast<double>(side) / Width(), static_cast<double>(side) / Height()});
     if (factor >= 1.0) return true;
     int width = std::max(1, static_cast<int>(Width() * factor));
     int height = std::max(1, static_cast<int>(Height() * factor));
@@ -106,20 +108,37 @@ bool TextureImage::ShrinkTo(uint64_t pixels) {
     return true;
 }
 
+namespace {
+
+bool Save(FREE_IMAGE_FORMAT format, FIBITMAP* bitmap, int flags, std::vector<uint8_t>& bytes) {
+    Memory memory(FreeImage_OpenMemory());
+    if (!memory.stream || !FreeImage_SaveToMemory(format, bitmap, memory.stream, flags)) return false;
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    if (!FreeImage_AcquireMemory(memory.stream, &data, &size)) return false;
+    bytes.assign(data, data + size);
+    return true;
+}
+
+}  // namespace
+
 bool TextureImage::EncodePng(bool opaque, std::vector<uint8_t>& png) const {
     if (!bitmap_) return false;
     FIBITMAP* source = bitmap_.get();
     bool alpha = !opaque && (FreeImage_GetBPP(source) == 32 || FreeImage_IsTransparent(source));
     std::unique_ptr<FIBITMAP, Release> converted(alpha ? FreeImage_ConvertTo32Bits(source)
                                                        : FreeImage_ConvertTo24Bits(source));
-    if (!converted) return false;
-    Memory memory(FreeImage_OpenMemory());
-    if (!memory.stream || !FreeImage_SaveToMemory(FIF_PNG, converted.get(), memory.stream, PNG_DEFAULT)) return false;
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    if (!FreeImage_AcquireMemory(memory.stream, &data, &size)) return false;
-    png.assign(data, data + size);
-    return true;
+    return converted && Save(FIF_PNG, converted.get(), PNG_DEFAULT, png);
+}
+
+bool TextureImage::EncodeTga(std::vector<uint8_t>& tga) const {
+    if (!bitmap_) return false;
+    FIBITMAP* source = bitmap_.get();
+    // FreeImage keeps the bottom row first and writes TGA files in that order.
+    bool alpha = FreeImage_GetBPP(source) == 32 || FreeImage_IsTransparent(source);
+    std::unique_ptr<FIBITMAP, Release> converted(alpha ? FreeImage_ConvertTo32Bits(source)
+                                                       : FreeImage_ConvertTo24Bits(source));
+    return converted && Save(FIF_TARGA, converted.get(), TARGA_DEFAULT, tga);
 }
 
 }  // namespace velmora::tools

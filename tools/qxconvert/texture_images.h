@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "texture/image_files.h"
+
 struct FIBITMAP;
 
 namespace velmora::tools {
 
-// The most pixels the player's texture loader takes.
+// The most pixels the player's texture loader takes, and the longest side.
 constexpr uint64_t kMaxTexturePixels = uint64_t{16} << 20;
+constexpr unsigned kMaxTextureSide = static_cast<unsigned>(kLargestTextureSide);
 
 class TextureImage {
 public:
@@ -28,10 +31,13 @@ public:
     const std::string& FormatExtension() const { return format_; }
     // Any pixel less than fully opaque.
     bool Translucent() const;
-    // Scales the picture down, keeping its proportions, to at most pixels.
-    bool ShrinkTo(uint64_t pixels);
+    // Scales the picture down, keeping its proportions, to at most pixels
+    // and at most side pixels wide and high.
+    bool ShrinkTo(uint64_t pixels, unsigned side);
     // The picture as a PNG file, without its alpha channel when opaque is set.
     bool EncodePng(bool opaque, std::vector<uint8_t>& png) const;
+    // The picture as an uncompressed TGA file stored from the bottom row up.
+    bool EncodeTga(std::vector<uint8_t>& tga) const;
 
 private:
     struct Release {

@@ -228,6 +228,15 @@ public:
     virtual void UploadTexture(TextureHandle texture, const void* rows, int pitch, int width,
                                int height, TexelLayout layout) = 0;
     virtual void DeleteTexture(TextureHandle texture) = 0;
+    // True when the back end keeps its own copy of every texture sent, which
+    // ReadTexture gives back: the sender then need not keep its pixels.
+    virtual bool KeepsTextures() const { return false; }
+    // The texture's texels as they were sent, into rows as UploadTexture
+    // takes them; false when the back end keeps no copy.
+    virtual bool ReadTexture(TextureHandle, void* /*rows*/, int /*pitch*/, int /*width*/, int /*height*/,
+                             TexelLayout) {
+        return false;
+    }
     // Waits until everything drawn so far is in the back buffer, so that what
     // follows is timed apart from the drawing. A back end that draws at once
     // has nothing to wait for.

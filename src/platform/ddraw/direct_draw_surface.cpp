@@ -160,6 +160,7 @@ HRESULT Surface::Lock(RECT* rect, LPDDSURFACEDESC2 description, DWORD flags, HAN
     RECT area;
     if (!ResolveRect(rect, width(), height(), area)) return DDERR_INVALIDRECT;
     FetchRenderTarget();
+    RecoverPixels();
     DWORD size = description->dwSize;
     *description = description_;
     description->dwSize = size;
@@ -200,6 +201,7 @@ HRESULT Surface::Blt(RECT* destinationRect, LPDIRECTDRAWSURFACE7 source, RECT* s
             DisplayDevice().Clear(whole, &box, 1, true, argb, false, 1.0f);
             return DD_OK;
         }
+        RecoverPixels();
         for (LONG y = to.top; y < to.bottom; ++y)
             for (LONG x = to.left; x < to.right; ++x)
                 FromArgb(argb, memory_.data() + static_cast<size_t>(description_.lPitch) * y + x * BytesPerPixel(),
@@ -213,6 +215,15 @@ HRESULT Surface::Blt(RECT* destinationRect, LPDIRECTDRAWSURFACE7 source, RECT* s
     if (from != this && from->busy()) return DDERR_SURFACEBUSY;
     RECT within;
     if (!ResolveRect(sourceRect, from->width(), from->height(), within)) return DDERR_INVALIDRECT;
+    if (from != this && from->kind_ == SurfaceKind::Memory && kind_ == SurfaceKind::Memory) {
+        // Between two surfaces in memory: straight from one to the other,
+        // without a copy of either.
+        StretchFrom(*from, within, to);
+        textureStale_ = true;
+        return DD_OK;
+    }
+    from->RecoverPixels();
+    RecoverPixels();
     from->FetchRenderTarget();
     std::vector<uint32_t> sourcePixels = from->ArgbPixels();
     FetchRenderTarget();
@@ -263,11 +274,65 @@ bool Surface::DcPixels(void** bits, LONG* pitch) {
     if (!dcOut_) return false;
     if (!dcFetched_) {
         FetchRenderTarget();
+        RecoverPixels();
         dcFetched_ = true;
     }
     *bits = memory_.data();
     *pitch = description_.lPitch;
     return true;
+}
+
+void Surface::StretchFrom(Surface& from, const RECT& within, const RECT& to) {
+    from.RecoverPixels();
+    // What the blit covers whole need not be read back first.
+    if (pixelsOnlyInTexture_ && to.left == 0 && to.top == 0 && to.right == width() && to.bottom == height()) {
+        memory_.assign(static_cast<size_t>(description_.lPitch) * description_.dwHeight, 0);
+        pixelsOnlyInTexture_ = false;
+    }
+    RecoverPixels();
+    const DDPIXELFORMAT& mine = description_.ddpfPixelFormat;
+    const DDPIXELFORMAT& theirs = from.description_.ddpfPixelFormat;
+    bool sameFormat = mine.dwRGBBitCount == theirs.dwRGBBitCount && mine.dwRBitMask == theirs.dwRBitMask &&
+                      mine.dwGBitMask == theirs.dwGBitMask && mine.dwBBitMask == theirs.dwBBitMask &&
+                      mine.dwRGBAlphaBitMask == theirs.dwRGBAlphaBitMask;
+    DWORD bytes = BytesPerPixel(), fromBytes = from.BytesPerPixel();
+    // Nearest-neighbour stretch of the source rectangle onto the destination one.
+    long toWidth = to.right - to.left, toHeight = to.bottom - to.top;
+    long fromWidth = within.right - within.left, fromHeight = within.bottom - within.top;
+    for (long y = 0; y < toHeight; ++y) {
+        long sy = within.top + (y * fromHeight) / toHeight;
+        const uint8_t* source = from.memory_.data() + static_cast<size_t>(from.description_.lPitch) * sy;
+        uint8_t* row = memory_.data() + static_cast<size_t>(description_.lPitch) * (to.top + y);
+        if (sameFormat && toWidth == fromWidth) {
+            std::memcpy(row + static_cast<size_t>(to.left) * bytes, source + static_cast<size_t>(within.left) * bytes,
+                        static_cast<size_t>(toWidth) * bytes);
+            continue;
+        }
+        for (long x = 0; x < toWidth; ++x) {
+            long sx = within.left + (x * fromWidth) / toWidth;
+            const uint8_t* pixel = source + static_cast<size_t>(sx) * fromBytes;
+            uint8_t* out = row + static_cast<size_t>(to.left + x) * bytes;
+            if (sameFormat)
+                std::memcpy(out, pixel, bytes);
+            else
+                FromArgb(ToArgb(pixel, theirs), out, mine);
+        }
+    }
+}
+
+void Surface::RecoverPixels() {
+    if (!pixelsOnlyInTexture_) return;
+    pixelsOnlyInTexture_ = false;
+    memory_.assign(static_cast<size_t>(description_.lPitch) * description_.dwHeight, 0);
+    Display& display = TheDisplay();
+    if (!display.device || !texture_) return;
+    if (sentAsIs_) {
+        display.device->ReadTexture(texture_, memory_.data(), description_.lPitch, width(), height(), sentLayout_);
+        return;
+    }
+    std::vector<uint32_t> pixels(static_cast<size_t>(width()) * height());
+    if (display.device->ReadTexture(texture_, pixels.data(), width() * 4, width(), height(), TexelLayout::Argb8888))
+        WriteArgbPixels(pixels);
 }
 
 TextureHandle Surface::Texture(RenderDevice& device) {
@@ -277,15 +342,20 @@ TextureHandle Surface::Texture(RenderDevice& device) {
         textureStale_ = true;
     }
     if (textureStale_) {
-        TexelLayout layout;
-        if (TexelLayoutOf(description_.ddpfPixelFormat, &layout)) {
-            device.UploadTexture(texture_, memory_.data(), description_.lPitch, width(), height(), layout);
+        sentAsIs_ = TexelLayoutOf(description_.ddpfPixelFormat, &sentLayout_);
+        if (sentAsIs_) {
+            device.UploadTexture(texture_, memory_.data(), description_.lPitch, width(), height(), sentLayout_);
         } else {
+            sentLayout_ = TexelLayout::Argb8888;
             std::vector<uint32_t> pixels = ArgbPixels();
-            device.UploadTexture(texture_, pixels.data(), width() * 4, width(), height(),
-                                 TexelLayout::Argb8888);
+            device.UploadTexture(texture_, pixels.data(), width() * 4, width(), height(), TexelLayout::Argb8888);
         }
         textureStale_ = false;
+    }
+    // The back end's copy is the texture now; memory_ would be a second one.
+    if (isTexture() && !busy() && !pixelsOnlyInTexture_ && device.KeepsTextures() && &device == TheDisplay().device.get()) {
+        std::vector<uint8_t>().swap(memory_);
+        pixelsOnlyInTexture_ = true;
     }
     return texture_;
 }
@@ -293,6 +363,11 @@ TextureHandle Surface::Texture(RenderDevice& device) {
 }  // namespace velmora::platform::ddraw
 
 namespace velmora::platform {
+
+size_t SurfaceMemoryBytes(LPDIRECTDRAWSURFACE7 surface) {
+    auto* made = dynamic_cast<ddraw::Surface*>(surface);
+    return made ? made->MemoryBytes() : 0;
+}
 
 bool PixelsOfSurfaceDC(HDC dc, SurfacePixels& pixels) {
     if (!dc) return false;

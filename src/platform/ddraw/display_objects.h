@@ -3,6 +3,11 @@
 // ask which back end drew.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
+#include "platform/ddraw/ddraw.h"
+
 namespace velmora::platform {
 
 // Destroys every DirectDraw and Direct3D object still alive, and the drawing
@@ -27,6 +32,16 @@ const char* DisplayBackEndName();
 // largest width and height, 0 for none), so that tests can play a card with
 // stricter rules than OpenGL's; ResetTextureCaps goes back to the stand-in's own.
 void SetTextureCaps(unsigned long textureCaps, unsigned long maxWidth, unsigned long maxHeight);
+// The texture formats every Direct3D device enumerates from then on, in this
+// order, so that tests can play a card with fewer formats than the stand-in's
+// own (an empty list: a card with none). ResetTextureCaps goes back to its own
+// list as well.
+void SetTextureFormats(const std::vector<DDPIXELFORMAT>& formats);
 void ResetTextureCaps();
+
+// The bytes of memory a surface holds its pixels in: none for a texture
+// surface once sent to a drawing back end that keeps its own copy (until it
+// is locked or drawn on again), so that tests and measurements can see it go.
+size_t SurfaceMemoryBytes(LPDIRECTDRAWSURFACE7 surface);
 
 }  // namespace velmora::platform

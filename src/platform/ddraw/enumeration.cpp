@@ -108,7 +108,21 @@ std::vector<DDPIXELFORMAT> ReportedZBufferFormats() {
             DepthFormat(16, 0xFFFF, 0, 0)};
 }
 
+namespace {
+struct TextureCapsOverride {
+    bool set = false;
+    DWORD caps = 0, maxWidth = 0, maxHeight = 0;
+    bool formatsSet = false;
+    std::vector<DDPIXELFORMAT> formats;
+};
+TextureCapsOverride& TextureCapsSet() {
+    static TextureCapsOverride value;
+    return value;
+}
+}  // namespace
+
 std::vector<DDPIXELFORMAT> ReportedTextureFormats() {
+    if (TextureCapsSet().formatsSet) return TextureCapsSet().formats;
     std::vector<DDPIXELFORMAT> formats = {RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0),
                                           RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000),
                                           RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0xF000),
@@ -128,17 +142,6 @@ std::vector<DDPIXELFORMAT> ReportedTextureFormats() {
     formats.push_back(bump);
     return formats;
 }
-
-namespace {
-struct TextureCapsOverride {
-    bool set = false;
-    DWORD caps = 0, maxWidth = 0, maxHeight = 0;
-};
-TextureCapsOverride& TextureCapsSet() {
-    static TextureCapsOverride value;
-    return value;
-}
-}  // namespace
 
 void ApplyTextureCaps(D3DDEVICEDESC7& caps) {
     const TextureCapsOverride& set = TextureCapsSet();
@@ -160,6 +163,12 @@ void SetTextureCaps(unsigned long textureCaps, unsigned long maxWidth, unsigned 
     set.caps = static_cast<DWORD>(textureCaps);
     set.maxWidth = static_cast<DWORD>(maxWidth);
     set.maxHeight = static_cast<DWORD>(maxHeight);
+}
+
+void SetTextureFormats(const std::vector<DDPIXELFORMAT>& formats) {
+    auto& set = ddraw::TextureCapsSet();
+    set.formatsSet = true;
+    set.formats = formats;
 }
 
 void ResetTextureCaps() { ddraw::TextureCapsSet() = {}; }

@@ -111,8 +111,13 @@ public:
     bool busy() const { return locked_ || dcOut_; }
     Surface* zBuffer() const { return zBuffer_; }
     void SetBackBuffer(Surface* backBuffer) { backBuffer_ = backBuffer; }
-    // The back end's texture for this surface, its pixels sent when they changed.
+    // The back end's texture for this surface, its pixels sent when they
+    // changed. A texture surface whose back end keeps its own copy gives up
+    // its memory once sent, as a managed texture's system copy goes, and
+    // reads it back when it is needed again.
     TextureHandle Texture(RenderDevice& device);
+    // The bytes of memory the surface holds its pixels in now.
+    size_t MemoryBytes() const { return memory_.capacity(); }
     // Makes the pixels of a device context materialise (for the text drawer).
     bool DcPixels(void** bits, LONG* pitch);
 
@@ -125,6 +130,11 @@ private:
     // Every pixel as 0xAARRGGBB, top row first.
     std::vector<uint32_t> ArgbPixels();
     void WriteArgbPixels(const std::vector<uint32_t>& pixels);
+    // The pixels back in memory_ from the back end, when only it holds them.
+    void RecoverPixels();
+    // Stretches the rectangle within of a memory surface onto the rectangle to
+    // of this one, pixel by pixel, converting between the formats.
+    void StretchFrom(Surface& from, const RECT& within, const RECT& to);
 
     DirectDraw* owner_;
     SurfaceKind kind_;
@@ -138,6 +148,9 @@ private:
     bool dcFetched_ = false;
     TextureHandle texture_ = 0;
     bool textureStale_ = true;
+    bool pixelsOnlyInTexture_ = false;  // memory_ given up, the back end holds them
+    TexelLayout sentLayout_ = TexelLayout::Argb8888;
+    bool sentAsIs_ = false;  // memory_ went up in its own layout, not as 0xAARRGGBB words
 };
 
 class DirectDraw : public ComObject<IDirectDraw7> {

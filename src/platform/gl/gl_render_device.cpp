@@ -83,6 +83,9 @@ public:
     void UploadTexture(TextureHandle texture, const void* rows, int pitch, int width, int height,
                        TexelLayout layout) override;
     void DeleteTexture(TextureHandle texture) override;
+    bool KeepsTextures() const override { return true; }
+    bool ReadTexture(TextureHandle texture, void* rows, int pitch, int width, int height,
+                     TexelLayout layout) override;
     void FinishDrawing() override { glFinish(); }
     void ReadBackBuffer(uint32_t* pixels) override;
     void WriteBackBuffer(const uint32_t* pixels) override;
@@ -484,6 +487,28 @@ void GlRenderDevice::UploadTexture(TextureHandle texture, const void* rows, int 
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glBindTexture(GL_TEXTURE_2D, boundTexture_);
+}
+
+bool GlRenderDevice::ReadTexture(TextureHandle texture, void* rows, int pitch, int width, int height,
+                                 TexelLayout layout) {
+    int texelBytes = TexelBytes(layout);
+    if (!texture || !rows || width <= 0 || height <= 0 || pitch < width * texelBytes || pitch % texelBytes != 0)
+        return false;
+    GlTexelFormat gl = GlFormatOf(layout);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint sentWidth = 0, sentHeight = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &sentWidth);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &sentHeight);
+    bool same = sentWidth == width && sentHeight == height;
+    if (same) {
+        glPixelStorei(GL_PACK_ALIGNMENT, texelBytes);
+        glPixelStorei(GL_PACK_ROW_LENGTH, pitch / texelBytes);
+        glGetTexImage(GL_TEXTURE_2D, 0, gl.format, gl.type, rows);
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    }
+    glBindTexture(GL_TEXTURE_2D, boundTexture_);
+    return same;
 }
 
 void GlRenderDevice::DeleteTexture(TextureHandle texture) {

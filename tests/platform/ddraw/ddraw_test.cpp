@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -501,13 +502,26 @@ public:
         lastRange = {lowest, highest};
     }
     velmora::platform::TextureHandle CreateTexture() override { return ++lastTexture; }
-    void UploadTexture(velmora::platform::TextureHandle, const void*, int pitch, int, int,
+    void UploadTexture(velmora::platform::TextureHandle texture, const void* rows, int pitch, int, int height,
                        velmora::platform::TexelLayout layout) override {
         ++uploads;
         lastLayout = layout;
         lastPitch = pitch;
+        if (keeps) {
+            const auto* bytes = static_cast<const uint8_t*>(rows);
+            kept[texture] = {std::vector<uint8_t>(bytes, bytes + static_cast<size_t>(pitch) * height), pitch, layout};
+        }
     }
-    void DeleteTexture(velmora::platform::TextureHandle) override {}
+    void DeleteTexture(velmora::platform::TextureHandle texture) override { kept.erase(texture); }
+    bool KeepsTextures() const override { return keeps; }
+    bool ReadTexture(velmora::platform::TextureHandle texture, void* rows, int pitch, int, int height,
+                     velmora::platform::TexelLayout layout) override {
+        auto found = kept.find(texture);
+        if (found == kept.end() || found->second.pitch != pitch || found->second.layout != layout) return false;
+        std::memcpy(rows, found->second.bytes.data(), static_cast<size_t>(pitch) * height);
+        ++reads;
+        return true;
+    }
     void ReadBackBuffer(uint32_t* out) override { std::copy(pixels.begin(), pixels.end(), out); }
     void WriteBackBuffer(const uint32_t*) override {}
     void Present() override {}
@@ -519,6 +533,15 @@ public:
     std::pair<int, int> lastRange{-1, -1};
     velmora::platform::TexelLayout lastLayout = velmora::platform::TexelLayout::Argb8888;
     int lastPitch = 0;
+    // Whether the back end keeps a copy of each texture, as OpenGL does.
+    bool keeps = false;
+    struct Copy {
+        std::vector<uint8_t> bytes;
+        int pitch;
+        velmora::platform::TexelLayout layout;
+    };
+    std::map<velmora::platform::TextureHandle, Copy> kept;
+    int reads = 0;
 };
 
 D3DMATRIX Translated(float x, float y, float z) {
@@ -701,6 +724,78 @@ TEST_F(DeviceStateTest, TexturesAreSentAgainWhenTheirPixelsChangeAndDropWhenUnbo
     EXPECT_EQ(Drawn().texture, handle);
     device->SetTexture(0, nullptr);
     EXPECT_EQ(Drawn().texture, 0u);
+}
+
+TEST_F(DeviceStateTest, ATextureSentToABackEndThatKeepsItGivesUpItsMemoryUntilItIsNeeded) {
+    using velmora::platform::SurfaceMemoryBytes;
+    recorder->keeps = true;
+    std::vector<DDPIXELFORMAT> formats;
+    device->EnumTextureFormats(CollectFormat, &formats);
+    // 3 x 2 at 5-6-5, and the same with red and blue swapped, which goes up
+    // as 32-bit words.
+    DDPIXELFORMAT swapped = formats[3];
+    std::swap(swapped.dwRBitMask, swapped.dwBBitMask);
+    for (const DDPIXELFORMAT& format : {formats[3], swapped}) {
+        SCOPED_TRACE(format.dwRBitMask);
+        IDirectDrawSurface7* texture = MemorySurface(3, 2, format);
+        const uint16_t words[2][3] = {{0xF800, 0x07E0, 0x001F}, {0x1234, 0xFFFF, 0x0000}};
+        auto write = [&](uint16_t first) {
+            DDSURFACEDESC2 locked{};
+            locked.dwSize = kSurfaceDescSize;
+            ASSERT_EQ(texture->Lock(nullptr, &locked, 0, nullptr), DD_OK);
+            for (int y = 0; y < 2; ++y)
+                std::memcpy(static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch, words[y], 6);
+            static_cast<uint16_t*>(locked.lpSurface)[0] = first;
+            texture->Unlock(nullptr);
+        };
+        auto read = [&](int x, int y) {
+            DDSURFACEDESC2 locked{};
+            locked.dwSize = kSurfaceDescSize;
+            EXPECT_EQ(texture->Lock(nullptr, &locked, DDLOCK_READONLY, nullptr), DD_OK);
+            uint16_t word = 0;
+            std::memcpy(&word, static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch + 2 * x, 2);
+            texture->Unlock(nullptr);
+            return word;
+        };
+        write(words[0][0]);
+        EXPECT_GT(SurfaceMemoryBytes(texture), 0u);
+        ASSERT_EQ(device->SetTexture(0, texture), D3D_OK);
+        int uploads = recorder->uploads;
+        Drawn();
+        EXPECT_EQ(recorder->uploads, uploads + 1);
+        EXPECT_EQ(SurfaceMemoryBytes(texture), 0u);
+        // Read back when locked, given up again at the next draw without a new upload.
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x) EXPECT_EQ(read(x, y), words[y][x]) << x << "," << y;
+        EXPECT_GT(SurfaceMemoryBytes(texture), 0u);
+        Drawn();
+        EXPECT_EQ(recorder->uploads, uploads + 1);
+        EXPECT_EQ(SurfaceMemoryBytes(texture), 0u);
+        // A change goes up; the rest of the picture is kept.
+        write(0x8000);
+        Drawn();
+        EXPECT_EQ(recorder->uploads, uploads + 2);
+        EXPECT_EQ(read(0, 0), 0x8000);
+        EXPECT_EQ(read(1, 1), 0xFFFF);
+        // A blit from it, and one onto all of it, find its pixels.
+        Drawn();
+        IDirectDrawSurface7* copy = MemorySurface(3, 2, format);
+        ASSERT_EQ(copy->Blt(nullptr, texture, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        ASSERT_EQ(texture->Blt(nullptr, copy, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        EXPECT_EQ(read(2, 0), 0x001F);
+        EXPECT_EQ(read(0, 0), 0x8000);
+        copy->Release();
+        device->SetTexture(0, nullptr);
+        texture->Release();
+    }
+    // A back end without copies of its own leaves the surface its memory.
+    recorder->keeps = false;
+    IDirectDrawSurface7* texture = MemorySurface(2, 2, formats[5]);
+    ASSERT_EQ(device->SetTexture(0, texture), D3D_OK);
+    Drawn();
+    EXPECT_GT(SurfaceMemoryBytes(texture), 0u);
+    device->SetTexture(0, nullptr);
+    texture->Release();
 }
 
 TEST_F(DeviceStateTest, TheBackEndIsToldTheRangeOfVerticesTheIndicesUse) {
