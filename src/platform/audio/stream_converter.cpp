@@ -9,7 +9,7 @@ namespace velmora::platform::audio {
 
 namespace {
 
-constexpr size_t kBlock = 2048;  // native frames decoded at a time
+constexpr size_t kBlock = 2048;  // native frames decoded at a time, at most
 
 class ConvertedStream : public SoundSource {
 public:
@@ -23,8 +23,11 @@ public:
             if (resampler_) {
                 done += resampler_->Get(out + done * 2, frames - done);
                 if (done == frames || ended_) break;
-                // Short of output: more input, or the end of it.
-                size_t got = Decode();
+                // Short of output: more input, or the end of it. No more is
+                // decoded than the output still wanted needs, so that what
+                // the resampler makes of one block stays near the request
+                // whatever the ratio of the rates.
+                size_t got = Decode(NativeFramesFor(frames - done));
                 if (got == 0) {
                     resampler_->Flush();
                     ended_ = true;
@@ -36,7 +39,7 @@ public:
             // The stream is at the mix rate already: copied straight through.
             if (pendingFrames_ == 0) {
                 pendingStart_ = 0;
-                pendingFrames_ = Decode();
+                pendingFrames_ = Decode(kBlock);
                 if (pendingFrames_ == 0) break;
             }
             size_t take = std::min(frames - done, pendingFrames_);
@@ -57,10 +60,19 @@ public:
     }
 
 private:
-    // The next block of the stream as stereo in stereo_; its frame count.
-    size_t Decode() {
+    // The native frames that make about mixFrames frames of the mix: at
+    // least one, at most a block.
+    size_t NativeFramesFor(size_t mixFrames) const {
+        const uint64_t rate = stream_->Rate();
+        const uint64_t needed = (static_cast<uint64_t>(mixFrames) * rate + kMixRate - 1) / kMixRate;
+        return static_cast<size_t>(std::clamp<uint64_t>(needed, 1, kBlock));
+    }
+
+    // The next frames (at most a block) of the stream as stereo in stereo_;
+    // how many there were.
+    size_t Decode(size_t frames) {
         const int channels = stream_->Channels();
-        size_t got = stream_->Decode(decoded_.data(), kBlock);
+        size_t got = std::min(stream_->Decode(decoded_.data(), frames), frames);
         for (size_t i = 0; i < got; ++i) {
             const float* frame = decoded_.data() + i * static_cast<size_t>(channels);
             stereo_[i * 2] = frame[0];
@@ -78,17 +90,25 @@ private:
     bool ended_ = false;
 };
 
+bool Convertible(const NativeStream* stream) {
+    return stream && PlayableStreamRate(stream->Rate()) && stream->Channels() >= 1;
+}
+
 }  // namespace
 
 std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream) {
-    if (!stream || stream->Rate() == 0 || stream->Rate() > kLargestStreamRate ||
-        stream->Channels() < 1)
-        return nullptr;
+    if (!Convertible(stream.get())) return nullptr;
     std::unique_ptr<Resampler> resampler;
     if (stream->Rate() != kMixRate) {
         resampler = CreateResampler(stream->Rate());
         if (!resampler) return nullptr;
     }
+    return std::make_unique<ConvertedStream>(std::move(stream), std::move(resampler));
+}
+
+std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream,
+                                          std::unique_ptr<Resampler> resampler) {
+    if (!Convertible(stream.get()) || (!resampler && stream->Rate() != kMixRate)) return nullptr;
     return std::make_unique<ConvertedStream>(std::move(stream), std::move(resampler));
 }
 

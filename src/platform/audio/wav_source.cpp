@@ -55,31 +55,41 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, std::string& why) {
+std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, SourceError& error) {
     if (!file) {
-        why = "no file";
+        error.why = "no file";
         return nullptr;
     }
     SF_INFO info{};
     SNDFILE* sound = sf_open_virtual(&kStreamIo, SFM_READ, &info, file.get());
     if (!sound) {
-        why = sf_strerror(nullptr);
+        error.why = sf_strerror(nullptr);
         return nullptr;
     }
     // A WAV stream, as the library's name for it says; other containers and
     // absurd headers are refused.
     if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV || info.channels < 1 ||
-        info.channels > 64 || info.samplerate <= 0 ||
-        static_cast<uint32_t>(info.samplerate) > audio::kLargestStreamRate) {
+        info.channels > 64) {
         sf_close(sound);
-        why = "not a WAV stream";
+        error.why = "not a WAV stream";
+        return nullptr;
+    }
+    // A WAV at a rate the mix cannot be made from: a 1 Hz header would grow
+    // every decoded block 44,100-fold in the resampler.
+    if (info.samplerate <= 0 || !audio::PlayableStreamRate(static_cast<uint32_t>(info.samplerate))) {
+        sf_close(sound);
+        error.unplayable = true;
+        error.why = "a WAV stream at a rate that cannot be played";
         return nullptr;
     }
     // Integer samples come out in -1 ... 1 as the file holds them.
     sf_command(sound, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
     auto stream = std::make_unique<WavStream>(sound, info, std::move(file));
     std::unique_ptr<SoundSource> source = audio::ConvertToMix(std::move(stream));
-    if (!source) why = "the stream's format cannot be played";
+    if (!source) {
+        error.unplayable = true;
+        error.why = "the stream's format cannot be played";
+    }
     return source;
 }
 
