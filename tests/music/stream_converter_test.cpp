@@ -15,16 +15,22 @@ using namespace velmora::platform::audio;
 
 namespace {
 
-// A mono sine of a number of frames at a rate.
+// A sine of a number of frames at a rate, on the first channel; channel c
+// of more holds the constant c / 100.
 class SineStream : public NativeStream {
 public:
-    SineStream(uint32_t rate, size_t frames, double hertz) : rate_(rate), frames_(frames), hertz_(hertz) {}
+    SineStream(uint32_t rate, size_t frames, double hertz, int channels = 1, size_t* largestDecode = nullptr)
+        : rate_(rate), frames_(frames), hertz_(hertz), channels_(channels), largestDecode_(largestDecode) {}
     uint32_t Rate() const override { return rate_; }
-    int Channels() const override { return 1; }
+    int Channels() const override { return channels_; }
     size_t Decode(float* out, size_t frames) override {
+        if (largestDecode_) *largestDecode_ = std::max(*largestDecode_, frames);
         size_t n = std::min(frames, frames_ - position_);
-        for (size_t i = 0; i < n; ++i, ++position_)
-            out[i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * hertz_ * static_cast<double>(position_) / rate_));
+        for (size_t i = 0; i < n; ++i, ++position_) {
+            float* frame = out + i * static_cast<size_t>(channels_);
+            frame[0] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * hertz_ * static_cast<double>(position_) / rate_));
+            for (int c = 1; c < channels_; ++c) frame[c] = static_cast<float>(c) / 100.0f;
+        }
         return n;
     }
     bool Rewind() override {
@@ -36,6 +42,8 @@ private:
     uint32_t rate_;
     size_t frames_;
     double hertz_;
+    int channels_;
+    size_t* largestDecode_;
     size_t position_ = 0;
 };
 
@@ -111,6 +119,33 @@ TEST(StreamConverterTest, AFastStreamIsDecodedABlockAtATime) {
     EXPECT_GT(out.largestPut, 0u);
     EXPECT_NEAR(static_cast<double>(out.left.size()), 22050.0, 100.0);
     EXPECT_NEAR(Hertz(out.left, 2205, 17640), 1000.0, 10.0);
+}
+
+// Many channels are decoded a few frames at a time, so that a stream holds
+// no more than 4,096 samples however many channels it has; the first two
+// are played.
+TEST(StreamConverterTest, AStreamOfManyChannelsIsDecodedInShortBlocks) {
+    for (uint32_t rate : {44100u, 22050u}) {
+        size_t largestDecode = 0;
+        std::unique_ptr<SoundSource> source =
+            ConvertToMix(std::make_unique<SineStream>(rate, rate, 441.0, 64, &largestDecode));
+        ASSERT_NE(source, nullptr) << rate;
+        std::vector<float> out(4096 * 2);
+        size_t total = 0, got = 0;
+        float left = 0.0f, right = 0.0f;
+        while ((got = source->Render(out.data(), 4096)) > 0) {
+            for (size_t i = 0; i < got; ++i) {
+                left = std::max(left, out[i * 2]);
+                right = std::max(right, out[i * 2 + 1]);
+            }
+            total += got;
+        }
+        EXPECT_EQ(largestDecode, 64u) << rate;
+        EXPECT_NEAR(static_cast<double>(total), 44100.0, 100.0) << rate;
+        EXPECT_NEAR(left, 0.5f, 0.02f) << rate;
+        EXPECT_NEAR(right, 0.01f, 0.002f) << rate;  // channel 2, not a sum of the others
+    }
+    EXPECT_EQ(ConvertToMix(std::make_unique<SineStream>(44100, 100, 441.0, 65)), nullptr);
 }
 
 TEST(StreamConverterTest, RatesOutsideThePlayableRangeGiveNoSource) {

@@ -44,6 +44,14 @@ std::unique_ptr<SoundSource> OpenModuleSource(const void* data, size_t size, Sou
         error.why = "no module data";
         return nullptr;
     }
+    // What is plainly no module is refused by the formats' header checks
+    // alone, before the library builds its player (about 1.8 MB) for it.
+    if (openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, data, size, size,
+                                  openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
+                                  nullptr, nullptr, nullptr) == OPENMPT_PROBE_FILE_HEADER_RESULT_FAILURE) {
+        error.why = "not a module";
+        return nullptr;
+    }
     int code = 0;
     const char* message = nullptr;
     openmpt_module* module =

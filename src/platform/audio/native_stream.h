@@ -31,6 +31,8 @@ constexpr uint32_t kLargestStreamRate = 384000;
 constexpr bool PlayableStreamRate(uint32_t rate) {
     return rate >= kSmallestStreamRate && rate <= kLargestStreamRate;
 }
+// The most channels a stream may have (the first two are played).
+constexpr int kLargestStreamChannels = 64;
 
 // Band-limited rate conversion of interleaved stereo floats to the mix rate.
 class Resampler {
@@ -52,7 +54,7 @@ std::unique_ptr<Resampler> CreateResampler(uint32_t inputRate);
 
 // Mono is played on both sides, the first two channels of more than two are
 // kept; a rate other than the mix rate goes through the resampler. Null
-// when the rate is not playable or no resampler takes it.
+// when the rate or the channel count is not playable or no resampler takes it.
 std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream);
 // The same through the resampler given (null for a stream at the mix rate).
 std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream,

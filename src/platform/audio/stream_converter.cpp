@@ -9,13 +9,17 @@ namespace velmora::platform::audio {
 
 namespace {
 
-constexpr size_t kBlock = 2048;  // native frames decoded at a time, at most
+// Native samples decoded at a time, at most: 2048 stereo frames, fewer
+// frames of more channels (a 64-channel WAV is read 64 frames at a time), so
+// that no stream holds more than 16 KB of them.
+constexpr size_t kBlockSamples = 4096;
 
 class ConvertedStream : public SoundSource {
 public:
     ConvertedStream(std::unique_ptr<NativeStream> stream, std::unique_ptr<Resampler> resampler)
         : stream_(std::move(stream)), resampler_(std::move(resampler)),
-          decoded_(kBlock * static_cast<size_t>(stream_->Channels())), stereo_(kBlock * 2) {}
+          blockFrames_(kBlockSamples / static_cast<size_t>(std::max(stream_->Channels(), 2))),
+          decoded_(blockFrames_ * static_cast<size_t>(stream_->Channels())), stereo_(blockFrames_ * 2) {}
 
     size_t Render(float* out, size_t frames) override {
         size_t done = 0;
@@ -39,7 +43,7 @@ public:
             // The stream is at the mix rate already: copied straight through.
             if (pendingFrames_ == 0) {
                 pendingStart_ = 0;
-                pendingFrames_ = Decode(kBlock);
+                pendingFrames_ = Decode(blockFrames_);
                 if (pendingFrames_ == 0) break;
             }
             size_t take = std::min(frames - done, pendingFrames_);
@@ -65,11 +69,11 @@ private:
     size_t NativeFramesFor(size_t mixFrames) const {
         const uint64_t rate = stream_->Rate();
         const uint64_t needed = (static_cast<uint64_t>(mixFrames) * rate + kMixRate - 1) / kMixRate;
-        return static_cast<size_t>(std::clamp<uint64_t>(needed, 1, kBlock));
+        return static_cast<size_t>(std::clamp<uint64_t>(needed, 1, blockFrames_));
     }
 
-    // The next frames (at most a block) of the stream as stereo in stereo_;
-    // how many there were.
+    // The next frames (at most blockFrames_) of the stream as stereo in
+    // stereo_; how many there were.
     size_t Decode(size_t frames) {
         const int channels = stream_->Channels();
         size_t got = std::min(stream_->Decode(decoded_.data(), frames), frames);
@@ -83,6 +87,7 @@ private:
 
     std::unique_ptr<NativeStream> stream_;
     std::unique_ptr<Resampler> resampler_;
+    const size_t blockFrames_;
     std::vector<float> decoded_;
     std::vector<float> stereo_;
     size_t pendingStart_ = 0;
@@ -91,7 +96,8 @@ private:
 };
 
 bool Convertible(const NativeStream* stream) {
-    return stream && PlayableStreamRate(stream->Rate()) && stream->Channels() >= 1;
+    return stream && PlayableStreamRate(stream->Rate()) && stream->Channels() >= 1 &&
+           stream->Channels() <= kLargestStreamChannels;
 }
 
 }  // namespace

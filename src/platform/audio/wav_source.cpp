@@ -69,7 +69,7 @@ std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, Sou
     // A WAV stream, as the library's name for it says; other containers and
     // absurd headers are refused.
     if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV || info.channels < 1 ||
-        info.channels > 64) {
+        info.channels > audio::kLargestStreamChannels) {
         sf_close(sound);
         error.why = "not a WAV stream";
         return nullptr;
