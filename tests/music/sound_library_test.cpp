@@ -440,6 +440,22 @@ TEST_F(SoundLibraryTest, WavRatesAtTheEdgesPlayAtTheirPitchAndLength) {
     }
 }
 
+// WAVs with the extensible format header (what editors write for more than
+// two channels or more than 16 bits) are WAV streams too.
+TEST_F(SoundLibraryTest, AWavWithTheExtensibleFormatHeaderPlays) {
+    Init();
+    const std::string path = MakeTempDirectory() + "/extensible.wav";
+    ASSERT_TRUE(WriteBytes(path, ToneWav(44100, 22050, 441.0, true)));
+    FSOUND_STREAM* stream = FSOUND_Stream_OpenWav(path.c_str(), 0x2041);
+    ASSERT_NE(stream, nullptr) << FSOUND_GetError();
+    MixRecorder mix;
+    FSOUND_Stream_Play(FSOUND_FREE, stream);
+    Frames(25);
+    EXPECT_NEAR(ZeroCrossingHertz(mix.samples(), 0, 0, 22050), 441.0, 4.0);
+    EXPECT_NEAR(ZeroCrossingHertz(mix.samples(), 1, 0, 22050), 441.0, 4.0);
+    EXPECT_GT(Rms(mix.samples(), 0, 22050), 8000.0);
+}
+
 // libmpg123 knows nine rates, 8,000 to 48,000 Hz, and no frame header can
 // claim another: the reserved rate index makes no frame at all.
 TEST_F(SoundLibraryTest, AnMp3WhoseFramesClaimTheReservedRateIsRefused) {

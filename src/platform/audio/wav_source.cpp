@@ -66,9 +66,12 @@ std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, Sou
         error.why = sf_strerror(nullptr);
         return nullptr;
     }
-    // A WAV stream, as the library's name for it says; other containers and
-    // absurd headers are refused.
-    if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV || info.channels < 1 ||
+    // A WAV stream, as the library's name for it says (with the plain or
+    // the extensible format header, which editors write for more than two
+    // channels or more than 16 bits); other containers and absurd headers
+    // are refused.
+    const int container = info.format & SF_FORMAT_TYPEMASK;
+    if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || info.channels < 1 ||
         info.channels > audio::kLargestStreamChannels) {
         sf_close(sound);
         error.why = "not a WAV stream";
