@@ -64,7 +64,8 @@ std::vector<uint8_t> XmBytes(const XmToneTune& tune) {
     PutLe16(out, 1);    // flags: linear frequencies
     PutLe16(out, tune.speed);
     PutLe16(out, tune.bpm);
-    for (size_t i = 0; i < 256; ++i) out.push_back(i < tune.order.size() ? static_cast<uint8_t>(tune.order[i]) : 0);
+    for (size_t i = 0; i < 256; ++i)
+        out.push_back(i < tune.order.size() ? static_cast<uint8_t>(tune.order[i]) : 0);
     // The patterns, unpacked: five bytes a channel a row; row 0 strikes the
     // note with instrument 1 on both channels.
     for (const XmTonePattern& pattern : tune.patterns) {

@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/audio/native_stream.h"
@@ -58,6 +59,16 @@ private:
 std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, SourceError& error) {
     if (!file) {
         error.why = "no file";
+        return nullptr;
+    }
+    // libsndfile reads every container it knows (AIFF, FLAC, Ogg, MPEG,
+    // ...); only a RIFF WAVE file (or its big-endian RIFX twin) is handed to it.
+    char header[12] = {};
+    const bool riffWave = file->Read(header, sizeof header) == sizeof header &&
+                          (std::memcmp(header, "RIFF", 4) == 0 || std::memcmp(header, "RIFX", 4) == 0) &&
+                          std::memcmp(header + 8, "WAVE", 4) == 0;
+    if (!riffWave || !file->Seek(0)) {
+        error.why = "not a WAV stream";
         return nullptr;
     }
     SF_INFO info{};
