@@ -456,6 +456,26 @@ TEST_F(SoundLibraryTest, AWavWithTheExtensibleFormatHeaderPlays) {
     EXPECT_GT(Rms(mix.samples(), 0, 22050), 8000.0);
 }
 
+// A list chunk whose entry claims a length that wraps a 32-bit count round
+// made libsndfile read the same entry for ever (a fuzzing find); lists are
+// metadata, and the stream plays without them.
+TEST_F(SoundLibraryTest, AWavWithAHostileListChunkPlays) {
+    std::vector<uint8_t> bytes = ToneWav(44100, 22050, 441.0);
+    std::vector<uint8_t> list = {'L', 'I', 'S', 'T', 26, 0, 0, 0, 'I', 'N', 'F', 0xFF, 0xF7, 0xFF, 0xFF, 0xFF};
+    list.resize(8 + 26, 0x7E);
+    bytes.insert(bytes.begin() + 36, list.begin(), list.end());  // between the format and the data
+    const std::string path = MakeTempDirectory() + "/hostile_list.wav";
+    ASSERT_TRUE(WriteBytes(path, bytes));
+    Init();
+    FSOUND_STREAM* stream = FSOUND_Stream_OpenWav(path.c_str(), 0x2041);
+    ASSERT_NE(stream, nullptr) << FSOUND_GetError();
+    MixRecorder mix;
+    FSOUND_Stream_Play(FSOUND_FREE, stream);
+    Frames(25);
+    EXPECT_NEAR(ZeroCrossingHertz(mix.samples(), 0, 0, 22050), 441.0, 4.0);
+    EXPECT_GT(Rms(mix.samples(), 0, 22050), 8000.0);
+}
+
 // libmpg123 knows nine rates, 8,000 to 48,000 Hz, and no frame header can
 // claim another: the reserved rate index makes no frame at all.
 TEST_F(SoundLibraryTest, AnMp3WhoseFramesClaimTheReservedRateIsRefused) {

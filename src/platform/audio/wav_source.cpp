@@ -1,12 +1,13 @@
 // WAV streams through libsndfile's virtual I/O, reading through the stream
-// file (the sound library's file callbacks).
+// file (the sound library's file callbacks), shown only the chunks playing
+// needs (wav_chunks.h).
 #include <sndfile.h>
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "platform/audio/native_stream.h"
+#include "platform/audio/wav_chunks.h"
 
 namespace velmora::platform {
 
@@ -61,16 +62,15 @@ std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, Sou
         error.why = "no file";
         return nullptr;
     }
-    // libsndfile reads every container it knows (AIFF, FLAC, Ogg, MPEG,
-    // ...); only a RIFF WAVE file (or its big-endian RIFX twin) is handed to it.
-    char header[12] = {};
-    const bool riffWave = file->Read(header, sizeof header) == sizeof header &&
-                          (std::memcmp(header, "RIFF", 4) == 0 || std::memcmp(header, "RIFX", 4) == 0) &&
-                          std::memcmp(header + 8, "WAVE", 4) == 0;
-    if (!riffWave || !file->Seek(0)) {
+    // Only a RIFF WAVE file reaches libsndfile (its readers of other
+    // containers, MPEG through libmpg123, FLAC, Ogg, AIFF, are no business
+    // of a WAV stream), and only its format, fact and data chunks.
+    audio::WavLayout layout;
+    if (!audio::ReadWavLayout(*file, layout)) {
         error.why = "not a WAV stream";
         return nullptr;
     }
+    file = audio::WavPlayingView(std::move(file), layout);
     SF_INFO info{};
     SNDFILE* sound = sf_open_virtual(&kStreamIo, SFM_READ, &info, file.get());
     if (!sound) {
