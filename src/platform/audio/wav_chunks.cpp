@@ -65,7 +65,7 @@ public:
         size_t done = 0;
         if (position_ < static_cast<int64_t>(header_.size())) {
             done = std::min(size, header_.size() - static_cast<size_t>(position_));
-            std::memcpy(out, header_.data() + position_, done);
+            if (done > 0) std::memcpy(out, header_.data() + position_, done);
             position_ += static_cast<int64_t>(done);
         }
         const int64_t intoData = position_ - static_cast<int64_t>(header_.size());
