@@ -52,15 +52,20 @@ protected:
         // a file of each kind the player does not know.
         ASSERT_TRUE(WriteBytes(directory + "tone.xm", ToneXm()));
         ASSERT_TRUE(WriteBytes(directory + "tone.mod", ToneMod()));
+        ASSERT_TRUE(WriteBytes(directory + "tone.s3m", ToneS3m()));
+        ASSERT_TRUE(WriteBytes(directory + "tone.it", ToneIt()));
         ASSERT_TRUE(WriteBytes(directory + "broken.it", std::vector<uint8_t>(300, 0x41)));
+        ASSERT_TRUE(WriteBytes(directory + "one_hertz.wav", ToneWav(1, 2, 0.25)));
         ASSERT_TRUE(WriteBytes(directory + "tune.mid", ToneMod()));
         ASSERT_TRUE(WriteBytes(directory + "plain", ToneMod()));
-        std::vector<std::string> files = {directory + "tone.xm", directory + "tone.mod", directory + "broken.it",
+        std::vector<std::string> files = {directory + "tone.xm", directory + "tone.mod", directory + "tone.s3m",
+                                          directory + "tone.it", directory + "broken.it", directory + "one_hertz.wav",
                                           directory + "tune.mid", directory + "plain",
                                           MusicDataPath("house_lo.mp3"), MusicDataPath("house_lo.wav")};
         std::string error;
         ASSERT_TRUE(qxpack::CreateArchive(directory + "MORVAST.QXD", files, error)) << error;
-        for (const char* loose : {"tone.xm", "tone.mod", "broken.it", "tune.mid", "plain"})
+        for (const char* loose : {"tone.xm", "tone.mod", "tone.s3m", "tone.it", "broken.it", "one_hertz.wav",
+                                  "tune.mid", "plain"})
             std::remove((directory + loose).c_str());
         LoadDataArchive("MORVAST.QXD");
         ClearLog();
@@ -116,6 +121,32 @@ TEST_F(MusicPlayerTest, AWavNameOpensAWavStream) {
     EXPECT_EQ(track->kind, 3);
     EXPECT_NE(track->handle, nullptr);
     EXPECT_EQ(Log(), (std::vector<std::string>{kInit, kStreamLoaded, LoadLine("house_lo.wav")}));
+}
+
+TEST_F(MusicPlayerTest, S3mAndItNamesLoadModulesThatPlay) {
+    for (const char* name : {"tone.s3m", "TONE.IT"}) {
+        ClearLog();
+        MusicTrack* track = Load(name);
+        EXPECT_EQ(track->kind, 1) << name;
+        ASSERT_NE(track->handle, nullptr) << name;
+        EXPECT_EQ(Log(), (std::vector<std::string>{kInit, kModuleLoaded, LoadLine(name)})) << name;
+        MixRecorder mix;
+        PlayMusic(track);
+        Frames(25);
+        StopMusic(track);
+        EXPECT_GT(Rms(mix.samples(), 0, mix.frames()), 1000.0) << name;
+        EXPECT_NEAR(ZeroCrossingHertz(mix.samples(), 0, 2205, mix.frames() - 2205), kToneHertz, kToneHertz * 0.03)
+            << name;
+    }
+}
+
+// A WAV whose header claims 1 Hz does not load: the error line names the
+// file as one that would not load, and no load line follows.
+TEST_F(MusicPlayerTest, AWavAtOneHertzIsAFailedLoad) {
+    MusicTrack* track = Load("one_hertz.wav");
+    EXPECT_EQ(track->kind, 3);
+    EXPECT_EQ(track->handle, nullptr);
+    EXPECT_EQ(Log(), (std::vector<std::string>{kInit, kStreamLoaded, ErrorLine("Error loading file"), ""}));
 }
 
 TEST_F(MusicPlayerTest, AMidNameOrNoExtensionLoadsNothing) {

@@ -18,6 +18,51 @@ MixRecorder::MixRecorder() {
 
 MixRecorder::~MixRecorder() { platform::ObserveMix(nullptr); }
 
+std::vector<uint8_t> ToneWav(uint32_t rate, size_t frames, double hertz, bool extensible) {
+    std::vector<uint8_t> out;
+    auto put16 = [&out](uint32_t value) {
+        out.push_back(static_cast<uint8_t>(value));
+        out.push_back(static_cast<uint8_t>(value >> 8));
+    };
+    auto put32 = [&](uint32_t value) {
+        put16(value & 0xFFFF);
+        put16(value >> 16);
+    };
+    auto text = [&out](const char* four) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(four[i]));
+    };
+    const uint32_t dataBytes = static_cast<uint32_t>(frames * 2);
+    const uint32_t formatBytes = extensible ? 40 : 16;
+    text("RIFF");
+    put32(20 + formatBytes + dataBytes);
+    text("WAVE");
+    text("fmt ");
+    put32(formatBytes);
+    put16(extensible ? 0xFFFE : 1);  // PCM
+    put16(1);                        // mono
+    put32(rate);
+    put32(rate * 2);  // bytes a second
+    put16(2);         // bytes a frame
+    put16(16);        // bits a sample
+    if (extensible) {
+        put16(22);  // the extension's size
+        put16(16);  // valid bits
+        put32(4);   // the channel: front centre
+        // The sub-format, PCM: 00000001-0000-0010-8000-00AA00389B71.
+        put32(1);
+        put16(0);
+        put16(0x10);
+        for (uint8_t byte : {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) out.push_back(byte);
+    }
+    text("data");
+    put32(dataBytes);
+    for (size_t i = 0; i < frames; ++i) {
+        const double phase = 2.0 * M_PI * hertz * static_cast<double>(i) / static_cast<double>(rate);
+        put16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(16384.0 * std::sin(phase)))));
+    }
+    return out;
+}
+
 bool ReadWav(const std::string& path, std::vector<int16_t>& samples, int& rate, int& channels) {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);

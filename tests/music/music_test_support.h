@@ -24,6 +24,13 @@ private:
     std::vector<int16_t> samples_;
 };
 
+// A mono 16-bit PCM WAV file of frames frames of a sine at hertz, at half
+// full scale, whose header claims rate (written by hand, so that any rate
+// can be claimed); with extensible set, its format header is the extensible
+// one (WAVE_FORMAT_EXTENSIBLE, as editors write for more than two channels
+// or more than 16 bits).
+std::vector<uint8_t> ToneWav(uint32_t rate, size_t frames, double hertz, bool extensible = false);
+
 // Interleaved samples of a WAV file; false when it cannot be read.
 bool ReadWav(const std::string& path, std::vector<int16_t>& samples, int& rate, int& channels);
 

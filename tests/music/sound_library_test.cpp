@@ -3,6 +3,7 @@
 // the mix in step with the virtual clock, the file callbacks, the capture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -108,14 +109,19 @@ TEST_F(SoundLibraryTest, BadModulesAndBadHandlesAreRefused) {
     EXPECT_FALSE(FSOUND_Stream_Stop(nullptr));
 }
 
-class ModuleToneTest : public SoundLibraryTest, public ::testing::WithParamInterface<bool> {};
+struct ToneModule {
+    const char* format;
+    std::vector<uint8_t> (*bytes)();
+};
+
+class ModuleToneTest : public SoundLibraryTest, public ::testing::WithParamInterface<ToneModule> {};
 
 TEST_P(ModuleToneTest, PlaysItsToneOnBothSidesInStepWithTheClock) {
-    const bool xm = GetParam();
+    const ToneModule& tone = GetParam();
     Init();
-    std::vector<uint8_t> bytes = xm ? ToneXm() : ToneMod();
+    std::vector<uint8_t> bytes = tone.bytes();
     FMUSIC_MODULE* song = LoadSong(bytes);
-    ASSERT_NE(song, nullptr) << FSOUND_GetError();
+    ASSERT_NE(song, nullptr) << tone.format << " " << FSOUND_GetError();
     MixRecorder mix;
     Frames(10);
     EXPECT_EQ(mix.frames(), 10 * kFramesAt50);
@@ -126,10 +132,10 @@ TEST_P(ModuleToneTest, PlaysItsToneOnBothSidesInStepWithTheClock) {
     ASSERT_EQ(mix.frames(), 44100u);
     for (int channel = 0; channel < 2; ++channel) {
         double hertz = ZeroCrossingHertz(mix.samples(), channel, 2205, 44100 - 2205);
-        EXPECT_NEAR(hertz, kToneHertz, kToneHertz * 0.03) << (xm ? "XM" : "MOD") << " channel " << channel;
+        EXPECT_NEAR(hertz, kToneHertz, kToneHertz * 0.03) << tone.format << " channel " << channel;
     }
-    EXPECT_GT(Rms(mix.samples(), 0, 4410), 1000.0);
-    EXPECT_GT(Rms(mix.samples(), 44100 - 4410, 4410), 1000.0);
+    EXPECT_GT(Rms(mix.samples(), 0, 4410), 1000.0) << tone.format;
+    EXPECT_GT(Rms(mix.samples(), 44100 - 4410, 4410), 1000.0) << tone.format;
     // Stopped, the song is silent at once and stays loaded.
     ASSERT_TRUE(FMUSIC_StopSong(song));
     mix.Clear();
@@ -137,7 +143,38 @@ TEST_P(ModuleToneTest, PlaysItsToneOnBothSidesInStepWithTheClock) {
     EXPECT_EQ(Rms(mix.samples(), 0, mix.frames()), 0.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(ModAndXm, ModuleToneTest, ::testing::Values(false, true));
+INSTANTIATE_TEST_SUITE_P(EveryTracker, ModuleToneTest,
+                         ::testing::Values(ToneModule{"MOD", ToneMod}, ToneModule{"XM", ToneXm},
+                                           ToneModule{"S3M", ToneS3m}, ToneModule{"IT", ToneIt}),
+                         [](const ::testing::TestParamInfo<ToneModule>& info) { return info.param.format; });
+
+// A song loops as the sound library's songs do: the two-second tune played
+// from 0 to 5 s sounds to the end, and each time round it goes on at its
+// restart position (the octave), not at its beginning.
+TEST_F(SoundLibraryTest, ASongShorterThanItsPlayGoesOnAtItsRestartPosition) {
+    Init();
+    std::vector<uint8_t> bytes = XmBytes(TwoSecondTune());
+    FMUSIC_MODULE* song = LoadSong(bytes);
+    ASSERT_NE(song, nullptr);
+    MixRecorder mix;
+    FMUSIC_PlaySong(song);
+    Frames(250);
+    FMUSIC_StopSong(song);
+    Frames(25);
+    ASSERT_EQ(mix.frames(), 275 * kFramesAt50);
+    auto hertz = [&](double from, double to) {
+        const size_t first = static_cast<size_t>(from * 44100), count = static_cast<size_t>((to - from) * 44100);
+        return ZeroCrossingHertz(mix.samples(), 0, first, count);
+    };
+    EXPECT_NEAR(hertz(0.1, 0.9), kToneHertz, kToneHertz * 0.03);
+    EXPECT_NEAR(hertz(1.1, 1.9), 2 * kToneHertz, kToneHertz * 0.06);
+    EXPECT_GT(Rms(mix.samples(), 3 * 44100, 2 * 44100), 1000.0);
+    for (double second : {2.0, 3.0, 4.0}) {
+        EXPECT_NEAR(hertz(second + 0.1, second + 0.9), 2 * kToneHertz, kToneHertz * 0.06) << second;
+        EXPECT_GT(Rms(mix.samples(), static_cast<size_t>(second * 44100) + 4410, 4410), 1000.0) << second;
+    }
+    EXPECT_EQ(Rms(mix.samples(), 250 * kFramesAt50, 25 * kFramesAt50), 0.0);  // stopped at 5 s
+}
 
 TEST_F(SoundLibraryTest, StopThenPlayStartsAgainFromTheBeginning) {
     Init();
@@ -299,6 +336,162 @@ TEST_F(SoundLibraryTest, StreamsTakeFreeChannels) {
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
     FSOUND_Stream_Stop(a);
     EXPECT_EQ(FSOUND_Stream_Play(5, a), 5);
+}
+
+// Two streams of their own tones at the mix rate, written as WAV files.
+class StreamChannelTest : public SoundLibraryTest {
+protected:
+    FSOUND_STREAM* Open(const std::string& name, size_t frames, double hertz) {
+        std::string path = directory + "/" + name;
+        EXPECT_TRUE(WriteBytes(path, ToneWav(44100, frames, hertz)));
+        return FSOUND_Stream_OpenWav(path.c_str(), 0x2041);
+    }
+    // The first frames count of a stream played alone from its start.
+    std::vector<int16_t> Alone(FSOUND_STREAM* stream, int frames) {
+        MixRecorder mix;
+        FSOUND_Stream_Play(FSOUND_FREE, stream);
+        Frames(frames);
+        FSOUND_Stream_Stop(stream);
+        return mix.samples();
+    }
+    // Both streams sound, each from its start: the mix is their sum.
+    void ExpectBothSound(const std::vector<int16_t>& mix, const std::vector<int16_t>& a,
+                         const std::vector<int16_t>& b) {
+        ASSERT_EQ(mix.size(), a.size());
+        ASSERT_EQ(mix.size(), b.size());
+        size_t off = 0;
+        for (size_t i = 0; i < mix.size(); ++i) off += std::abs(mix[i] - std::clamp(a[i] + b[i], -32768, 32767)) > 1;
+        EXPECT_EQ(off, 0u);
+    }
+    std::string directory = MakeTempDirectory();
+};
+
+TEST_F(StreamChannelTest, AStoppedStreamGivesUpItsChannel) {
+    Init();
+    FSOUND_STREAM* a = Open("a.wav", 44100, 440.0);
+    FSOUND_STREAM* b = Open("b.wav", 44100, 660.0);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    const std::vector<int16_t> aloneA = Alone(a, 10), aloneB = Alone(b, 10);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, a), 0);
+    FSOUND_Stream_Stop(a);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, b), 0);  // a's channel is free again
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, a), 1);  // and b holds it now
+    MixRecorder mix;
+    Frames(10);
+    ExpectBothSound(mix.samples(), aloneA, aloneB);
+}
+
+TEST_F(StreamChannelTest, AStreamThatEndedGivesUpItsChannel) {
+    Init();
+    FSOUND_STREAM* a = Open("short.wav", 4410, 440.0);  // a tenth of a second
+    FSOUND_STREAM* b = Open("b.wav", 44100, 660.0);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    const std::vector<int16_t> aloneA = Alone(a, 4), aloneB = Alone(b, 4);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, a), 0);
+    Frames(10);  // a has ended by itself
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, b), 0);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, a), 1);
+    MixRecorder mix;
+    Frames(4);
+    ExpectBothSound(mix.samples(), aloneA, aloneB);
+}
+
+// Stream rates the mix cannot be made from are refused as files that do not
+// load; a 1 Hz header would otherwise grow every decoded block 44,100-fold.
+TEST_F(SoundLibraryTest, WavRatesTheMixCannotBeMadeFromAreRefused) {
+    Init();
+    const std::string directory = MakeTempDirectory();
+    for (uint32_t rate : {1u, 2u, 999u, 384001u, 1000000u, 0x7FFFFFFFu}) {
+        std::string path = directory + "/rate.wav";
+        ASSERT_TRUE(WriteBytes(path, ToneWav(rate, 88200, 100.0)));
+        EXPECT_EQ(FSOUND_Stream_OpenWav(path.c_str(), 0x2041), nullptr) << rate;
+        EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_BAD) << rate;
+    }
+    // A header with no rate at all is no WAV libsndfile reads.
+    std::string path = directory + "/none.wav";
+    ASSERT_TRUE(WriteBytes(path, ToneWav(0, 100, 100.0)));
+    EXPECT_EQ(FSOUND_Stream_OpenWav(path.c_str(), 0x2041), nullptr);
+}
+
+TEST_F(SoundLibraryTest, WavRatesAtTheEdgesPlayAtTheirPitchAndLength) {
+    Init();
+    const std::string directory = MakeTempDirectory();
+    struct Edge {
+        uint32_t rate;
+        double hertz;
+    };
+    for (Edge edge : {Edge{1000, 50.0}, Edge{384000, 1000.0}}) {
+        std::string path = directory + "/edge.wav";
+        ASSERT_TRUE(WriteBytes(path, ToneWav(edge.rate, edge.rate / 2, edge.hertz)));  // half a second
+        FSOUND_STREAM* stream = FSOUND_Stream_OpenWav(path.c_str(), 0x2041);
+        ASSERT_NE(stream, nullptr) << edge.rate;
+        MixRecorder mix;
+        FSOUND_Stream_Play(FSOUND_FREE, stream);
+        Frames(50);
+        size_t last = 0;
+        for (size_t i = 0; i < mix.frames(); ++i)
+            if (std::abs(mix.samples()[i * 2]) > 16) last = i;
+        EXPECT_NEAR(static_cast<double>(last + 1), 22050.0, 441.0) << edge.rate;
+        EXPECT_NEAR(ZeroCrossingHertz(mix.samples(), 0, 2205, 17640), edge.hertz, edge.hertz * 0.02) << edge.rate;
+        EXPECT_GT(Rms(mix.samples(), 2205, 17640), 8000.0) << edge.rate;
+        FSOUND_Stream_Stop(stream);
+    }
+}
+
+// WAVs with the extensible format header (what editors write for more than
+// two channels or more than 16 bits) are WAV streams too.
+TEST_F(SoundLibraryTest, AWavWithTheExtensibleFormatHeaderPlays) {
+    Init();
+    const std::string path = MakeTempDirectory() + "/extensible.wav";
+    ASSERT_TRUE(WriteBytes(path, ToneWav(44100, 22050, 441.0, true)));
+    FSOUND_STREAM* stream = FSOUND_Stream_OpenWav(path.c_str(), 0x2041);
+    ASSERT_NE(stream, nullptr) << FSOUND_GetError();
+    MixRecorder mix;
+    FSOUND_Stream_Play(FSOUND_FREE, stream);
+    Frames(25);
+    EXPECT_NEAR(ZeroCrossingHertz(mix.samples(), 0, 0, 22050), 441.0, 4.0);
+    EXPECT_NEAR(ZeroCrossingHertz(mix.samples(), 1, 0, 22050), 441.0, 4.0);
+    EXPECT_GT(Rms(mix.samples(), 0, 22050), 8000.0);
+}
+
+// A list chunk whose entry claims a length that wraps a 32-bit count round
+// made libsndfile read the same entry for ever (a fuzzing find); lists are
+// metadata, and the stream plays without them.
+TEST_F(SoundLibraryTest, AWavWithAHostileListChunkPlays) {
+    std::vector<uint8_t> bytes = ToneWav(44100, 22050, 441.0);
+    std::vector<uint8_t> list = {'L', 'I', 'S', 'T', 26, 0, 0, 0, 'I', 'N', 'F', 0xFF, 0xF7, 0xFF, 0xFF, 0xFF};
+    list.resize(8 + 26, 0x7E);
+    bytes.insert(bytes.begin() + 36, list.begin(), list.end());  // between the format and the data
+    const std::string path = MakeTempDirectory() + "/hostile_list.wav";
+    ASSERT_TRUE(WriteBytes(path, bytes));
+    Init();
+    FSOUND_STREAM* stream = FSOUND_Stream_OpenWav(path.c_str(), 0x2041);
+    ASSERT_NE(stream, nullptr) << FSOUND_GetError();
+    MixRecorder mix;
+    FSOUND_Stream_Play(FSOUND_FREE, stream);
+    Frames(25);
+    EXPECT_NEAR(ZeroCrossingHertz(mix.samples(), 0, 0, 22050), 441.0, 4.0);
+    EXPECT_GT(Rms(mix.samples(), 0, 22050), 8000.0);
+}
+
+// libmpg123 knows nine rates, 8,000 to 48,000 Hz, and no frame header can
+// claim another: the reserved rate index makes no frame at all.
+TEST_F(SoundLibraryTest, AnMp3WhoseFramesClaimTheReservedRateIsRefused) {
+    std::vector<uint8_t> bytes = FileBytes(MusicDataPath("house_lo.mp3"));
+    size_t patched = 0;
+    for (size_t i = 0; i + 2 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && (bytes[i + 1] & 0xE0) == 0xE0 && (bytes[i + 2] & 0x0C) != 0x0C) {
+            bytes[i + 2] |= 0x0C;
+            ++patched;
+        }
+    ASSERT_GT(patched, 100u);
+    const std::string path = MakeTempDirectory() + "/reserved.mp3";
+    ASSERT_TRUE(WriteBytes(path, bytes));
+    Init();
+    EXPECT_EQ(FSOUND_Stream_OpenMpeg(path.c_str(), FSOUND_STEREO), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_FORMAT);
 }
 
 // Memory files of our own behind the callbacks, counting what is asked.

@@ -39,23 +39,36 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SoundSource> OpenModuleSource(const void* data, size_t size, std::string& why) {
+std::unique_ptr<SoundSource> OpenModuleSource(const void* data, size_t size, SourceError& error) {
     if (!data || size == 0) {
-        why = "no module data";
+        error.why = "no module data";
         return nullptr;
     }
-    int error = 0;
+    // What is plainly no module is refused by the formats' header checks
+    // alone, before the library builds its player (about 1.8 MB) for it.
+    if (openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, data, size, size,
+                                  openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
+                                  nullptr, nullptr, nullptr) == OPENMPT_PROBE_FILE_HEADER_RESULT_FAILURE) {
+        error.why = "not a module";
+        return nullptr;
+    }
+    int code = 0;
     const char* message = nullptr;
     openmpt_module* module =
         openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr,
-                                           openmpt_error_func_ignore, nullptr, &error, &message,
+                                           openmpt_error_func_ignore, nullptr, &code, &message,
                                            nullptr);
     if (!module) {
-        why = message ? message : "not a module";
+        error.why = message ? message : "not a module";
         openmpt_free_string(message);
         return nullptr;
     }
     openmpt_free_string(message);
+    // The sound library's songs loop unless told otherwise, and the player
+    // never tells them: a song shorter than its place in the show goes on
+    // at its restart position instead of falling silent. libopenmpt plays
+    // once unless asked.
+    openmpt_module_set_repeat_count(module, -1);
     return std::make_unique<ModuleSource>(module);
 }
 

@@ -105,35 +105,38 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SoundSource> OpenMpegSource(std::unique_ptr<StreamFile> file, std::string& why) {
+std::unique_ptr<SoundSource> OpenMpegSource(std::unique_ptr<StreamFile> file, SourceError& error) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { mpg123_init(); });
     if (!file) {
-        why = "no file";
+        error.why = "no file";
         return nullptr;
     }
-    int error = MPG123_OK;
-    mpg123_handle* handle = mpg123_new(nullptr, &error);
+    int code = MPG123_OK;
+    mpg123_handle* handle = mpg123_new(nullptr, &code);
     if (!handle) {
-        why = mpg123_plain_strerror(error);
+        error.why = mpg123_plain_strerror(code);
         return nullptr;
     }
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
     // No resampling of any kind inside the decoder.
     mpg123_param(handle, MPG123_REMOVE_FLAGS, MPG123_AUTO_RESAMPLE, 0);
     if (mpg123_replace_reader_handle(handle, ReadFile, SeekFile, nullptr) != MPG123_OK) {
-        why = mpg123_strerror(handle);
+        error.why = mpg123_strerror(handle);
         mpg123_delete(handle);
         return nullptr;
     }
     MpegStream::AllowEveryRate(handle);
     auto stream = std::make_unique<MpegStream>(handle, std::move(file));
     if (!stream->Open()) {
-        why = "not an MPEG audio stream";
+        error.why = "not an MPEG audio stream";
         return nullptr;
     }
     std::unique_ptr<SoundSource> source = audio::ConvertToMix(std::move(stream));
-    if (!source) why = "the stream's format cannot be played";
+    if (!source) {
+        error.unplayable = true;
+        error.why = "the stream's format cannot be played";
+    }
     return source;
 }
 

@@ -22,9 +22,17 @@ public:
     virtual bool Rewind() = 0;
 };
 
-// Mono is played on both sides, the first two channels of more than two are
-// kept; a rate other than the mix rate goes through the resampler.
-std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream);
+// The rates a stream may have: the mix is resampled from nothing slower
+// than 1,000 Hz (44.1 output frames to each input frame at most) and from
+// nothing faster than 384,000 Hz. A header that claims a rate outside them
+// is damaged or hostile.
+constexpr uint32_t kSmallestStreamRate = 1000;
+constexpr uint32_t kLargestStreamRate = 384000;
+constexpr bool PlayableStreamRate(uint32_t rate) {
+    return rate >= kSmallestStreamRate && rate <= kLargestStreamRate;
+}
+// The most channels a stream may have (the first two are played).
+constexpr int kLargestStreamChannels = 64;
 
 // Band-limited rate conversion of interleaved stereo floats to the mix rate.
 class Resampler {
@@ -44,7 +52,12 @@ public:
 // rate; null when SDL refuses the rate.
 std::unique_ptr<Resampler> CreateResampler(uint32_t inputRate);
 
-// The largest stream rate taken (a header claiming more is refused).
-constexpr uint32_t kLargestStreamRate = 768000;
+// Mono is played on both sides, the first two channels of more than two are
+// kept; a rate other than the mix rate goes through the resampler. Null
+// when the rate or the channel count is not playable or no resampler takes it.
+std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream);
+// The same through the resampler given (null for a stream at the mix rate).
+std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream,
+                                          std::unique_ptr<Resampler> resampler);
 
 }  // namespace velmora::platform::audio

@@ -9,13 +9,17 @@ namespace velmora::platform::audio {
 
 namespace {
 
-constexpr size_t kBlock = 2048;  // native frames decoded at a time
+// Native samples decoded at a time, at most: 2048 stereo frames, fewer
+// frames of more channels (a 64-channel WAV is read 64 frames at a time), so
+// that no stream holds more than 16 KB of them.
+constexpr size_t kBlockSamples = 4096;
 
 class ConvertedStream : public SoundSource {
 public:
     ConvertedStream(std::unique_ptr<NativeStream> stream, std::unique_ptr<Resampler> resampler)
         : stream_(std::move(stream)), resampler_(std::move(resampler)),
-          decoded_(kBlock * static_cast<size_t>(stream_->Channels())), stereo_(kBlock * 2) {}
+          blockFrames_(kBlockSamples / static_cast<size_t>(std::max(stream_->Channels(), 2))),
+          decoded_(blockFrames_ * static_cast<size_t>(stream_->Channels())), stereo_(blockFrames_ * 2) {}
 
     size_t Render(float* out, size_t frames) override {
         size_t done = 0;
@@ -23,8 +27,11 @@ public:
             if (resampler_) {
                 done += resampler_->Get(out + done * 2, frames - done);
                 if (done == frames || ended_) break;
-                // Short of output: more input, or the end of it.
-                size_t got = Decode();
+                // Short of output: more input, or the end of it. No more is
+                // decoded than the output still wanted needs, so that what
+                // the resampler makes of one block stays near the request
+                // whatever the ratio of the rates.
+                size_t got = Decode(NativeFramesFor(frames - done));
                 if (got == 0) {
                     resampler_->Flush();
                     ended_ = true;
@@ -36,7 +43,7 @@ public:
             // The stream is at the mix rate already: copied straight through.
             if (pendingFrames_ == 0) {
                 pendingStart_ = 0;
-                pendingFrames_ = Decode();
+                pendingFrames_ = Decode(blockFrames_);
                 if (pendingFrames_ == 0) break;
             }
             size_t take = std::min(frames - done, pendingFrames_);
@@ -57,10 +64,19 @@ public:
     }
 
 private:
-    // The next block of the stream as stereo in stereo_; its frame count.
-    size_t Decode() {
+    // The native frames that make about mixFrames frames of the mix: at
+    // least one, at most a block.
+    size_t NativeFramesFor(size_t mixFrames) const {
+        const uint64_t rate = stream_->Rate();
+        const uint64_t needed = (static_cast<uint64_t>(mixFrames) * rate + kMixRate - 1) / kMixRate;
+        return static_cast<size_t>(std::clamp<uint64_t>(needed, 1, blockFrames_));
+    }
+
+    // The next frames (at most blockFrames_) of the stream as stereo in
+    // stereo_; how many there were.
+    size_t Decode(size_t frames) {
         const int channels = stream_->Channels();
-        size_t got = stream_->Decode(decoded_.data(), kBlock);
+        size_t got = std::min(stream_->Decode(decoded_.data(), frames), frames);
         for (size_t i = 0; i < got; ++i) {
             const float* frame = decoded_.data() + i * static_cast<size_t>(channels);
             stereo_[i * 2] = frame[0];
@@ -71,6 +87,7 @@ private:
 
     std::unique_ptr<NativeStream> stream_;
     std::unique_ptr<Resampler> resampler_;
+    const size_t blockFrames_;
     std::vector<float> decoded_;
     std::vector<float> stereo_;
     size_t pendingStart_ = 0;
@@ -78,17 +95,26 @@ private:
     bool ended_ = false;
 };
 
+bool Convertible(const NativeStream* stream) {
+    return stream && PlayableStreamRate(stream->Rate()) && stream->Channels() >= 1 &&
+           stream->Channels() <= kLargestStreamChannels;
+}
+
 }  // namespace
 
 std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream) {
-    if (!stream || stream->Rate() == 0 || stream->Rate() > kLargestStreamRate ||
-        stream->Channels() < 1)
-        return nullptr;
+    if (!Convertible(stream.get())) return nullptr;
     std::unique_ptr<Resampler> resampler;
     if (stream->Rate() != kMixRate) {
         resampler = CreateResampler(stream->Rate());
         if (!resampler) return nullptr;
     }
+    return std::make_unique<ConvertedStream>(std::move(stream), std::move(resampler));
+}
+
+std::unique_ptr<SoundSource> ConvertToMix(std::unique_ptr<NativeStream> stream,
+                                          std::unique_ptr<Resampler> resampler) {
+    if (!Convertible(stream.get()) || (!resampler && stream->Rate() != kMixRate)) return nullptr;
     return std::make_unique<ConvertedStream>(std::move(stream), std::move(resampler));
 }
 

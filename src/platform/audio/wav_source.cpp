@@ -1,11 +1,13 @@
 // WAV streams through libsndfile's virtual I/O, reading through the stream
-// file (the sound library's file callbacks).
+// file (the sound library's file callbacks), shown only the chunks playing
+// needs (wav_chunks.h).
 #include <sndfile.h>
 
 #include <cstdio>
 #include <vector>
 
 #include "platform/audio/native_stream.h"
+#include "platform/audio/wav_chunks.h"
 
 namespace velmora::platform {
 
@@ -55,31 +57,53 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, std::string& why) {
+std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, SourceError& error) {
     if (!file) {
-        why = "no file";
+        error.why = "no file";
         return nullptr;
     }
+    // Only a RIFF WAVE file reaches libsndfile (its readers of other
+    // containers, MPEG through libmpg123, FLAC, Ogg, AIFF, are no business
+    // of a WAV stream), and only its format, fact and data chunks.
+    audio::WavLayout layout;
+    if (!audio::ReadWavLayout(*file, layout)) {
+        error.why = "not a WAV stream";
+        return nullptr;
+    }
+    file = audio::WavPlayingView(std::move(file), layout);
     SF_INFO info{};
     SNDFILE* sound = sf_open_virtual(&kStreamIo, SFM_READ, &info, file.get());
     if (!sound) {
-        why = sf_strerror(nullptr);
+        error.why = sf_strerror(nullptr);
         return nullptr;
     }
-    // A WAV stream, as the library's name for it says; other containers and
-    // absurd headers are refused.
-    if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV || info.channels < 1 ||
-        info.channels > 64 || info.samplerate <= 0 ||
-        static_cast<uint32_t>(info.samplerate) > audio::kLargestStreamRate) {
+    // A WAV stream, as the library's name for it says (with the plain or
+    // the extensible format header, which editors write for more than two
+    // channels or more than 16 bits); other containers and absurd headers
+    // are refused.
+    const int container = info.format & SF_FORMAT_TYPEMASK;
+    if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || info.channels < 1 ||
+        info.channels > audio::kLargestStreamChannels) {
         sf_close(sound);
-        why = "not a WAV stream";
+        error.why = "not a WAV stream";
+        return nullptr;
+    }
+    // A WAV at a rate the mix cannot be made from: a 1 Hz header would grow
+    // every decoded block 44,100-fold in the resampler.
+    if (info.samplerate <= 0 || !audio::PlayableStreamRate(static_cast<uint32_t>(info.samplerate))) {
+        sf_close(sound);
+        error.unplayable = true;
+        error.why = "a WAV stream at a rate that cannot be played";
         return nullptr;
     }
     // Integer samples come out in -1 ... 1 as the file holds them.
     sf_command(sound, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
     auto stream = std::make_unique<WavStream>(sound, info, std::move(file));
     std::unique_ptr<SoundSource> source = audio::ConvertToMix(std::move(stream));
-    if (!source) why = "the stream's format cannot be played";
+    if (!source) {
+        error.unplayable = true;
+        error.why = "the stream's format cannot be played";
+    }
     return source;
 }
 

@@ -57,13 +57,23 @@ public:
     }
 };
 
+// Why a decoder gave no source.
+struct SourceError {
+    // The file is of the decoder's kind but holds what cannot be played,
+    // such as a sample rate the mix cannot be resampled from; false when it
+    // is not of that kind at all.
+    bool unplayable = false;
+    std::string why;
+};
+
 // A tracker module (MOD, S3M, XM, IT, ...) from memory, through libopenmpt.
-// The data is copied; null with a reason when it is not a module.
-std::unique_ptr<SoundSource> OpenModuleSource(const void* data, size_t size, std::string& why);
+// The data is copied; null with the reason when it is not a module. The
+// module plays on for ever: at its end it goes on at its restart position.
+std::unique_ptr<SoundSource> OpenModuleSource(const void* data, size_t size, SourceError& error);
 // An MPEG audio stream through libmpg123, read from file as it plays.
-std::unique_ptr<SoundSource> OpenMpegSource(std::unique_ptr<StreamFile> file, std::string& why);
+std::unique_ptr<SoundSource> OpenMpegSource(std::unique_ptr<StreamFile> file, SourceError& error);
 // A WAV stream through libsndfile, read from file as it plays.
-std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, std::string& why);
+std::unique_ptr<SoundSource> OpenWavSource(std::unique_ptr<StreamFile> file, SourceError& error);
 
 // Called by a sound device on its own thread for the next frames of the mix:
 // fill samples with frames interleaved stereo 16-bit frames at kMixRate.

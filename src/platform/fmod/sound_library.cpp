@@ -222,10 +222,14 @@ FSOUND_STREAM* OpenStream(const char* name, unsigned int mode, bool mpeg) {
     void* handle = s.callbacks.open(name);
     if (!handle) return Fail(s, FMOD_ERR_FILE_NOTFOUND, static_cast<FSOUND_STREAM*>(nullptr));
     auto file = std::make_unique<CallbackFile>(s.callbacks, handle);
-    std::string why;
+    SourceError error;
     std::unique_ptr<SoundSource> source =
-        mpeg ? OpenMpegSource(std::move(file), why) : OpenWavSource(std::move(file), why);
-    if (!source) return Fail(s, FMOD_ERR_FILE_FORMAT, static_cast<FSOUND_STREAM*>(nullptr));
+        mpeg ? OpenMpegSource(std::move(file), error) : OpenWavSource(std::move(file), error);
+    // A file the decoder knows but cannot play (a WAV claiming 1 Hz) is a
+    // file that would not load; one it does not know is of an unknown format.
+    if (!source)
+        return Fail(s, error.unplayable ? FMOD_ERR_FILE_BAD : FMOD_ERR_FILE_FORMAT,
+                    static_cast<FSOUND_STREAM*>(nullptr));
     auto stream = std::make_unique<FSOUND_STREAM>();
     stream->voice = AddVoice(s, std::move(source), (mode & FSOUND_LOOP_NORMAL) != 0);
     stream->channel = -1;
@@ -370,8 +374,8 @@ FMUSIC_MODULE* F_API FMUSIC_LoadSongMemory(void* data, int length) {
     SoundState& s = Call();
     if (!s.initialised) return Fail(s, FMOD_ERR_UNINITIALIZED, static_cast<FMUSIC_MODULE*>(nullptr));
     if (!data || length <= 0) return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<FMUSIC_MODULE*>(nullptr));
-    std::string why;
-    std::unique_ptr<SoundSource> source = OpenModuleSource(data, static_cast<size_t>(length), why);
+    SourceError error;
+    std::unique_ptr<SoundSource> source = OpenModuleSource(data, static_cast<size_t>(length), error);
     if (!source) return Fail(s, FMOD_ERR_FILE_FORMAT, static_cast<FMUSIC_MODULE*>(nullptr));
     auto song = std::make_unique<FMUSIC_MODULE>();
     song->voice = AddVoice(s, std::move(source), false);
@@ -409,17 +413,18 @@ int F_API FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream) {
     if (!found || channel < FSOUND_FREE || channel >= s.maxChannels)
         return Fail(s, FMOD_ERR_INVALID_PARAM, -1);
     if (channel == FSOUND_FREE) {
-        // Its own channel when it has one, else the lowest that no playing stream holds.
-        channel = found->channel;
-        if (channel < 0) {
-            std::vector<bool> held(static_cast<size_t>(s.maxChannels), false);
-            for (const auto& other : s.streams)
-                if (other->channel >= 0 && VoicePlaying(s, other->voice))
-                    held[static_cast<size_t>(other->channel)] = true;
-            for (int i = 0; i < s.maxChannels && channel < 0; ++i)
-                if (!held[static_cast<size_t>(i)]) channel = i;
-            if (channel < 0) return Fail(s, FMOD_ERR_CHANNEL_ALLOC, -1);
-        }
+        // Its own channel while no other playing stream has taken it (one
+        // that ended by itself keeps its number but not the channel), else
+        // the lowest that no other playing stream holds.
+        std::vector<bool> held(static_cast<size_t>(s.maxChannels), false);
+        for (const auto& other : s.streams)
+            if (other.get() != found && other->channel >= 0 && VoicePlaying(s, other->voice))
+                held[static_cast<size_t>(other->channel)] = true;
+        const int own = found->channel;
+        channel = own >= 0 && own < s.maxChannels && !held[static_cast<size_t>(own)] ? own : -1;
+        for (int i = 0; i < s.maxChannels && channel < 0; ++i)
+            if (!held[static_cast<size_t>(i)]) channel = i;
+        if (channel < 0) return Fail(s, FMOD_ERR_CHANNEL_ALLOC, -1);
     } else {
         // A channel named outright: whatever played on it stops.
         for (const auto& other : s.streams)

@@ -36,7 +36,7 @@ private:
 }  // namespace
 
 std::unique_ptr<Resampler> CreateResampler(uint32_t inputRate) {
-    if (inputRate == 0 || inputRate > kLargestStreamRate) return nullptr;
+    if (!PlayableStreamRate(inputRate)) return nullptr;
     SDL_AudioStream* stream = SDL_NewAudioStream(AUDIO_F32SYS, 2, static_cast<int>(inputRate),
                                                  AUDIO_F32SYS, 2, static_cast<int>(kMixRate));
     if (!stream) return nullptr;
