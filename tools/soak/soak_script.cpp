@@ -77,10 +77,11 @@ std::string SoakScript(bool withMp3) {
     s.Line("[QX3][03][Release] 46");
     if (withMp3) s.Line("[Music][03][Stop] 48");
     s.Line("[QX3][03][Unload] 50");
-    s.Line("[QX3][01][Stop] 52");
     s.Line("[Music][02][Stop] 54");
-    s.Line("[QX3][01][Unload] 56");
-    s.Line("[Music][01][Stop] " + std::to_string(kShowSeconds));
+    s.Line("[Music][01][Stop] 57");
+    // The looped scene ends the show: stopped, then freed in the next frame.
+    s.Line("[QX3][01][Stop] " + std::to_string(kShowSeconds));
+    s.Line("[QX3][01][Unload] " + std::to_string(kShowSeconds));
     return s.Text();
 }
 
