@@ -2,6 +2,19 @@
 
 #include <malloc.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VELMORA_SOAK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELMORA_SOAK_ASAN 1
+#endif
+#endif
+#ifdef VELMORA_SOAK_ASAN
+// The sanitizer runtime's own figure (not every compiler ships its header).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -11,6 +24,16 @@
 namespace velmora::soak {
 
 namespace {
+
+// The sanitizer's allocator takes malloc's place and tells its own figure.
+int64_t HeapInUse() {
+#ifdef VELMORA_SOAK_ASAN
+    return static_cast<int64_t>(__sanitizer_get_current_allocated_bytes());
+#else
+    const struct mallinfo2 heap = mallinfo2();
+    return static_cast<int64_t>(heap.uordblks + heap.hblkhd);
+#endif
+}
 
 int64_t ResidentKb() {
     std::FILE* status = std::fopen("/proc/self/status", "r");
@@ -28,8 +51,7 @@ int64_t ResidentKb() {
 MemorySample SampleMemory() {
     MemorySample sample;
     sample.residentKb = ResidentKb();
-    const struct mallinfo2 heap = mallinfo2();
-    sample.heapInUse = static_cast<int64_t>(heap.uordblks + heap.hblkhd);
+    sample.heapInUse = HeapInUse();
     for (const TextureContainer* t = textureList; t; t = t->pNext) {
         ++sample.liveTextures;
         if (t->pPixels) sample.liveTextureBytes += static_cast<int64_t>(t->dwWidth) * t->dwHeight * 4;
