@@ -77,11 +77,17 @@ int32_t ReadArchiveDirectory(const char* path, DataArchive* archive) {
         LogWithBlankLine("ERROR:\t\t%s\tdata file not found", path ? path : "");
         return 0;
     }
+    int32_t read = ReadArchiveDirectoryFrom(file, path, archive);
+    std::fclose(file);
+    return read;
+}
+
+int32_t ReadArchiveDirectoryFrom(FILE* file, const char* path, DataArchive* archive) {
+    *archive = DataArchive{};
     long end = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) end = std::ftell(file);
     std::fseek(file, 0, SEEK_SET);
     if (end < 0 || end > INT32_MAX) {
-        std::fclose(file);
         LogWithBlankLine("ERROR:\t\t%s\tdata file too large", path);
         return 0;
     }
@@ -99,7 +105,6 @@ int32_t ReadArchiveDirectory(const char* path, DataArchive* archive) {
         sound = archive->entries && archive->path && ReadEntries(file, fileSize, archive);
         if (archive->path) std::memcpy(archive->path, path, pathLength + 1);
     }
-    std::fclose(file);
     if (!sound) {
         FreeArchiveDirectory(archive);
         LogWithBlankLine("ERROR:\t\t%s\tdata file damaged", path);
@@ -156,22 +161,28 @@ MemoryFile* NewMemoryFile(const char* name, int32_t size) {
 
 MemoryFile* ReadArchiveEntry(const DataArchive* archive, int32_t index) {
     if (!archive->entries || index < 0 || index >= archive->entryCount) return nullptr;
-    const ArchiveEntry& entry = archive->entries[index];
-    int64_t end = index + 1 < archive->entryCount ? archive->entries[index + 1].offset
-                                                  : archive->fileSize;
-    int64_t packedLength = end - entry.offset;
-
     FILE* file = OpenDiskFile(archive->path);
     if (!file) {
         LogWithBlankLine("ERROR:\t\t%s\tdata file not found", archive->path);
         return nullptr;
     }
+    MemoryFile* result = ReadArchiveEntryFrom(file, archive, index);
+    std::fclose(file);
+    return result;
+}
+
+MemoryFile* ReadArchiveEntryFrom(FILE* file, const DataArchive* archive, int32_t index) {
+    if (!archive->entries || index < 0 || index >= archive->entryCount) return nullptr;
+    const ArchiveEntry& entry = archive->entries[index];
+    int64_t end = index + 1 < archive->entryCount ? archive->entries[index + 1].offset
+                                                  : archive->fileSize;
+    int64_t packedLength = end - entry.offset;
+
     uint8_t* packed = static_cast<uint8_t*>(
         std::malloc(packedLength > 0 ? static_cast<size_t>(packedLength) : 1));
     bool read = packed && std::fseek(file, entry.offset, SEEK_SET) == 0 &&
                 std::fread(packed, 1, static_cast<size_t>(packedLength), file) ==
                     static_cast<size_t>(packedLength);
-    std::fclose(file);
 
     // A size far beyond what the block could plausibly hold is proven by a
     // dry run before that much memory is taken.

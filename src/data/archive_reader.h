@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "data/data_archive.h"
 
@@ -10,6 +11,9 @@
 // must hold nothing). 1 on success; 0 with an "ERROR:" log line when the file
 // is missing or its directory does not fit the file, and archive left empty.
 int32_t ReadArchiveDirectory(const char* path, DataArchive* archive);
+// The same from an archive already open for reading at file; path is kept as
+// the archive's path and named in the log lines. The stream is left open.
+int32_t ReadArchiveDirectoryFrom(FILE* file, const char* path, DataArchive* archive);
 // Frees what ReadArchiveDirectory allocated and empties the record.
 void FreeArchiveDirectory(DataArchive* archive);
 // The bytes the archive holds for its share of the file memory counter.
@@ -20,6 +24,8 @@ int32_t FindArchiveEntry(const DataArchive* archive, const char* name);
 // log line naming it when the block cannot be read or does not unpack to
 // exactly the entry's size.
 MemoryFile* ReadArchiveEntry(const DataArchive* archive, int32_t index);
+// The same from the archive open for reading at file, which is left open.
+MemoryFile* ReadArchiveEntryFrom(FILE* file, const DataArchive* archive, int32_t index);
 // A new MemoryFile of size bytes (contents undefined) carrying a copy of name,
 // counted in the file memory counter; null when memory runs out.
 MemoryFile* NewMemoryFile(const char* name, int32_t size);

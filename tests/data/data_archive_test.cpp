@@ -258,3 +258,45 @@ TEST_F(DataArchiveTest, UnpackWritesEveryEntryAndNothingOutsideTheDirectory) {
 }
 
 }  // namespace
+
+// The readers over a stream already open (the fuzz target reads its input so)
+// take the same directory and entries as from the file, and name the path given.
+TEST_F(DataArchiveTest, ArchiveReadFromAnOpenStreamAsFromItsFile) {
+    std::string archive = RawArchive({{"six", 6, std::string("\x4B\x41\x01\x80\x00", 5)},
+                                      {"seven", 7, std::string("\x4B\x41\x01\x80\x00", 5)},
+                                      {"b.txt", 3, std::string("\x18" "bbb" "\x00", 5)}});
+    FILE* stream = fmemopen(archive.data(), archive.size(), "rb");
+    ASSERT_NE(stream, nullptr);
+    DataArchive read{};
+    ASSERT_EQ(ReadArchiveDirectoryFrom(stream, "in memory", &read), 1);
+    ASSERT_EQ(read.entryCount, 3);
+    EXPECT_STREQ(read.path, "in memory");
+    EXPECT_EQ(read.fileSize, static_cast<int32_t>(archive.size()));
+    // Entries in any order from the one stream, each found at its offset.
+    for (int32_t index : {2, 0, 1}) {
+        SCOPED_TRACE(index);
+        ClearLog();
+        MemoryFile* file = ReadArchiveEntryFrom(stream, &read, index);
+        if (index == 1) {
+            EXPECT_EQ(file, nullptr);
+            EXPECT_EQ(Log(), "ERROR:\t\tseven\tfile damaged in datafile\r\n\r\n");
+            continue;
+        }
+        ASSERT_NE(file, nullptr);
+        EXPECT_STREQ(file->name, read.entries[index].name);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(file->data), static_cast<size_t>(file->size)),
+                  index == 0 ? std::string(6, 'A') : "bbb");
+        MemClose(file);
+    }
+    std::fclose(stream);
+    FreeArchiveDirectory(&read);
+
+    std::string damaged = Int32Bytes(1) + Int32Bytes(INT_MAX) + std::string(40, 'x');
+    stream = fmemopen(damaged.data(), damaged.size(), "rb");
+    ASSERT_NE(stream, nullptr);
+    ClearLog();
+    EXPECT_EQ(ReadArchiveDirectoryFrom(stream, "in memory", &read), 0);
+    EXPECT_EQ(read.entries, nullptr);
+    EXPECT_EQ(Log(), "ERROR:\t\tin memory\tdata file damaged\r\n\r\n");
+    std::fclose(stream);
+}

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace velmora::tools {
 namespace {
@@ -62,7 +63,7 @@ public:
             size_t end = text_.find('"', position_ + 1);
             if (end == std::string::npos) return false;
             token.kind = Kind::Value;
-            token.text = text_.substr(position_ + 1, end - position_ - 1);
+            token.text.assign(text_, position_ + 1, end - position_ - 1);
             for (char q : token.text) line_ += q == '\n';
             position_ = end + 1;
             return true;
@@ -72,7 +73,7 @@ public:
                text_[position_] != '}' && text_[position_] != '"')
             ++position_;
         token.kind = c == '*' ? Kind::Key : Kind::Value;
-        token.text = text_.substr(c == '*' ? start + 1 : start, position_ - start - (c == '*' ? 1 : 0));
+        token.text.assign(text_, c == '*' ? start + 1 : start, position_ - start - (c == '*' ? 1 : 0));
         return true;
     }
 
@@ -109,13 +110,14 @@ bool ParseBlock(Tokens& tokens, AseBlock& block, int depth, bool topLevel, std::
             case Tokens::Kind::Key:
                 block.entries.emplace_back();
                 current = &block.entries.back();
-                current->key = token.text;
+                // The token's text is not needed after it: moved, not copied.
+                current->key = std::move(token.text);
                 current->line = token.line;
                 break;
             case Tokens::Kind::Value:
                 // Values before any key (stray words) are ignored, as exporters
                 // put nothing there.
-                if (current) current->values.push_back(token.text);
+                if (current) current->values.push_back(std::move(token.text));
                 break;
             case Tokens::Kind::Open: {
                 if (depth + 1 > kMaxDepth) {

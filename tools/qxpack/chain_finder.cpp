@@ -30,7 +30,7 @@ uint32_t MatchLength(const uint8_t* data, uint32_t position, uint32_t offset, ui
     return length;
 }
 
-ChainFinder::ChainFinder(const uint8_t* data, size_t size) : data_(data), size_(size) {
+ChainFinder::ChainFinder(const uint8_t* data, size_t size) : data_(data), size_(size), head2_(data, size) {
     uint32_t windowBits = kWindowBits;
     while (windowBits > 8 && (size_t{1} << (windowBits - 1)) >= size) --windowBits;
     window_ = uint32_t{1} << windowBits;
@@ -38,7 +38,6 @@ ChainFinder::ChainFinder(const uint8_t* data, size_t size) : data_(data), size_(
     // Small inputs get small tables: most archived files are small.
     hashBits_ = std::clamp<uint32_t>(windowBits, 10, kHashBits);
     head3_.assign(size_t{1} << hashBits_, kNoPosition);
-    head2_.assign(size_t{1} << 16, kNoPosition);
 }
 
 void ChainFinder::Insert(uint32_t position) {

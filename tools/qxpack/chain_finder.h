@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "pair_table.h"
+
 namespace qxpack {
 
 class ChainFinder {
@@ -21,7 +23,7 @@ public:
     void Find(uint32_t position, uint32_t limit, std::vector<std::pair<uint32_t, uint32_t>>& found);
 
 private:
-    uint32_t Key2(uint32_t p) const { return data_[p] | data_[p + 1] << 8; }
+    uint32_t Key2(uint32_t p) const { return PairTable::Key(data_ + p); }
     uint32_t Hash3(uint32_t p) const {
         uint32_t v = static_cast<uint32_t>(data_[p]) << 16 | data_[p + 1] << 8 | data_[p + 2];
         return (v * 2654435761u) >> (32 - hashBits_);
@@ -33,7 +35,7 @@ private:
     uint32_t hashBits_;
     std::vector<uint32_t> previous_;
     std::vector<uint32_t> head3_;
-    std::vector<uint32_t> head2_;
+    PairTable head2_;
 };
 
 // Bytes equal at position and position - offset, up to limit.

@@ -16,7 +16,7 @@ constexpr uint32_t kNone = UINT32_MAX;
 }  // namespace
 
 MatchTree::MatchTree(const uint8_t* data, uint32_t size, uint32_t nice)
-    : data_(data), size_(size), nice_(nice) {
+    : data_(data), size_(size), nice_(nice), head2_(data, size) {
     uint32_t windowBits = kWindowBits;
     while (windowBits > 8 && (uint64_t{1} << (windowBits - 1)) >= size) --windowBits;
     window_ = uint32_t{1} << windowBits;
@@ -25,7 +25,6 @@ MatchTree::MatchTree(const uint8_t* data, uint32_t size, uint32_t nice)
     hashBits_ = std::clamp<uint32_t>(windowBits, 10, kHashBits);
     head3_.assign(size_t{1} << hashBits_, kNone);
     head4_.assign(size_t{1} << hashBits_, kNone);
-    head2_.assign(size_t{1} << 16, kNone);
 }
 
 void MatchTree::Find(uint32_t position, std::vector<Match>& found) {
@@ -43,7 +42,7 @@ void MatchTree::Walk(uint32_t position, std::vector<Match>* found) {
     uint32_t best = 1;
     // The nearest 2-byte and 3-byte matches come from tables of the last
     // position of each pair and of each 3-byte hash.
-    uint32_t& pair = head2_[here[0] | here[1] << 8];
+    uint32_t& pair = head2_[PairTable::Key(here)];
     uint32_t nearest = pair;
     pair = position;
     if (kReport && nearest != kNone && position - nearest < window_) {

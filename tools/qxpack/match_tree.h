@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "pair_table.h"
+
 namespace qxpack {
 
 struct Match {
@@ -38,7 +40,7 @@ private:
     std::vector<uint32_t> children_;  // two per window slot: smaller, greater
     std::vector<uint32_t> head4_;  // tree roots, one per 4-byte hash
     std::vector<uint32_t> head3_;
-    std::vector<uint32_t> head2_;
+    PairTable head2_;
 };
 
 }  // namespace qxpack
