@@ -1,9 +1,13 @@
 #include "film_sink.h"
 
+#include <time.h>
+
 #include <chrono>
 
 #include "app/engine_state.h"
 #include "interrupt.h"
+#include "platform/ddraw/display_objects.h"
+#include "platform/gl/gl_render_device.h"
 #include "show_length.h"
 
 namespace velmora::capture {
@@ -12,6 +16,18 @@ namespace {
 
 // A second's pause follows the show's end.
 constexpr int64_t kPauseAfterShow = 1000;
+
+double ProcessorSeconds() {
+    timespec now{};
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now) != 0) return 0.0;
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+platform::gl::DrawCounters CountersNow() {
+    const platform::RenderDevice* device = platform::DisplayBackEnd();
+    if (!device) return {};
+    return platform::gl::DrawCountersOf(*device).value_or(platform::gl::DrawCounters{});
+}
 
 }  // namespace
 
@@ -23,6 +39,8 @@ FilmSink::FilmSink(std::shared_ptr<platform::FrameWriter> store, ProgressBar& pr
     mostFrames_ = static_cast<uint64_t>(milliseconds * rate.numerator / (1000u * rate.denominator)) + 1;
 }
 
+void FilmSink::TimeScenes(const platform::FrameRate& rate) { timingRate_ = rate; }
+
 bool FilmSink::Stopping() {
     if (InterruptSignal() == 0) return false;
     exitRequested = 1;
@@ -30,7 +48,7 @@ bool FilmSink::Stopping() {
 }
 
 template <typename Store>
-bool FilmSink::Take(Store store) {
+bool FilmSink::Take(Store store, bool drawn) {
     if (Stopping()) return false;
     // The script has been read by the first frame.
     if (!estimated_) {
@@ -49,8 +67,27 @@ bool FilmSink::Take(Store store) {
         return false;
     }
     auto start = std::chrono::steady_clock::now();
+    if (timingRate_ && timed_ && drawn) {
+        const platform::gl::DrawCounters now = CountersNow();
+        platform::gl::DrawCounters grown;
+        grown.draws = now.draws - lastCounters_.draws;
+        grown.stateChanges = now.stateChanges - lastCounters_.stateChanges;
+        grown.bytesStreamed = now.bytesStreamed - lastCounters_.bytesStreamed;
+        grown.bytesKept = now.bytesKept - lastCounters_.bytesKept;
+        const double frameSeconds = static_cast<double>(timingRate_->denominator) / timingRate_->numerator;
+        timings_.FrameDrawn(PlayingScenes(), static_cast<double>(frames_) * frameSeconds, frameSeconds,
+                            std::chrono::duration<double>(start - lastEnd_).count(),
+                            ProcessorSeconds() - lastProcessor_, grown);
+    }
     const bool stored = store();
-    secondsStoring_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto end = std::chrono::steady_clock::now();
+    secondsStoring_ += std::chrono::duration<double>(end - start).count();
+    if (timingRate_) {
+        timed_ = true;
+        lastEnd_ = end;
+        lastProcessor_ = ProcessorSeconds();
+        lastCounters_ = CountersNow();
+    }
     if (!stored) {
         failed_ = InterruptSignal() == 0;
         exitRequested = 1;
@@ -62,11 +99,11 @@ bool FilmSink::Take(Store store) {
 }
 
 bool FilmSink::WriteFrame(const uint32_t* pixels, int width, int height) {
-    return Take([&] { return store_->WriteFrame(pixels, width, height); });
+    return Take([&] { return store_->WriteFrame(pixels, width, height); }, true);
 }
 
 bool FilmSink::RepeatFrame(const uint32_t* pixels, int width, int height) {
-    return Take([&] { return store_->RepeatFrame(pixels, width, height); });
+    return Take([&] { return store_->RepeatFrame(pixels, width, height); }, false);
 }
 
 }  // namespace velmora::capture

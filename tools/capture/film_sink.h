@@ -6,11 +6,15 @@
 // the frames filmed, for a show that loops on and never ends.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/capture/frame_writer.h"
+#include "platform/gl/draw_counters.h"
 #include "progress_bar.h"
+#include "scene_timings.h"
 
 namespace velmora::capture {
 
@@ -32,10 +36,16 @@ public:
     // True when the show was still running after as many frames as the
     // longest show has.
     bool ranTooLong() const { return ranTooLong_; }
+    // From the next frame on, the time each frame took to draw (from the end
+    // of the frame before to this one's handing over) goes into a profile of
+    // the scene windows, the film being at rate frames a second.
+    void TimeScenes(const platform::FrameRate& rate);
+    const SceneTimings& sceneTimings() const { return timings_; }
 
 private:
+    // drawn: a new picture, not a held one again.
     template <typename Store>
-    bool Take(Store store);
+    bool Take(Store store, bool drawn);
     bool Stopping();
 
     std::shared_ptr<platform::FrameWriter> store_;
@@ -48,6 +58,13 @@ private:
     double secondsStoring_ = 0.0;
     bool estimated_ = false;
     bool failed_ = false;
+
+    std::optional<platform::FrameRate> timingRate_;
+    SceneTimings timings_;
+    bool timed_ = false;  // lastEnd_ and the rest hold the end of a frame
+    std::chrono::steady_clock::time_point lastEnd_;
+    double lastProcessor_ = 0.0;
+    platform::gl::DrawCounters lastCounters_;
 };
 
 }  // namespace velmora::capture

@@ -8,6 +8,7 @@
 #include "app/window_proc.h"
 #include "diag/log.h"
 #include "platform/ddraw/display_objects.h"
+#include "platform/gl/gl_render_device.h"
 #include "platform/setup/platform_settings.h"
 #include "render/display.h"
 
@@ -22,11 +23,11 @@ platform::PlatformSettings CaptureSettings(const CaptureOptions& options, const 
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     platform::PlatformSettings settings;
     std::string ignored;
-    // Of the player's switches only the log and the overlay apply.
+    // Of the player's switches only the log, the overlay and the classic drawing apply.
     platform::ReadPlatformSettings(
         [](const char* name) -> const char* {
             if (std::strcmp(name, "VELMORA_LOG") == 0 || std::strcmp(name, "VELMORA_STATS") == 0 ||
-                std::strcmp(name, "SDL_VIDEODRIVER") == 0)
+                std::strcmp(name, "VELMORA_GL_CLASSIC") == 0 || std::strcmp(name, "SDL_VIDEODRIVER") == 0)
                 return std::getenv(name);
             return nullptr;
         },
@@ -90,7 +91,16 @@ ShowRunResult PlayShowForCapture(const CaptureOptions& options, const std::strin
     if (settings.log) StartLog(1);
     if (settings.statistics) showStatistics = 1;
     result.played = OpenDisplay(options, result.why);
-    if (result.played) RunShow();
+    if (result.played) {
+        if (const platform::RenderDevice* device = platform::DisplayBackEnd()) {
+            result.renderer = platform::gl::RendererOf(*device);
+            const auto depth = platform::gl::DepthPathOf(*device);
+            if (depth)
+                result.renderer += *depth == platform::gl::DepthPath::Reversed ? "; reversed depth"
+                                                                                : "; depth written per fragment";
+        }
+        RunShow();
+    }
     // The picture on screen stands through the pause after the show.
     platform::FinishFrameCapture();
     result.readBackSeconds = platform::FrameReadBackSeconds();

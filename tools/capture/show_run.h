@@ -16,10 +16,12 @@ struct ShowRunResult {
     bool played = false;          // false: the display could not be brought up; why says so
     std::string why;
     double readBackSeconds = 0.0;
+    std::string renderer;  // the OpenGL renderer and version, and the depth path
 };
 
-// Plays the show in the current folder. VELMORA_LOG and VELMORA_STATS work as
-// for the player (the log beside this program); no other switch is read.
+// Plays the show in the current folder. VELMORA_LOG, VELMORA_STATS and
+// VELMORA_GL_CLASSIC work as for the player (the log beside this program); no
+// other switch is read.
 ShowRunResult PlayShowForCapture(const CaptureOptions& options, const std::string& audioFolder,
                                  std::shared_ptr<platform::FrameWriter> frames);
 

@@ -8,6 +8,7 @@
 // front. With --frames-only the frames are PNG files beside audio.wav in the
 // folder OUTPUT. Everything is made in a temporary folder beside OUTPUT and
 // renamed into place at the end, so that OUTPUT is never half-written.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -163,6 +164,7 @@ int main(int argc, char** argv) {
     }
     const auto longestShow = static_cast<int64_t>(options.maxHours * 3600000.0);
     auto film = std::make_shared<FilmSink>(store, progress, options.rate, longestShow);
+    if (options.timings) film->TimeScenes(options.rate);
     const ShowRunResult run = PlayShowForCapture(options, work.path(), film);
     const double runSeconds = Since(start);
     progress.Finish();
@@ -206,8 +208,25 @@ int main(int argc, char** argv) {
         if (std::rename(muxed.c_str(), output.c_str()) != 0)
             return Fail("cannot put the video in place as " + output.string() + ": " + std::strerror(errno));
     }
-    if (options.timings)
+    if (options.timings) {
         PrintTimings(options, film->frames(), Since(start), runSeconds, run.readBackSeconds,
                      film->secondsStoring(), Since(finishing));
+        // ffmpeg encodes beside the drawing and takes the same processors.
+        rusage self{}, children{};
+        getrusage(RUSAGE_SELF, &self);
+        getrusage(RUSAGE_CHILDREN, &children);
+        auto seconds = [](const rusage& r) {
+            return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+                   static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+        };
+        const double player = seconds(self), encoder = seconds(children);
+        std::printf("processor time: the player %.2f s, ffmpeg %.2f s (%.0f%% of both)\n", player, encoder,
+                    player + encoder > 0.0 ? 100.0 * encoder / (player + encoder) : 0.0);
+        std::printf("drawn on %s\n", run.renderer.c_str());
+        std::printf("each scene window: ms a frame to draw and read back (wall clock, and processor time of\n"
+                    "all the program's threads), and per frame the draw calls, state changes and KB of\n"
+                    "vertices and indices sent to OpenGL or drawn from what it held:\n%s",
+                    film->sceneTimings().Table().c_str());
+    }
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "platform/sdl/sdl_window_system.h"
 #include "render/display.h"
 #include "render/scene_renderer.h"
+#include "render_bench/bench_scene.h"
 
 namespace velmora::tools {
 
@@ -24,11 +25,50 @@ using platform::gl::FixedFunctionProgram;
 struct PartBuffers {
     GLuint vertexArray = 0, vertices = 0, indices = 0;
     GLsizei indexCount = 0;
+    bool textured = false;
 };
 
 }  // namespace
 
-RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
+namespace {
+
+// The programs a user would write for these scenes: the same shading,
+// OpenGL's own depth with nothing written per fragment, one program for
+// textured parts and one for untextured ones; the uniforms that never
+// change are set once.
+struct PlainProgram {
+    FixedFunctionProgram program;
+    uint64_t passUploaded = 0;    // the pass whose projection and lights it holds
+    uint64_t objectUploaded = 0;  // the object whose transform it holds
+};
+
+bool BuildPlainProgram(PlainProgram& plain, bool textured, int width, int height, std::string& why) {
+    // The stage the engine draws with, built into the program as the stand-in builds it.
+    platform::TextureStageState stage;
+    stage.colorArg2 = platform::kArgDiffuse;
+    stage.alphaOp = platform::kStageModulate;
+    stage.alphaArg2 = platform::kArgDiffuse;
+    FixedFunctionProgram& program = plain.program;
+    if (!platform::gl::BuildFixedFunctionProgram(program, why, &stage, platform::gl::DepthOutput::Projected,
+                                                 textured))
+        return false;
+    glUniform1i(program.flat, 0);
+    glUniform1i(program.hasVertexDiffuse, 0);
+    glUniform1i(program.lighting, 1);
+    glUniform1i(program.vertexDiffuse, 1);
+    platform::gl::UploadStage(program, stage);
+    platform::Viewport viewport;
+    viewport.width = width;
+    viewport.height = height;
+    platform::gl::UploadViewport(program, viewport);
+    float emissive[4] = {0, 0, 0, 0};
+    glUniform4fv(program.materialEmissive, 1, emissive);
+    return true;
+}
+
+}  // namespace
+
+RunFigures RunPlainGl(Scene& scene, int width, int height, int frames, std::string* renderer) {
     platform::SdlWindowSystem windows;
     if (!windows.OpenWindow("plain OpenGL", width, height)) return {};
     windows.SetDisplayMode(width, height, true);
@@ -38,17 +78,19 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
         std::fprintf(stderr, "plain OpenGL: %s\n", why.c_str());
         return {};
     }
-    FixedFunctionProgram program;
-    // The stage the engine draws with, built into the program as the stand-in builds it.
-    platform::TextureStageState stage;
-    stage.colorArg2 = platform::kArgDiffuse;
-    stage.alphaOp = platform::kStageModulate;
-    stage.alphaArg2 = platform::kArgDiffuse;
-    if (!platform::gl::BuildFixedFunctionProgram(program, why, &stage)) {
-        std::fprintf(stderr, "plain OpenGL: %s\n", why.c_str());
-        return {};
+    if (renderer) {
+        const GLubyte* name = glGetString(GL_RENDERER);
+        const GLubyte* version = glGetString(GL_VERSION);
+        *renderer = std::string(name ? reinterpret_cast<const char*>(name) : "?") + ", OpenGL " +
+                    (version ? reinterpret_cast<const char*>(version) : "?");
     }
-    GLuint color = 0, depth = 0, framebuffer = 0, white = 0;
+    PlainProgram programs[2];  // untextured, textured
+    for (int textured = 0; textured < 2; ++textured)
+        if (!BuildPlainProgram(programs[textured], textured == 1, width, height, why)) {
+            std::fprintf(stderr, "plain OpenGL: %s\n", why.c_str());
+            return {};
+        }
+    GLuint color = 0, depth = 0, framebuffer = 0, texture = 0;
     glGenTextures(1, &color);
     glBindTexture(GL_TEXTURE_2D, color);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
@@ -59,14 +101,16 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color, 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-    glGenTextures(1, &white);
-    glBindTexture(GL_TEXTURE_2D, white);
-    const uint32_t texel = 0xFFFFFFFF;
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &texel);
-    // Sampled as the stand-in samples its white texel: a linear filter
-    // would cost the rasteriser more for the same colour.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    // The overdraw scene's texture, filtered as the stand-in's stage filters it.
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    std::vector<uint8_t> texels = OverdrawTexturePixels();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kOverdrawTextureSide, kOverdrawTextureSide, 0, GL_BGR,
+                 GL_UNSIGNED_BYTE, texels.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
 
     // Static buffers, one set per part, filled once.
@@ -94,40 +138,26 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
             glVertexAttribPointer(platform::gl::kTexCoordAttribute, 2, GL_FLOAT, GL_FALSE, 32,
                                   reinterpret_cast<void*>(24));
             part.indexCount = object.partPolygonCounts[p] * 3;
+            const char* name = object.partDrawStyles[p]->textureName;
+            part.textured = name && std::strcmp(name, kOverdrawTexture) == 0;
             buffers[o].push_back(part);
         }
     }
 
-    glUseProgram(program.program);
     glDisable(GL_DITHER);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glEnable(GL_CULL_FACE);
     glFrontFace(GL_CCW);
     glCullFace(GL_BACK);
-    glEnable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
-    glUniform1i(program.flat, 0);
-    glUniform1i(program.hasVertexDiffuse, 0);
-    glUniform1i(program.lighting, 1);
-    glUniform1i(program.vertexDiffuse, 1);
-    platform::gl::UploadStage(program, stage);
-    platform::Viewport viewport;
-    viewport.width = width;
-    viewport.height = height;
-    platform::gl::UploadViewport(program, viewport);
-    // The projection's planes as the engine sets them.
-    platform::RasterState raster;
-    raster.wBuffer = true;
-    raster.wNear = kNearPlane;
-    raster.wFar = kFarPlane;
-    platform::gl::UploadDepth(program, raster, viewport);
-    float emissive[4] = {0, 0, 0, 0};
-    glUniform4fv(program.materialEmissive, 1, emissive);
+    glBindTexture(GL_TEXTURE_2D, texture);
 
     auto start = std::chrono::steady_clock::now();
     CpuTimes before = TakeCpuTimes();
     const int warmUp = 5;
+    uint64_t passNumber = 0, objectNumber = 0;
+    const PlainProgram* current = nullptr;
     for (int frame = 0; frame < frames + warmUp; ++frame) {
         if (frame == warmUp) {
             glFinish();
@@ -143,7 +173,6 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
         glDepthMask(GL_TRUE);
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
-        glBindTexture(GL_TEXTURE_2D, white);
         std::vector<D3DLIGHT7> lights;
         for (int32_t i = 0; i < scene.lightCount; ++i)
             lights.push_back(InterpolateLight(t, scene.lightFrames[i][cur], scene.lightFrames[i][next]));
@@ -151,11 +180,17 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
             int32_t c = scene.cameraOrder[slot];
             const SceneCamera& camera = scene.cameras[c];
             float blend = camera.frameBlend[cur];
+            // Opaque parts of a camera drawn at full strength need no blending.
+            if (blend == 1.0f) {
+                glDisable(GL_BLEND);
+            } else {
+                glEnable(GL_BLEND);
+                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            }
             for (int32_t a = camera.blurFrames - 1; a >= 0; --a) {
                 int32_t f0 = (cur - a + scene.frameCount) % scene.frameCount;
                 int32_t f1 = (next - a + scene.frameCount) % scene.frameCount;
                 glClear(GL_DEPTH_BUFFER_BIT);
-                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
                 D3DMATRIX projection{};
                 float half = camera.frameFov[f0] / 2.0f;
                 float cotangent = std::cos(half) / std::sin(half);
@@ -164,7 +199,6 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
                 projection._33 = kFarPlane / (kFarPlane - kNearPlane);
                 projection._34 = 1.0f;
                 projection._43 = -projection._33;
-                glUniformMatrix4fv(program.projection, 1, GL_FALSE, &projection._11);
                 D3DMATRIX view = InterpolateMatrix(t, scene.cameraMatrices[c][f0], scene.cameraMatrices[c][f1]);
                 // Lights into camera space, once per pass.
                 platform::LightingState lighting;
@@ -188,21 +222,37 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
                     to.attenuation[1] = light.dvAttenuation1;
                     to.attenuation[2] = light.dvAttenuation2;
                 }
-                platform::gl::UploadLighting(program, lighting);
+                ++passNumber;
                 for (int32_t o = 0; o < scene.objectCount; ++o) {
                     const SceneObject& object = scene.objects[o];
                     D3DMATRIX world = InterpolateMatrix(t, object.matrices[f0], object.matrices[f1]);
                     platform::TransformState transform;
                     platform::ddraw::MultiplyMatrices(world, view, transform.worldView);
                     platform::ddraw::NormalMatrix(transform.worldView, transform.normalMatrix);
-                    glUniformMatrix4fv(program.worldView, 1, GL_FALSE, transform.worldView);
-                    glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, transform.normalMatrix);
+                    ++objectNumber;
                     for (int32_t p = 0; p < object.partCount; ++p) {
+                        const PartBuffers& part = buffers[o][p];
+                        PlainProgram& plain = programs[part.textured ? 1 : 0];
+                        const FixedFunctionProgram& program = plain.program;
+                        if (current != &plain) {
+                            glUseProgram(program.program);
+                            current = &plain;
+                        }
+                        if (plain.passUploaded != passNumber) {
+                            glUniformMatrix4fv(program.projection, 1, GL_FALSE, &projection._11);
+                            platform::gl::UploadLights(program, lighting);
+                            glUniform3fv(program.ambient, 1, lighting.ambient);
+                            plain.passUploaded = passNumber;
+                        }
+                        if (plain.objectUploaded != objectNumber) {
+                            glUniformMatrix4fv(program.worldView, 1, GL_FALSE, transform.worldView);
+                            glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, transform.normalMatrix);
+                            plain.objectUploaded = objectNumber;
+                        }
                         D3DMATERIAL7 material = object.partDrawStyles[p]->material;
                         material.diffuse.a = blend;
                         glUniform4fv(program.materialDiffuse, 1, &material.diffuse.r);
                         glUniform4fv(program.materialAmbient, 1, &material.ambient.r);
-                        const PartBuffers& part = buffers[o][p];
                         glBindVertexArray(part.vertexArray);
                         glDrawElements(GL_TRIANGLES, part.indexCount, GL_UNSIGNED_SHORT, nullptr);
                     }
@@ -233,8 +283,8 @@ RunFigures RunPlainGl(Scene& scene, int width, int height, int frames) {
     glDeleteFramebuffers(1, &framebuffer);
     glDeleteRenderbuffers(1, &depth);
     glDeleteTextures(1, &color);
-    glDeleteTextures(1, &white);
-    glDeleteProgram(program.program);
+    glDeleteTextures(1, &texture);
+    for (PlainProgram& plain : programs) glDeleteProgram(plain.program.program);
     host.reset();
     return figures;
 }

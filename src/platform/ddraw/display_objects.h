@@ -10,6 +10,8 @@
 
 namespace velmora::platform {
 
+class RenderDevice;
+
 // Destroys every DirectDraw and Direct3D object still alive, and the drawing
 // back end with them; the program never releases its display, so this runs
 // once at exit before the window goes. Pointers to those objects are dangling
@@ -26,6 +28,9 @@ double FrameReadBackSeconds();
 // "OpenGL" or "null": the drawing back end the display opened, or null
 // when no display surface has been made yet.
 const char* DisplayBackEndName();
+// The drawing back end itself, for what only it can tell (its counters, its
+// depth path); null like the name.
+RenderDevice* DisplayBackEnd();
 
 // The texture rules every Direct3D device reports from then on (triangle
 // texture caps such as D3DPTEXTURECAPS_POW2 and D3DPTEXTURECAPS_SQUAREONLY,

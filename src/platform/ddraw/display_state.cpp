@@ -104,6 +104,11 @@ const char* DisplayBackEndName() {
     return holder && holder->device ? holder->device->Name() : nullptr;
 }
 
+RenderDevice* DisplayBackEnd() {
+    auto& holder = ddraw::DisplayHolder();
+    return holder ? holder->device.get() : nullptr;
+}
+
 void FinishFrameCapture() {
     auto& holder = ddraw::DisplayHolder();
     if (holder) holder->capture.Finish();

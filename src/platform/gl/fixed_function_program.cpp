@@ -26,6 +26,7 @@ uniform vec4 uMaterialDiffuse;
 uniform vec4 uMaterialAmbient;
 uniform vec4 uMaterialEmissive;
 uniform vec3 uAmbient;
+uniform vec2 uReversedW;  // 1 under the w-buffer, and the near plane
 uniform int uLightCount;
 // Five vec4 a light keeps MAX_LIGHTS of them within the smallest uniform
 // space OpenGL 3.3 promises a vertex shader.
@@ -43,7 +44,15 @@ void main() {
     vec4 eye = uWorldView * vec4(inPosition, 1.0);
     vec4 clip = uProjection * eye;
     clip.xy += uPixelOffset * clip.w;
+#ifdef REVERSED_DEPTH
+    // Clip z runs from 0 to w as in the old API. Under the w-buffer the
+    // depth is near / w, exact in float at every distance, and the far plane
+    // that z gave is a clip plane.
+    gl_ClipDistance[0] = clip.w - clip.z;
+    if (uReversedW.x > 0.5) clip.z = uReversedW.y;
+#else
     clip.z = 2.0 * clip.z - clip.w;
+#endif
     gl_Position = clip;
 
     vec4 diffuse = (uVertexDiffuse && uHasVertexDiffuse) ? inDiffuse : uMaterialDiffuse;
@@ -145,7 +154,11 @@ vec4 Combine(int op, vec4 a, vec4 b) {
 
 void main() {
     vec4 diffuse = uFlat ? vFlatColor : vColor;
+#ifdef NO_TEXTURE
+    vec4 texel = vec4(1.0);
+#else
     vec4 texel = texture(uTexture, vTexCoord);
+#endif
     vec4 color = diffuse;
     if (kStageOps.x != 1) {
         vec3 rgb = Combine(kStageOps.x, Argument(kStageArgs.x, texel, diffuse),
@@ -157,12 +170,14 @@ void main() {
         color = vec4(rgb, alpha);
     }
     outColor = clamp(color, 0.0, 1.0);
+#ifdef WRITE_DEPTH
     float depth = gl_FragCoord.z;
     if (uWBuffer) {
         float w = 1.0 / gl_FragCoord.w;
         depth = mix(uDepthRange.x, uDepthRange.y, clamp(w * uDepthMap.x + uDepthMap.y, 0.0, 1.0));
     }
     gl_FragDepth = depth;
+#endif
 }
 )";
 
@@ -188,13 +203,16 @@ void Pack(float out[4], const float xyz[3], float w) {
 }  // namespace
 
 bool BuildFixedFunctionProgram(FixedFunctionProgram& p, std::string& error,
-                               const TextureStageState* fixedStage) {
+                               const TextureStageState* fixedStage, DepthOutput depth, bool samplesTexture) {
     // The light arrays are as long as the back end's light limit says.
-    std::string vertexSource = "#version 330 core\n#define MAX_LIGHTS " +
-                               std::to_string(kMaxActiveLights) + "\n" + kVertexShader;
+    std::string vertexSource = "#version 330 core\n#define MAX_LIGHTS " + std::to_string(kMaxActiveLights) + "\n";
+    if (depth == DepthOutput::Reversed) vertexSource += "#define REVERSED_DEPTH 1\n";
+    vertexSource += kVertexShader;
     GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource.c_str(), error);
     if (!vertex) return false;
     std::string fragmentSource = "#version 330 core\n";
+    if (depth == DepthOutput::Written) fragmentSource += "#define WRITE_DEPTH 1\n";
+    if (!samplesTexture) fragmentSource += "#define NO_TEXTURE 1\n";
     if (fixedStage) {
         const TextureStageState& s = *fixedStage;
         fragmentSource += "#define FIXED_STAGE 1\n#define COLOR_OP " + std::to_string(s.colorOp) +
@@ -251,6 +269,8 @@ bool BuildFixedFunctionProgram(FixedFunctionProgram& p, std::string& error,
     p.wBuffer = at("uWBuffer");
     p.depthMap = at("uDepthMap");
     p.depthRange = at("uDepthRange");
+    p.reversedW = at("uReversedW");
+    p.depth = depth;
     glUseProgram(p.program);
     glUniform1i(p.sampler, 0);
     return true;
@@ -312,12 +332,26 @@ void UploadViewport(const FixedFunctionProgram& p, const Viewport& v) {
     glUniform2f(p.pixelOffset, 1.0f / w, -1.0f / h);
 }
 
-void UploadDepth(const FixedFunctionProgram& p, const RasterState& r, const Viewport& v) {
+bool UsableWBuffer(const RasterState& r, DepthOutput depth) {
+    if (!r.wBuffer || depth == DepthOutput::Projected) return false;
     float span = r.wFar - r.wNear;
-    bool usable = r.wBuffer && std::isfinite(span) && span > 0.0f;
-    glUniform1i(p.wBuffer, usable ? 1 : 0);
-    if (usable) glUniform2f(p.depthMap, 1.0f / span, -r.wNear / span);
-    glUniform2f(p.depthRange, v.minZ, v.maxZ);
+    if (!std::isfinite(span) || !(span > 0.0f)) return false;
+    return depth == DepthOutput::Written || (r.wNear > 0.0f && std::isfinite(r.wNear));
+}
+
+void UploadDepth(const FixedFunctionProgram& p, const RasterState& r, const Viewport& v) {
+    bool usable = UsableWBuffer(r, p.depth);
+    switch (p.depth) {
+        case DepthOutput::Written: {
+            float span = r.wFar - r.wNear;
+            glUniform1i(p.wBuffer, usable ? 1 : 0);
+            if (usable) glUniform2f(p.depthMap, 1.0f / span, -r.wNear / span);
+            glUniform2f(p.depthRange, v.minZ, v.maxZ);
+            break;
+        }
+        case DepthOutput::Reversed: glUniform2f(p.reversedW, usable ? 1.0f : 0.0f, usable ? r.wNear : 0.0f); break;
+        case DepthOutput::Projected: break;
+    }
 }
 
 }  // namespace velmora::platform::gl

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/gl/fixed_function_program.h"
+#include "platform/gl/fragment_alpha.h"
+#include "platform/gl/resident_geometry.h"
 #include "platform/gl/stream_buffer.h"
 
 namespace velmora::platform::gl {
@@ -27,6 +29,17 @@ GLenum BlendFactorOf(BlendFactor factor) {
         case BlendFactor::InverseDestinationColor: return GL_ONE_MINUS_DST_COLOR;
     }
     return GL_ONE;
+}
+
+// Reversed depth turns every ordering around; equality stays.
+CompareFunction Mirrored(CompareFunction function) {
+    switch (function) {
+        case CompareFunction::Less: return CompareFunction::Greater;
+        case CompareFunction::LessEqual: return CompareFunction::GreaterEqual;
+        case CompareFunction::Greater: return CompareFunction::Less;
+        case CompareFunction::GreaterEqual: return CompareFunction::LessEqual;
+        default: return function;
+    }
 }
 
 GLenum CompareOf(CompareFunction function) {
@@ -55,9 +68,10 @@ GLenum PrimitiveOf(Primitive primitive) {
     return GL_TRIANGLES;
 }
 
-// Shows use a handful of stage set-ups; the bound keeps a show that keeps
-// changing its stage from building programs without end.
-constexpr size_t kMaxStagePrograms = 16;
+// Shows use a handful of stage set-ups, each drawn with and without a
+// texture; the bound keeps a show that keeps changing its stage from
+// building programs without end.
+constexpr size_t kMaxStagePrograms = 32;
 
 // What a stage program builds in: everything but the texture factor.
 bool SameOperations(const TextureStageState& a, const TextureStageState& b) {
@@ -67,8 +81,13 @@ bool SameOperations(const TextureStageState& a, const TextureStageState& b) {
 
 class GlRenderDevice : public RenderDevice {
 public:
-    explicit GlRenderDevice(std::unique_ptr<GlHost> host) : host_(std::move(host)) {}
+    GlRenderDevice(std::unique_ptr<GlHost> host, const GlDeviceOptions& options)
+        : host_(std::move(host)), options_(options) {}
     ~GlRenderDevice() override;
+
+    DepthPath depthPath() const { return depthPath_; }
+    const DrawCounters& counters() const { return counters_; }
+    const std::string& renderer() const { return renderer_; }
 
     bool Start(std::string& error);
 
@@ -94,22 +113,33 @@ public:
 private:
     void DestroyBackBuffer();
     void ApplyViewport(const Viewport& viewport);
+    // The viewport's depth range, turned round for reversed depth.
+    void ApplyDepthRange(const Viewport& viewport, const RasterState& raster);
     void ApplyRaster(const RasterState& raster);
+    bool reversed() const { return depthPath_ == DepthPath::Reversed; }
     void ApplySampler(GLuint texture, const SamplerState& sampler);
     void SetDepthMask(bool on);
-    // Points the attributes at the start of the vertex stream in the layout
-    // given, unless they point there in that layout already.
-    void PointAttributes(const VertexLayout& layout);
-    // The program built for this stage, built on first use; the generic one
-    // when building fails or enough programs are built already.
-    const FixedFunctionProgram& ProgramFor(const TextureStageState& stage);
+    // Points the attributes at the start of the buffer given (the stream or
+    // the kept arrays; identity tells them and their successive stores apart)
+    // in the layout given, unless they point there in that layout already.
+    void PointAttributes(const VertexLayout& layout, GLuint buffer, uint64_t identity);
+    // The program built for this stage, sampling the texture or not, built
+    // on first use; the generic one when building fails or enough programs
+    // are built already.
+    const FixedFunctionProgram& ProgramFor(const TextureStageState& stage, bool samplesTexture);
 
     std::unique_ptr<GlHost> host_;
+    GlDeviceOptions options_;
+    std::string renderer_;
+    DrawCounters counters_;
+    DepthPath depthPath_ = DepthPath::Written;
+    DepthOutput depthOutput_ = DepthOutput::Written;
     // The program for any texture stage, and those built with one stage's
     // operations fixed, which shade faster; the one in use.
     FixedFunctionProgram genericProgram_;
     struct StageProgram {
         TextureStageState stage;
+        bool samplesTexture;
         FixedFunctionProgram program;
     };
     std::vector<StageProgram> stagePrograms_;
@@ -117,7 +147,10 @@ private:
     GLuint vertexArray_ = 0;
     StreamBuffer vertexStream_;
     StreamBuffer indexStream_;
-    uint64_t attributeBuffer_ = 0;  // the stream's buffer and the layout the attributes point into
+    ResidentGeometry residentVertices_;
+    ResidentGeometry residentIndices_;
+    uint64_t attributeBuffer_ = 0;  // which buffer and layout the attributes point into
+    GLuint elementBuffer_ = 0;      // the index buffer the vertex array holds
     VertexLayout attributeLayout_{};
     GLuint framebuffer_ = 0, colorTexture_ = 0, depthBuffer_ = 0;
     GLuint whiteTexture_ = 0;
@@ -129,11 +162,13 @@ private:
     DrawState last_{};
     GLuint boundTexture_ = 0;
     bool depthMask_ = true;
+    bool clipsFarPlane_ = false;
     bool programInUse_ = false;
     int hasVertexDiffuse_ = 0;
     struct SamplerRecord {
         GLuint texture;
         SamplerState state;
+        bool opaque = false;  // uploaded in a layout without alpha
     };
     std::vector<SamplerRecord> samplers_;
 };
@@ -143,6 +178,8 @@ GlRenderDevice::~GlRenderDevice() {
     DestroyBackBuffer();
     vertexStream_.Destroy();
     indexStream_.Destroy();
+    residentVertices_.Destroy();
+    residentIndices_.Destroy();
     if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
     if (whiteTexture_) glDeleteTextures(1, &whiteTexture_);
     for (const SamplerRecord& record : samplers_) glDeleteTextures(1, &record.texture);
@@ -156,13 +193,26 @@ bool GlRenderDevice::Start(std::string& error) {
         error = "OpenGL 3.3 is not available";
         return false;
     }
-    if (!BuildFixedFunctionProgram(genericProgram_, error)) return false;
+    auto text = [](GLenum name) {
+        const GLubyte* value = glGetString(name);
+        return value ? std::string(reinterpret_cast<const char*>(value)) : std::string("?");
+    };
+    renderer_ = text(GL_RENDERER) + ", OpenGL " + text(GL_VERSION);
+    // Reversed depth needs clip z from 0 to w.
+    bool clipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+    depthPath_ = options_.depth == DepthPath::Reversed && clipControl ? DepthPath::Reversed : DepthPath::Written;
+    depthOutput_ = reversed() ? DepthOutput::Reversed : DepthOutput::Written;
+    if (reversed()) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+    if (!BuildFixedFunctionProgram(genericProgram_, error, nullptr, depthOutput_)) return false;
     // Room for every stage program, so that the one in use never moves.
     stagePrograms_.reserve(kMaxStagePrograms);
     glGenVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
     vertexStream_.Create(GL_ARRAY_BUFFER, 8 << 20);
     indexStream_.Create(GL_ELEMENT_ARRAY_BUFFER, 2 << 20);
+    residentVertices_.Create(GL_ARRAY_BUFFER, 32 << 20);
+    residentIndices_.Create(GL_ELEMENT_ARRAY_BUFFER, 8 << 20);
+    elementBuffer_ = 0;
     // A white texel stands for "no texture": a stage reading the texture then
     // passes the diffuse colour through.
     glGenTextures(1, &whiteTexture_);
@@ -220,7 +270,7 @@ bool GlRenderDevice::SetBackBufferSize(int width, int height) {
     glViewport(0, 0, width, height);
     SetDepthMask(true);
     glClearColor(0, 0, 0, 0);
-    glClearDepth(1.0);
+    glClearDepth(reversed() ? 0.0 : 1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     haveState_ = false;
     return true;
@@ -235,7 +285,20 @@ void GlRenderDevice::SetDepthMask(bool on) {
 void GlRenderDevice::ApplyViewport(const Viewport& v) {
     // Top-left origin, y down, onto OpenGL's bottom-left origin.
     glViewport(v.x, height_ - v.y - v.height, v.width, v.height);
-    glDepthRange(v.minZ, v.maxZ);
+}
+
+void GlRenderDevice::ApplyDepthRange(const Viewport& v, const RasterState& raster) {
+    if (!reversed()) {
+        glDepthRange(v.minZ, v.maxZ);
+        return;
+    }
+    // Depth is 1 - what the old API would store: the projection's z/w is
+    // turned round by the range; near / w under the w-buffer falls from 1
+    // already, so its range only lifts it to start at 1 - maxZ.
+    if (UsableWBuffer(raster, depthOutput_))
+        glDepthRange(1.0 - v.maxZ, 1.0 - v.minZ);
+    else
+        glDepthRange(1.0 - v.minZ, 1.0 - v.maxZ);
 }
 
 void GlRenderDevice::Clear(const Viewport& viewport, const ClearRect* rects, int rectCount,
@@ -250,7 +313,8 @@ void GlRenderDevice::Clear(const Viewport& viewport, const ClearRect* rects, int
     if (depth) {
         // A depth clear ignores the depth-write switch.
         SetDepthMask(true);
-        glClearDepth(std::clamp(z, 0.0f, 1.0f));
+        float value = std::clamp(z, 0.0f, 1.0f);
+        glClearDepth(reversed() ? 1.0f - value : value);
         mask |= GL_DEPTH_BUFFER_BIT;
     }
     glEnable(GL_SCISSOR_TEST);
@@ -291,10 +355,19 @@ void GlRenderDevice::ApplyRaster(const RasterState& r) {
     }
     if (r.depthTest) {
         glEnable(GL_DEPTH_TEST);
-        glDepthFunc(CompareOf(r.depthFunction));
+        glDepthFunc(CompareOf(reversed() ? Mirrored(r.depthFunction) : r.depthFunction));
         SetDepthMask(r.depthWrite);
     } else {
         glDisable(GL_DEPTH_TEST);
+    }
+    // Reversed depth under the w-buffer takes its far plane from a clip plane.
+    bool clipFar = reversed() && UsableWBuffer(r, depthOutput_);
+    if (clipFar != clipsFarPlane_) {
+        if (clipFar)
+            glEnable(GL_CLIP_DISTANCE0);
+        else
+            glDisable(GL_CLIP_DISTANCE0);
+        clipsFarPlane_ = clipFar;
     }
 }
 
@@ -303,6 +376,7 @@ void GlRenderDevice::ApplySampler(GLuint texture, const SamplerState& s) {
         if (record.texture != texture) continue;
         if (std::memcmp(&record.state, &s, sizeof s) == 0) return;
         record.state = s;
+        ++counters_.stateChanges;
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, s.linearMin ? GL_LINEAR : GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, s.linearMag ? GL_LINEAR : GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, s.clampU ? GL_CLAMP_TO_EDGE : GL_REPEAT);
@@ -321,12 +395,16 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
         highestIndex = vertexCount - 1;
     }
     if (lowestIndex < 0 || highestIndex < lowestIndex || highestIndex >= vertexCount) return;
-    const FixedFunctionProgram& wanted = ProgramFor(state.stage);
+    // Without a texture the white texel is read: a program that does not
+    // sample at all gives the same colour for less work per pixel.
+    const FixedFunctionProgram& wanted =
+        ProgramFor(state.stage, state.texture != 0 || !options_.skipNeedlessSampling);
     if (!programInUse_ || &wanted != program_) {
         glUseProgram(wanted.program);
         program_ = &wanted;
         programInUse_ = true;
         haveState_ = false;  // uniforms belong to each program: all of them again
+        ++counters_.stateChanges;
     }
     const FixedFunctionProgram& program = *program_;
     // Upload only the parts of the state that changed since the last draw;
@@ -335,37 +413,54 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
     if (all || !(state.transform == last_.transform)) {
         UploadTransform(program, state.transform);
         last_.transform = state.transform;
+        ++counters_.stateChanges;
     }
     if (all || !(state.lighting.material() == last_.lighting.material())) {
         UploadMaterial(program, state.lighting.material());
         static_cast<MaterialState&>(last_.lighting) = state.lighting.material();
+        ++counters_.stateChanges;
     }
     if (all || !state.lighting.SameLights(last_.lighting)) {
         UploadLights(program, state.lighting);
         int count = std::clamp(state.lighting.lightCount, 0, kMaxActiveLights);
         last_.lighting.lightCount = state.lighting.lightCount;
         std::copy_n(state.lighting.lights, count, last_.lighting.lights);
+        ++counters_.stateChanges;
     }
     if (all || !(state.stage == last_.stage)) {
         UploadStage(program, state.stage);
         last_.stage = state.stage;
+        ++counters_.stateChanges;
     }
     bool viewportChanged = all || !(state.viewport == last_.viewport);
     if (viewportChanged) {
         ApplyViewport(state.viewport);
         UploadViewport(program, state.viewport);
         last_.viewport = state.viewport;
+        ++counters_.stateChanges;
     }
-    if (viewportChanged || !(state.raster == last_.raster)) {
-        ApplyRaster(state.raster);
-        UploadDepth(program, state.raster, state.viewport);
-        glUniform1i(program.flat, state.raster.flatShading ? 1 : 0);
-        last_.raster = state.raster;
+    // Blending that cannot change a pixel is left off.
+    bool textureOpaque = true;  // the white texel when none is bound
+    if (state.texture) {
+        textureOpaque = false;
+        for (const SamplerRecord& record : samplers_)
+            if (record.texture == state.texture) textureOpaque = record.opaque;
+    }
+    const RasterState raster =
+        options_.skipNeedlessBlending ? EffectiveRaster(state, layout.diffuse >= 0, textureOpaque) : state.raster;
+    if (viewportChanged || !(raster == last_.raster)) {
+        ApplyRaster(raster);
+        ApplyDepthRange(state.viewport, raster);
+        UploadDepth(program, raster, state.viewport);
+        glUniform1i(program.flat, raster.flatShading ? 1 : 0);
+        last_.raster = raster;
+        ++counters_.stateChanges;
     }
     GLuint texture = state.texture ? state.texture : whiteTexture_;
     if (texture != boundTexture_) {
         glBindTexture(GL_TEXTURE_2D, texture);
         boundTexture_ = texture;
+        ++counters_.stateChanges;
     }
     if (state.texture) ApplySampler(texture, state.sampler);
     last_.texture = state.texture;
@@ -378,18 +473,39 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
     }
 
     glBindVertexArray(vertexArray_);
-    // Only the vertices the indices use are sent, at a whole number of
-    // strides into the stream, so that the attributes keep pointing at its
-    // start and each draw names its first vertex instead.
+    // Only the vertices the indices use, at a whole number of strides into
+    // the buffer, so that the attributes keep pointing at its start and each
+    // draw names its first vertex instead: from what OpenGL holds when these
+    // bytes were drawn before, else through the stream.
     GLsizeiptr vertexBytes = static_cast<GLsizeiptr>(highestIndex - lowestIndex + 1) * layout.stride;
-    GLintptr base = vertexStream_.Append(
-        static_cast<const uint8_t*>(vertices) + static_cast<size_t>(lowestIndex) * layout.stride, vertexBytes,
-        layout.stride);
-    PointAttributes(layout);
+    const uint8_t* used = static_cast<const uint8_t*>(vertices) + static_cast<size_t>(lowestIndex) * layout.stride;
+    bool sent = false;
+    GLintptr base = options_.keepGeometry ? residentVertices_.Place(used, vertexBytes, layout.stride, sent) : -1;
+    if (base >= 0) {
+        PointAttributes(layout, residentVertices_.buffer(), residentVertices_.generation() << 1 | 1);
+        (sent ? counters_.bytesStreamed : counters_.bytesKept) += static_cast<uint64_t>(vertexBytes);
+    } else {
+        base = vertexStream_.Append(used, vertexBytes, layout.stride);
+        PointAttributes(layout, vertexStream_.buffer(), vertexStream_.generation() << 1);
+        counters_.bytesStreamed += static_cast<uint64_t>(vertexBytes);
+    }
     GLint first = static_cast<GLint>(base / layout.stride);
 
+    ++counters_.draws;
     if (indices) {
-        GLintptr offset = indexStream_.Append(indices, static_cast<GLsizeiptr>(indexCount) * 2);
+        const GLsizeiptr indexBytes = static_cast<GLsizeiptr>(indexCount) * 2;
+        GLintptr offset = options_.keepGeometry ? residentIndices_.Place(indices, indexBytes, 2, sent) : -1;
+        if (offset >= 0) {
+            if (elementBuffer_ != residentIndices_.buffer()) {
+                glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, residentIndices_.buffer());
+                elementBuffer_ = residentIndices_.buffer();
+            }
+            (sent ? counters_.bytesStreamed : counters_.bytesKept) += static_cast<uint64_t>(indexBytes);
+        } else {
+            offset = indexStream_.Append(indices, indexBytes);
+            elementBuffer_ = indexStream_.buffer();
+            counters_.bytesStreamed += static_cast<uint64_t>(indexBytes);
+        }
         glDrawRangeElementsBaseVertex(PrimitiveOf(primitive), static_cast<GLuint>(lowestIndex),
                                       static_cast<GLuint>(highestIndex), indexCount, GL_UNSIGNED_SHORT,
                                       reinterpret_cast<const void*>(offset), first - lowestIndex);
@@ -398,28 +514,32 @@ void GlRenderDevice::Draw(const DrawState& state, Primitive primitive, const voi
     }
 }
 
-const FixedFunctionProgram& GlRenderDevice::ProgramFor(const TextureStageState& stage) {
+const FixedFunctionProgram& GlRenderDevice::ProgramFor(const TextureStageState& stage, bool samplesTexture) {
     for (const StageProgram& built : stagePrograms_)
-        if (SameOperations(built.stage, stage)) return built.program;
+        if (built.samplesTexture == samplesTexture && SameOperations(built.stage, stage)) return built.program;
     if (stagePrograms_.size() >= kMaxStagePrograms) return genericProgram_;
     StageProgram built;
     built.stage = stage;
+    built.samplesTexture = samplesTexture;
     std::string ignored;
-    if (!BuildFixedFunctionProgram(built.program, ignored, &stage)) return genericProgram_;
+    if (!BuildFixedFunctionProgram(built.program, ignored, &stage, depthOutput_, samplesTexture))
+        return genericProgram_;
     // Building left the new program in use.
     programInUse_ = false;
     stagePrograms_.push_back(built);
     return stagePrograms_.back().program;
 }
 
-void GlRenderDevice::PointAttributes(const VertexLayout& layout) {
-    uint64_t buffer = vertexStream_.generation();
+void GlRenderDevice::PointAttributes(const VertexLayout& layout, GLuint name, uint64_t identity) {
+    uint64_t buffer = identity;
     if (buffer == attributeBuffer_ && layout.stride == attributeLayout_.stride &&
         layout.position == attributeLayout_.position && layout.normal == attributeLayout_.normal &&
         layout.diffuse == attributeLayout_.diffuse && layout.texCoord == attributeLayout_.texCoord)
         return;
     attributeBuffer_ = buffer;
     attributeLayout_ = layout;
+    ++counters_.stateChanges;
+    glBindBuffer(GL_ARRAY_BUFFER, name);
     auto attribute = [&](GLuint location, int offset, GLint size, GLenum type, GLboolean normalized) {
         if (offset < 0) {
             glDisableVertexAttribArray(location);
@@ -445,7 +565,7 @@ TextureHandle GlRenderDevice::CreateTexture() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, boundTexture_);
-    samplers_.push_back({texture, SamplerState{}});
+    samplers_.push_back({texture, SamplerState{}, false});
     return texture;
 }
 
@@ -487,6 +607,10 @@ void GlRenderDevice::UploadTexture(TextureHandle texture, const void* rows, int 
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glBindTexture(GL_TEXTURE_2D, boundTexture_);
+    for (SamplerRecord& record : samplers_)
+        if (record.texture == texture)
+            record.opaque = layout == TexelLayout::Xrgb8888 || layout == TexelLayout::Rgb565 ||
+                            layout == TexelLayout::Xrgb1555;
 }
 
 bool GlRenderDevice::ReadTexture(TextureHandle texture, void* rows, int pitch, int width, int height,
@@ -583,14 +707,32 @@ void GlRenderDevice::Present() {
 
 }  // namespace
 
-std::unique_ptr<RenderDevice> CreateGlRenderDevice(std::unique_ptr<GlHost> host, std::string& error) {
+std::unique_ptr<RenderDevice> CreateGlRenderDevice(std::unique_ptr<GlHost> host, std::string& error,
+                                                   const GlDeviceOptions& options) {
     if (!host) {
         error = "no OpenGL context";
         return nullptr;
     }
-    auto device = std::make_unique<GlRenderDevice>(std::move(host));
+    auto device = std::make_unique<GlRenderDevice>(std::move(host), options);
     if (!device->Start(error)) return nullptr;
     return device;
+}
+
+std::optional<DepthPath> DepthPathOf(const RenderDevice& device) {
+    const auto* gl = dynamic_cast<const GlRenderDevice*>(&device);
+    if (!gl) return std::nullopt;
+    return gl->depthPath();
+}
+
+std::optional<DrawCounters> DrawCountersOf(const RenderDevice& device) {
+    const auto* gl = dynamic_cast<const GlRenderDevice*>(&device);
+    if (!gl) return std::nullopt;
+    return gl->counters();
+}
+
+std::string RendererOf(const RenderDevice& device) {
+    const auto* gl = dynamic_cast<const GlRenderDevice*>(&device);
+    return gl ? gl->renderer() : std::string();
 }
 
 }  // namespace velmora::platform::gl

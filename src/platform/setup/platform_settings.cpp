@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
 
 #include "platform/fmod/sound_system.h"
 #include "platform/gl/gl_render_device.h"
@@ -48,6 +49,21 @@ bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& set
     settings.statistics = SwitchOn(lookup("VELMORA_STATS"));
     settings.windowed = SwitchOn(lookup("VELMORA_WINDOWED"));
     settings.developerDialog = SwitchOn(lookup("VELMORA_DEVDIALOG"));
+    if (const char* classic = lookup("VELMORA_GL_CLASSIC")) {
+        std::string words = classic;
+        size_t from = 0;
+        while (from <= words.size()) {
+            size_t comma = words.find(',', from);
+            if (comma == std::string::npos) comma = words.size();
+            const std::string word = words.substr(from, comma - from);
+            const bool all = word == "all";
+            if (all || word == "depth") settings.classicDepth = true;
+            if (all || word == "blending") settings.classicBlending = true;
+            if (all || word == "sampling") settings.classicSampling = true;
+            if (all || word == "geometry") settings.classicGeometry = true;
+            from = comma + 1;
+        }
+    }
     const char* capture = lookup("VELMORA_CAPTURE");
     settings.captureDirectory = capture ? capture : "";
     bool displayNamed = Named(lookup("DISPLAY")) || Named(lookup("WAYLAND_DISPLAY"));
@@ -145,7 +161,13 @@ std::unique_ptr<RenderDevice> OpenRenderDevice() {
         if (!why.empty()) std::fprintf(stderr, "velmora: %s; nothing will be drawn\n", why.c_str());
         return CreateNullRenderDevice();
     }
-    std::unique_ptr<RenderDevice> device = gl::CreateGlRenderDevice(std::move(host), why);
+    gl::GlDeviceOptions options;
+    const PlatformSettings& settings = CurrentPlatformSettings();
+    options.depth = settings.classicDepth ? gl::DepthPath::Written : gl::DepthPath::Reversed;
+    options.skipNeedlessBlending = !settings.classicBlending;
+    options.skipNeedlessSampling = !settings.classicSampling;
+    options.keepGeometry = !settings.classicGeometry;
+    std::unique_ptr<RenderDevice> device = gl::CreateGlRenderDevice(std::move(host), why, options);
     if (!device) {
         std::fprintf(stderr, "velmora: %s; nothing will be drawn\n", why.c_str());
         return CreateNullRenderDevice();

@@ -33,6 +33,16 @@ struct PlatformSettings {
     bool statistics = false;       // VELMORA_STATS=1: the statistics overlay is shown
     bool windowed = false;         // VELMORA_WINDOWED=1: a window of the mode's size
     bool developerDialog = false;  // VELMORA_DEVDIALOG=1: the dialogs' hidden controls are shown
+    // VELMORA_GL_CLASSIC=WORDS, any of depth, blending, sampling, geometry
+    // (or all), comma-separated: OpenGL draws that part as it did before, for
+    // comparisons: every fragment writing its depth instead of reversed depth
+    // where the driver has clip control; blending whenever it is switched on,
+    // also where it cannot change a pixel; sampling the white texel for no
+    // texture; every vertex and index streamed anew, nothing kept
+    bool classicDepth = false;
+    bool classicBlending = false;
+    bool classicSampling = false;
+    bool classicGeometry = false;
     // VELMORA_CAPTURE=DIR: audio.wav there, and the frames as PNG files unless
     // frameWriter takes them; empty for neither
     std::string captureDirectory;

@@ -71,6 +71,25 @@ TEST_F(PlatformSettingsTest, CaptureFolderIsTakenAsGiven) {
     EXPECT_EQ(settings.captureDirectory, "");
 }
 
+TEST_F(PlatformSettingsTest, ClassicDrawingIsChosenPartByPartOrAllAtOnce) {
+    auto classic = [&] {
+        return std::string(settings.classicDepth ? "d" : "") + (settings.classicBlending ? "b" : "") +
+               (settings.classicSampling ? "s" : "") + (settings.classicGeometry ? "g" : "");
+    };
+    ASSERT_TRUE(Read({}));
+    EXPECT_EQ(classic(), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"depth", "d"},         {"blending", "b"},        {"sampling", "s"},       {"geometry", "g"},
+        {"all", "dbsg"},        {"depth,geometry", "dg"}, {"sampling,,blending", "bs"},
+        {"Depth", ""},          {"depth ", ""},           {"", ""},                {"classic", ""},
+        {"depth,nonsense", "d"},
+    };
+    for (const auto& [value, chosen] : cases) {
+        ASSERT_TRUE(Read({{"VELMORA_GL_CLASSIC", value}}));
+        EXPECT_EQ(classic(), chosen) << '"' << value << '"';
+    }
+}
+
 TEST_F(PlatformSettingsTest, FrameRateSwitchChoosesTheVirtualClock) {
     ASSERT_TRUE(Read({{"VELMORA_FPS", "59.94"}}));
     EXPECT_TRUE(settings.virtualClock);
