@@ -10,9 +10,10 @@
 #include "music/music_player.h"
 #include "platform/win32/windows.h"
 #include "render/display.h"
-#include "scene/scene.h"
+#include "show/free_show.h"
 #include "show/main_loop.h"
 #include "show/play_script.h"
+#include "show/show_files.h"
 #include "show/timeline.h"
 
 namespace {
@@ -35,8 +36,8 @@ void SayNoShow() {
 
 void RunShow() {
     // The show is always this archive and this script, whatever the settings say.
-    std::strcpy(archiveFileName, "MORVAST.QXD");
-    std::strcpy(scriptFileName, "MORVAST.QXP");
+    std::strcpy(archiveFileName, kShowArchiveName);
+    std::strcpy(scriptFileName, kShowScriptName);
     frameCounter = 0;
     actionList.next = nullptr;
     timelineStarted = 0;
@@ -47,11 +48,7 @@ void RunShow() {
     MainLoop();
 
     for (int i = 0; i < musicTrackCount; ++i) StopMusic(&musicTracks[i]);
-    // Records that hold nothing release nothing, so every entry can be freed.
-    for (int i = 0; i < sceneCount; ++i) FreeScene(&scenes[i]);
-    std::free(scenes);
-    scenes = nullptr;
-    sceneCount = 0;
+    FreeShow();
 
     Sleep(1000);
     LogMemoryStatistics();

@@ -7,6 +7,7 @@
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "show/play_script_lines.h"
+#include "show/script_grammar.h"
 #include "show/script_line_ends.h"
 #include "show/script_reader.h"
 
@@ -56,6 +57,12 @@ bool ReadActionTime(const char* seconds, int32_t type, int32_t* time) {
     return true;
 }
 
+const ScriptKeyName* ReadScriptKey(ScriptReader& reader, ScriptChunk chunk) {
+    const ScriptKeyName* key = FindScriptKey(chunk, ScriptRead(reader, kScriptKeyLength));
+    if (key && key->skipped) ScriptSkip(reader, key->skipped);
+    return key;
+}
+
 int ScriptTagIndex(const char* tag) { return std::atoi(tag + 1) - 1; }
 
 int ReadScriptCount(ScriptReader& reader) {
@@ -81,18 +88,17 @@ int ReadPlayScript(char* fileName, IDirect3DDevice7* device) {
     while (MemTell(file) < size) {
         int32_t lineStart = MemTell(file);
         if (lineWatch) lineWatch->LineBegins(*file, lineStart);
-        const char* chunk = ScriptRead(reader, 5);
+        const char* chunk = ScriptRead(reader, kScriptChunkLength);
         WriteLogFormat("QXP:\t\t\t\tstart chunk ID read: %s,\tline number: %d", chunk, lineNumber);
         if (chunk[0] == '\'') {
             SkipComment(reader);
-        } else if (ScriptKeyIs(chunk, "[Engi", 5)) {
-            ScriptSkip(reader, 3);
-            ReadEngineLine(reader);
-        } else if (ScriptKeyIs(chunk, "[Musi", 5)) {
-            ScriptSkip(reader, 2);
-            ReadMusicLine(reader);
-        } else if (ScriptKeyIs(chunk, "[QX3]", 5)) {
-            ReadSceneLine(reader, device);
+        } else if (const ScriptChunkName* known = FindScriptChunk(chunk)) {
+            if (known->skipped) ScriptSkip(reader, known->skipped);
+            switch (known->chunk) {
+                case ScriptChunk::Engine: ReadEngineLine(reader); break;
+                case ScriptChunk::Music: ReadMusicLine(reader); break;
+                case ScriptChunk::Scene: ReadSceneLine(reader, device); break;
+            }
         }
         ++lineNumber;
         if (lineWatch) lineWatch->LineEnds(*file, MemTell(file));

@@ -40,10 +40,9 @@ float BoundHold(int32_t time, float length) {
 }  // namespace
 
 void ReadEngineLine(ScriptReader& reader) {
-    char key[8] = {};
-    std::memcpy(key, ScriptRead(reader, 6), 6);
-    if (ScriptKeyIs(key, "[Local", 6)) {
-        ScriptSkip(reader, 7);
+    const ScriptKeyName* key = ReadScriptKey(reader, ScriptChunk::Engine);
+    if (!key) return;
+    if (key->key == ScriptKey::LocalPath) {
         if (ScriptKeyIs(ScriptRead(reader, 4), "TRUE", 4)) {
             localPath = 1;
             ScriptSkip(reader, 2);
@@ -51,8 +50,7 @@ void ReadEngineLine(ScriptReader& reader) {
             localPath = 0;
             ScriptSkip(reader, 3);
         }
-    } else if (ScriptKeyIs(key, "[Hold]", 6)) {
-        ScriptSkip(reader, 1);
+    } else if (key->key == ScriptKey::Hold) {
         char seconds[kScriptTextSize];
         std::memcpy(seconds, ScriptWord(reader), sizeof seconds);
         float length = static_cast<float>(std::atof(ScriptLastWord(reader)));
@@ -82,8 +80,8 @@ MusicTrack* MusicSlot(int index) {
 
 void ReadMusicLine(ScriptReader& reader) {
     char tag[8] = {};
-    std::memcpy(tag, ScriptRead(reader, 4), 4);
-    if (ScriptKeyIs(tag, "[00]", 4)) {
+    std::memcpy(tag, ScriptRead(reader, kScriptTagLength), kScriptTagLength);
+    if (ScriptKeyIs(tag, "[00]", kScriptTagLength)) {
         int count = ReadScriptCount(reader);
         FreeMusicTracks();  // a second count line replaces the first
         musicTracks = static_cast<MusicTrack*>(std::calloc(count > 0 ? count : 1, sizeof(MusicTrack)));
@@ -91,10 +89,9 @@ void ReadMusicLine(ScriptReader& reader) {
         return;
     }
     int index = ScriptTagIndex(tag);
-    char key[8] = {};
-    std::memcpy(key, ScriptRead(reader, 6), 6);
-    if (ScriptKeyIs(key, "[Filen", 6)) {
-        ScriptSkip(reader, 5);
+    const ScriptKeyName* key = ReadScriptKey(reader, ScriptChunk::Music);
+    if (!key) return;
+    if (key->key == ScriptKey::MusicFileName) {
         char* name = ScriptRestOfLine(reader);
         if (MusicTrack* slot = MusicSlot(index)) {
             // The slot's earlier name goes only once a new record has taken
@@ -106,9 +103,8 @@ void ReadMusicLine(ScriptReader& reader) {
             }
         }
         std::free(name);
-    } else if (ScriptKeyIs(key, "[Play]", 6) || ScriptKeyIs(key, "[Stop]", 6)) {
-        ScriptSkip(reader, 1);
-        int32_t type = ScriptKeyIs(key, "[Play]", 6) ? kActionPlayMusic : kActionStopMusic;
+    } else if (key->key == ScriptKey::MusicPlay || key->key == ScriptKey::MusicStop) {
+        int32_t type = key->key == ScriptKey::MusicPlay ? kActionPlayMusic : kActionStopMusic;
         int32_t time = 0;
         if (ReadActionTime(ScriptLastWord(reader), type, &time))
             AddScriptAction(time, type, static_cast<float>(index));

@@ -4,12 +4,16 @@
 #include <cstdint>
 
 #include "platform/ddraw/d3d.h"
+#include "show/script_grammar.h"
 #include "show/script_reader.h"
 
 void ReadEngineLine(ScriptReader& reader);
 void ReadMusicLine(ScriptReader& reader);
 void ReadSceneLine(ScriptReader& reader, IDirect3DDevice7* device);
 
+// The key of chunk the next six characters name, with the characters after
+// it skipped up to the line's values; null for a key the chunk does not have.
+const ScriptKeyName* ReadScriptKey(ScriptReader& reader, ScriptChunk chunk);
 // A tag such as "[03]" as a 0-based index; "[00]" marks a count line.
 int ScriptTagIndex(const char* tag);
 // The action of a timed line, put on actionList. Times mostly come in order,

@@ -183,8 +183,8 @@ void AddSceneAction(const char* seconds, int32_t type, int index) {
 
 void ReadSceneLine(ScriptReader& reader, IDirect3DDevice7* device) {
     char tag[8] = {};
-    std::memcpy(tag, ScriptRead(reader, 4), 4);
-    if (ScriptKeyIs(tag, "[00]", 4)) {
+    std::memcpy(tag, ScriptRead(reader, kScriptTagLength), kScriptTagLength);
+    if (ScriptKeyIs(tag, "[00]", kScriptTagLength)) {
         int count = ReadScriptCount(reader);
         FreeSceneArray();  // a second count line replaces the first
         // New records are all zero: recognisably empty until their load line runs.
@@ -193,79 +193,92 @@ void ReadSceneLine(ScriptReader& reader, IDirect3DDevice7* device) {
         return;
     }
     int index = ScriptTagIndex(tag);
-    char key[8] = {};
-    std::memcpy(key, ScriptRead(reader, 6), 6);
+    const ScriptKeyName* key = ReadScriptKey(reader, ScriptChunk::Scene);
+    if (!key) return;
     char name[kScriptTextSize];
-    if (ScriptKeyIs(key, "[Filen", 6)) {
-        ScriptSkip(reader, 5);
-        char* fileName = ScriptRestOfLine(reader);
-        if (Scene* scene = SceneSlot(index)) {
-            std::free(scene->fileName);
-            scene->fileName = fileName;
-        } else {
-            std::free(fileName);
+    switch (key->key) {
+        case ScriptKey::SceneFileName: {
+            char* fileName = ScriptRestOfLine(reader);
+            if (Scene* scene = SceneSlot(index)) {
+                std::free(scene->fileName);
+                scene->fileName = fileName;
+            } else {
+                std::free(fileName);
+            }
+            break;
         }
-    } else if (ScriptKeyIs(key, "[Camer", 6)) {
-        ScriptSkip(reader, 3);
-        ReadCameraLine(reader, index);
-    } else if (ScriptKeyIs(key, "[FPS] ", 6)) {
-        char* value = ScriptRestOfLine(reader);
-        if (Scene* scene = SceneSlot(index))
-            SetFramesPerSecond(*scene, index, static_cast<float>(value ? std::atof(value) : 0.0));
-        std::free(value);
-    } else if (ScriptKeyIs(key, "[Blur]", 6)) {
-        ScriptSkip(reader, 1);
-        std::memcpy(name, ScriptWord(reader), sizeof name);
-        int frames = std::atoi(ScriptLastWord(reader));
-        if (Scene* scene = LoadedScene(index)) {
-            int camera = FindCamera(*scene, name);
-            if (camera >= 0) SetBlurFrames(*scene, camera, frames);
+        case ScriptKey::Camera:
+            ReadCameraLine(reader, index);
+            break;
+        case ScriptKey::FramesPerSecond: {
+            char* value = ScriptRestOfLine(reader);
+            if (Scene* scene = SceneSlot(index))
+                SetFramesPerSecond(*scene, index, static_cast<float>(value ? std::atof(value) : 0.0));
+            std::free(value);
+            break;
         }
-    } else if (ScriptKeyIs(key, "[Shade", 6)) {
-        ScriptSkip(reader, 2);
-        std::memcpy(name, ScriptWord(reader), sizeof name);
-        char mode = ScriptLastWord(reader)[0];
-        ForNamedObject(index, name, [mode](SceneObject& object) {
-            if (mode == 'F' || mode == 'f') object.shadeMode = 1;
-            if (mode == 'G' || mode == 'g') object.shadeMode = 2;
-            if (mode == 'P' || mode == 'p') object.shadeMode = 3;
-            WriteLogFormat("QXP:\t\t\t\tShade mode: %d (1 = Flat, 2 = Gouraud, 3 = Phong)",
-                           object.shadeMode);
-        });
-    } else if (ScriptKeyIs(key, "[Overl", 6) || ScriptKeyIs(key, "[Backf", 6)) {
-        bool overlay = ScriptKeyIs(key, "[Overl", 6);
-        ScriptSkip(reader, overlay ? 4 : 5);
-        std::memcpy(name, ScriptWord(reader), sizeof name);
-        int flag = ScriptFlag(reader);
-        ForNamedObject(index, name, [overlay, flag](SceneObject& object) {
-            (overlay ? object.overlay : object.cullBackfaces) = flag;
-        });
-    } else if (ScriptKeyIs(key, "[Load]", 6)) {
-        ScriptSkip(reader, 2);
-        if (Scene* scene = SceneSlot(index)) {
-            if (scene->fileName)
-                LoadScene(scene, scene->fileName, device);
-            else
-                WriteLogFormat("ERROR:\t\tscene_nr: %d\tno file name before load, line skipped",
-                               index + 1);
+        case ScriptKey::Blur: {
+            std::memcpy(name, ScriptWord(reader), sizeof name);
+            int frames = std::atoi(ScriptLastWord(reader));
+            if (Scene* scene = LoadedScene(index)) {
+                int camera = FindCamera(*scene, name);
+                if (camera >= 0) SetBlurFrames(*scene, camera, frames);
+            }
+            break;
         }
-    } else if (ScriptKeyIs(key, "[Play]", 6)) {
-        ScriptSkip(reader, 1);
-        std::memcpy(name, ScriptWord(reader), sizeof name);
-        int looped = ScriptFlag(reader);
-        AddSceneAction(name, looped ? kActionPlaySceneLooped : kActionPlayScene, index);
-    } else if (ScriptKeyIs(key, "[Stop]", 6)) {
-        ScriptSkip(reader, 1);
-        AddSceneAction(ScriptLastWord(reader), kActionStopScene, index);
-    } else if (ScriptKeyIs(key, "[Unloa", 6)) {
-        ScriptSkip(reader, 3);
-        AddSceneAction(ScriptLastWord(reader), kActionUnloadScene, index);
-    } else if (ScriptKeyIs(key, "[Order", 6)) {
-        ScriptSkip(reader, 2);
-        ReadOrderLine(reader, index);
-    } else if (ScriptKeyIs(key, "[PreLo", 6) || ScriptKeyIs(key, "[Relea", 6)) {
-        ScriptSkip(reader, 4);
-        int32_t type = ScriptKeyIs(key, "[PreLo", 6) ? kActionPreloadTextures : kActionReleaseTextures;
-        AddSceneAction(ScriptLastWord(reader), type, index);
+        case ScriptKey::Shade: {
+            std::memcpy(name, ScriptWord(reader), sizeof name);
+            char mode = ScriptLastWord(reader)[0];
+            ForNamedObject(index, name, [mode](SceneObject& object) {
+                if (mode == 'F' || mode == 'f') object.shadeMode = 1;
+                if (mode == 'G' || mode == 'g') object.shadeMode = 2;
+                if (mode == 'P' || mode == 'p') object.shadeMode = 3;
+                WriteLogFormat("QXP:\t\t\t\tShade mode: %d (1 = Flat, 2 = Gouraud, 3 = Phong)",
+                               object.shadeMode);
+            });
+            break;
+        }
+        case ScriptKey::Overlay:
+        case ScriptKey::Backface: {
+            const bool overlay = key->key == ScriptKey::Overlay;
+            std::memcpy(name, ScriptWord(reader), sizeof name);
+            int flag = ScriptFlag(reader);
+            ForNamedObject(index, name, [overlay, flag](SceneObject& object) {
+                (overlay ? object.overlay : object.cullBackfaces) = flag;
+            });
+            break;
+        }
+        case ScriptKey::Load:
+            if (Scene* scene = SceneSlot(index)) {
+                if (scene->fileName)
+                    LoadScene(scene, scene->fileName, device);
+                else
+                    WriteLogFormat("ERROR:\t\tscene_nr: %d\tno file name before load, line skipped",
+                                   index + 1);
+            }
+            break;
+        case ScriptKey::Play: {
+            std::memcpy(name, ScriptWord(reader), sizeof name);
+            int looped = ScriptFlag(reader);
+            AddSceneAction(name, looped ? kActionPlaySceneLooped : kActionPlayScene, index);
+            break;
+        }
+        case ScriptKey::Stop:
+            AddSceneAction(ScriptLastWord(reader), kActionStopScene, index);
+            break;
+        case ScriptKey::Unload:
+            AddSceneAction(ScriptLastWord(reader), kActionUnloadScene, index);
+            break;
+        case ScriptKey::Order:
+            ReadOrderLine(reader, index);
+            break;
+        case ScriptKey::PreLoad:
+        case ScriptKey::Release:
+            AddSceneAction(ScriptLastWord(reader),
+                           key->key == ScriptKey::PreLoad ? kActionPreloadTextures : kActionReleaseTextures,
+                           index);
+            break;
+        default:
+            break;  // keys of the other chunks are not found here
     }
 }

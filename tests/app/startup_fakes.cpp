@@ -12,6 +12,7 @@
 #include "music/music_player.h"
 #include "render/display.h"
 #include "scene/scene.h"
+#include "show/free_show.h"
 #include "show/main_loop.h"
 #include "show/play_script.h"
 
@@ -98,4 +99,14 @@ void StopMusic(MusicTrack* track) {
 
 void FreeScene(Scene* scene) {
     startup.calls.push_back("FreeScene " + std::to_string(scene - scenes));
+}
+
+// The show's teardown as the run sequence sees it: every scene freed in turn.
+void FreeShow() {
+    for (int i = 0; i < sceneCount; ++i) FreeScene(&scenes[i]);
+    std::free(scenes);
+    scenes = nullptr;
+    sceneCount = 0;
+    musicTracks = nullptr;
+    musicTrackCount = 0;
 }

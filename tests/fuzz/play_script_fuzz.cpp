@@ -32,6 +32,7 @@
 #include "scene/scene.h"
 #include "scene_writer/sample_scenes.h"
 #include "scene_writer/scene_writer.h"
+#include "show/free_show.h"
 #include "show/play_script.h"
 #include "show/timeline.h"
 
@@ -83,7 +84,8 @@ void CheckScenes() {
         if (scene.frameCount <= 0) continue;
         Require(std::isfinite(scene.framesPerSecond) && scene.framesPerSecond > 0.0f);
         for (int c = 0; c < scene.cameraCount; ++c) {
-            Require(scene.cameras[c].blurFrames >= 1 && scene.cameras[c].blurFrames <= scene.frameCount);
+            // A trail of 0 frames is kept: that camera draws nothing.
+            Require(scene.cameras[c].blurFrames >= 0 && scene.cameras[c].blurFrames <= scene.frameCount);
             Require(scene.cameraOrder[c] >= 0 && scene.cameraOrder[c] < scene.cameraCount);
             for (int k = 0; k < c; ++k) Require(scene.cameraOrder[k] != scene.cameraOrder[c]);
             for (int f = 0; f < scene.frameCount; ++f) {
@@ -110,15 +112,7 @@ void CheckTimeline() {
 }
 
 void ResetShow() {
-    for (int i = 0; i < sceneCount && scenes; ++i) FreeScene(&scenes[i]);
-    std::free(scenes);
-    scenes = nullptr;
-    sceneCount = 0;
-    for (int i = 0; i < musicTrackCount && musicTracks; ++i) std::free(musicTracks[i].fileName);
-    std::free(musicTracks);
-    musicTracks = nullptr;
-    musicTrackCount = 0;
-    ClearActionList(&actionList);
+    FreeShow();
     localPath = 0;
     velmora::fuzzing::ResetMemoryCounters();
 }

@@ -16,6 +16,7 @@
 #include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
 #include "platform/win32/clock_control.h"
+#include "show/free_show.h"
 #include "show/play_script.h"
 #include "support/temp_files.h"
 
@@ -53,10 +54,7 @@ protected:
         ASSERT_EQ(chdir(directory.c_str()), 0);
     }
     void TearDown() override {
-        for (int i = 0; i < musicTrackCount; ++i) std::free(musicTracks[i].fileName);
-        std::free(musicTracks);
-        musicTracks = nullptr;
-        musicTrackCount = 0;
+        FreeShow();
         StopSoundOutput();
         UseRealClock();
         ResetPlatformSettings();

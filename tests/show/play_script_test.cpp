@@ -14,6 +14,7 @@
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "scene_writer/scene_writer.h"
+#include "show/free_show.h"
 #include "show/script_reader.h"
 #include "support/engine_fixture.h"
 
@@ -42,10 +43,7 @@ protected:
         ASSERT_EQ(chdir(directory.c_str()), 0);
     }
     void TearDown() override {
-        for (int i = 0; i < sceneCount; ++i) FreeScene(&scenes[i]);
-        std::free(scenes);
-        for (int i = 0; i < musicTrackCount; ++i) std::free(musicTracks[i].fileName);
-        std::free(musicTracks);
+        FreeShow();
         localPath = 0;
         if (chdir(previousDirectory.c_str()) != 0) ADD_FAILURE() << "cannot return to " << previousDirectory;
         EngineTest::TearDown();

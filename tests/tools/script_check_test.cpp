@@ -12,6 +12,7 @@
 #include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "scene_writer/scene_writer.h"
+#include "show/script_grammar.h"
 #include "support/engine_fixture.h"
 #include "support/run_program.h"
 
@@ -186,6 +187,33 @@ TEST_F(ScriptCheckTest, UnknownKeysAndNamesThatMatchNothing) {
     EXPECT_TRUE(Warnings(check, 7).empty());
     EXPECT_TRUE(Noted(check, 7, "scene 1 camera Camera01: a trail of 2 frames"));
     EXPECT_TRUE(Warned(check, 8, "unknown key \"[Speed\""));
+}
+
+// Every key the reader knows is one the checker names: a line of each, written
+// as a show maker writes it, is described by its name and never called unknown.
+TEST_F(ScriptCheckTest, EveryKeyOfTheGrammarIsKnownToTheChecker) {
+    size_t chunkCount = 0;
+    size_t keyCount = 0;
+    const ScriptChunkName* chunks = ScriptChunkNames(&chunkCount);
+    const ScriptKeyName* keys = ScriptKeyNames(&keyCount);
+    ASSERT_EQ(chunkCount, 3u);
+    ASSERT_EQ(keyCount, 19u);
+    for (size_t k = 0; k < keyCount; ++k) {
+        const ScriptChunkName* chunk = nullptr;
+        for (size_t c = 0; c < chunkCount; ++c)
+            if (chunks[c].chunk == keys[k].chunk) chunk = &chunks[c];
+        ASSERT_NE(chunk, nullptr);
+        const std::string name = std::string(chunk->written) + keys[k].written;
+        const std::string line = std::string(chunk->written) + (chunk->tagged ? "[01]" : "") +
+                                 keys[k].written + " 0\r\n";
+        ScriptCheck check = Check("[QX3][00] 1\r\n[Music][00] 1\r\n" + line);
+        EXPECT_TRUE(Noted(check, 3, name)) << line << velmora::tools::FormatScriptCheck(check);
+        EXPECT_FALSE(Warned(check, 3, "unknown")) << line << velmora::tools::FormatScriptCheck(check);
+    }
+    // A key of one chunk is not a key of another.
+    ScriptCheck check = Check("[Music][00] 1\r\n[Music][01][Order] 0 1\r\n");
+    EXPECT_TRUE(Warned(check, 2, "unknown key \"[Order\" in a [Music] line"))
+        << velmora::tools::FormatScriptCheck(check);
 }
 
 TEST_F(ScriptCheckTest, SceneWithoutCameraWindowAndMissingFilesAreWarnedAtTheLoadLine) {

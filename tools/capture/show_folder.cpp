@@ -4,6 +4,7 @@
 
 #include "data/archive_reader.h"
 #include "data/disk_lookup.h"
+#include "show/show_files.h"
 
 namespace velmora::capture {
 
@@ -18,12 +19,12 @@ bool OnDisk(const char* name) {
 }  // namespace
 
 bool HoldsShow(const std::string& folder, std::string& why) {
-    if (OnDisk("MORVAST.QXP")) return true;
+    if (OnDisk(kShowScriptName)) return true;
     bool archived = false;
-    const bool archive = OnDisk("MORVAST.QXD");
+    const bool archive = OnDisk(kShowArchiveName);
     if (archive) {
         DataArchive read{};
-        if (ReadArchiveDirectory("MORVAST.QXD", &read)) archived = FindArchiveEntry(&read, "MORVAST.QXP") >= 0;
+        if (ReadArchiveDirectory(kShowArchiveName, &read)) archived = FindArchiveEntry(&read, kShowScriptName) >= 0;
         FreeArchiveDirectory(&read);
     }
     if (archived) return true;

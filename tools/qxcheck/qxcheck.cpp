@@ -10,6 +10,7 @@
 #include "data/data_archive.h"
 #include "platform/setup/platform_settings.h"
 #include "qxcheck/script_check.h"
+#include "show/show_files.h"
 
 int main(int argc, char** argv) {
     if (argc != 2 || !*argv[1]) {
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     settings.renderDevice = velmora::platform::RenderBackEnd::Null;
     settings.sound = velmora::platform::SoundBackEnd::Silent;
     velmora::platform::InstallPlatform(settings);
-    LoadDataArchive("MORVAST.QXD");
+    LoadDataArchive(kShowArchiveName);
     velmora::tools::ScriptCheck check;
     std::string error;
     if (!velmora::tools::CheckPlayScript(name, check, error)) {

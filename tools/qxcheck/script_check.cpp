@@ -1,6 +1,5 @@
 #include "qxcheck/script_check.h"
 
-#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,7 +20,9 @@
 #include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
+#include "show/free_show.h"
 #include "show/play_script.h"
+#include "show/script_grammar.h"
 #include "texture/texture_cache.h"
 #include "texture/texture_container.h"
 
@@ -183,55 +184,33 @@ LineKind Classify(const MemoryFile& file, int32_t start) {
         }
         return s;
     };
-    auto is = [](const std::string& a, const char* b) {
-        return strncasecmp(a.c_str(), b, std::strlen(b)) == 0;
-    };
     LineKind kind;
-    kind.chunk = at(0, 5);
+    kind.chunk = at(0, kScriptChunkLength);
     if (kind.chunk[0] == '\'') {
         kind.comment = kind.knownChunk = kind.knownKey = true;
         kind.name = "comment";
         return kind;
     }
-    struct Key {
-        const char* compared;
-        const char* written;
-    };
-    static const Key engineKeys[] = {{"[Local", "[Local path]"}, {"[Hold]", "[Hold]"}};
-    static const Key musicKeys[] = {{"[Filen", "[Filename]"}, {"[Play]", "[Play]"}, {"[Stop]", "[Stop]"}};
-    static const Key sceneKeys[] = {
-        {"[Filen", "[Filename]"}, {"[Camer", "[Camera]"}, {"[FPS] ", "[FPS]"},
-        {"[Blur]", "[Blur]"},     {"[Shade", "[Shade]"},  {"[Overl", "[Overlay]"},
-        {"[Load]", "[Load]"},     {"[Play]", "[Play]"},   {"[Backf", "[Backface]"},
-        {"[Stop]", "[Stop]"},     {"[Unloa", "[Unload]"}, {"[Order", "[Order]"},
-        {"[PreLo", "[PreLoad]"},  {"[Relea", "[Release]"}};
-    auto findKey = [&](const Key* keys, size_t n, int32_t offset, const char* chunkName) {
-        kind.key = at(offset, 6);
-        kind.name = chunkName;
-        for (size_t i = 0; i < n; ++i)
-            if (is(kind.key, keys[i].compared)) {
-                kind.knownKey = true;
-                kind.name += keys[i].written;
-                return;
-            }
-    };
-    if (is(kind.chunk, "[Engi")) {
-        kind.knownChunk = true;
-        findKey(engineKeys, std::size(engineKeys), 8, "[Engine]");
-    } else if (is(kind.chunk, "[Musi") || is(kind.chunk, "[QX3]")) {
-        kind.knownChunk = true;
-        bool music = is(kind.chunk, "[Musi");
-        int32_t tagAt = music ? 7 : 5;
-        kind.index = std::atoi(at(tagAt + 1, 3).c_str()) - 1;
-        if (at(tagAt, 4) == "[00]") {
+    const ScriptChunkName* chunk = FindScriptChunk(kind.chunk.c_str());
+    if (!chunk) return kind;
+    kind.knownChunk = true;
+    kind.name = chunk->written;
+    int32_t keyAt = kScriptChunkLength + chunk->skipped;
+    if (chunk->tagged) {
+        const std::string tag = at(keyAt, kScriptTagLength);
+        kind.index = std::atoi(tag.c_str() + 1) - 1;
+        if (tag == "[00]") {
             kind.count = kind.knownKey = true;
-            kind.valueAt = start + tagAt + 5;
-            kind.name = music ? "[Music][00]" : "[QX3][00]";
-        } else if (music) {
-            findKey(musicKeys, std::size(musicKeys), tagAt + 4, "[Music]");
-        } else {
-            findKey(sceneKeys, std::size(sceneKeys), tagAt + 4, "[QX3]");
+            kind.valueAt = start + keyAt + kScriptTagLength + 1;
+            kind.name += tag;
+            return kind;
         }
+        keyAt += kScriptTagLength;
+    }
+    kind.key = at(keyAt, kScriptKeyLength);
+    if (const ScriptKeyName* key = FindScriptKey(chunk->chunk, kind.key.c_str())) {
+        kind.knownKey = true;
+        kind.name += key->written;
     }
     return kind;
 }
@@ -641,18 +620,6 @@ private:
     long logOffset = 0;
     int lastLineRead = 0;
 };
-
-void FreeShow() {
-    for (int32_t i = 0; i < sceneCount && scenes; ++i) FreeScene(&scenes[i]);
-    std::free(scenes);
-    scenes = nullptr;
-    sceneCount = 0;
-    for (int32_t i = 0; i < musicTrackCount && musicTracks; ++i) std::free(musicTracks[i].fileName);
-    std::free(musicTracks);
-    musicTracks = nullptr;
-    musicTrackCount = 0;
-    ClearActionList(&actionList);
-}
 
 }  // namespace
 

@@ -17,13 +17,13 @@
 #include "qxconvert/scene_import.h"
 #include "qxconvert/staged_visibility.h"
 #include "qxconvert/starter_script.h"
+#include "show/show_files.h"
 
 using namespace velmora::tools;
 
 namespace {
 
 const char* kUsage = "usage: qxconvert INPUT [-o DIR] [--fps N] [--frames A-B] [--scale S]";
-const char* kScriptName = "MORVAST.QXP";
 
 int Refuse(const std::string& line) {
     std::fprintf(stderr, "qxconvert: %s\n", line.c_str());
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
         if (!output.Write(texture.name, texture.bytes, why)) return Refuse(why);
     if (!output.Write(sceneFile, SceneBytes(converted.description), why)) return Refuse(why);
     if (!StageVisibility(output, sceneFile, visibilityFile, converted.twoSidedObjects, converted.notes, why)) return Refuse(why);
-    bool script = !output.HasEntry(kScriptName);
+    bool script = !output.HasEntry(kShowScriptName);
     if (script) {
         StarterShow show;
         show.sourceName = input.substr(input.find_last_of('/') + 1);
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
             converted.notes.Add("the starter script shows the first " + std::to_string(kMaxStarterCameras) +
                                 " cameras");
         show.twoSidedObjects = converted.twoSidedObjects;
-        if (!output.Write(kScriptName, StarterScript(show), why)) return Refuse(why);
+        if (!output.Write(kShowScriptName, StarterScript(show), why)) return Refuse(why);
     }
     if (!output.Commit(why)) return Refuse(why);
 

@@ -20,6 +20,7 @@
 #include "archive_writer.h"
 #include "arguments/output_path.h"
 #include "sample_show/sample_show.h"
+#include "show/show_files.h"
 
 namespace {
 
@@ -45,8 +46,8 @@ int main(int argc, char** argv) {
     const std::string directory = argv[1];
     std::string why;
     if (!velmora::tools::CheckOutputFolder(directory, why)) return Refuse(why);
-    for (const char* name : {"/MORVAST.QXD", "/MORVAST.QXP"})
-        if (!velmora::tools::CheckOutputFile(directory + name, why)) return Refuse(why);
+    for (const char* name : {kShowArchiveName, kShowScriptName})
+        if (!velmora::tools::CheckOutputFile(directory + "/" + name, why)) return Refuse(why);
     std::error_code failed;
     std::filesystem::create_directories(directory, failed);
     if (failed || !std::filesystem::is_directory(directory))
@@ -75,8 +76,8 @@ int main(int argc, char** argv) {
     if (!qxpack::CreateArchive(packed, paths, why)) return Refuse(why);
 
     // Both whole: now they take their names, the archive first.
-    std::filesystem::rename(packed, absolute + "/MORVAST.QXD", failed);
-    if (!failed) std::filesystem::rename(work.path + "/MORVAST.QXP", absolute + "/MORVAST.QXP", failed);
+    std::filesystem::rename(packed, absolute + "/" + kShowArchiveName, failed);
+    if (!failed) std::filesystem::rename(work.path + "/" + kShowScriptName, absolute + "/" + kShowScriptName, failed);
     if (failed) return Refuse("cannot write in " + directory + ": " + failed.message());
     return 0;
 }

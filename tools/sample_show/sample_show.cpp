@@ -14,6 +14,7 @@
 #include "sample_show/show_script.h"
 #include "sample_show/show_textures.h"
 #include "scene/scene_reader.h"
+#include "show/show_files.h"
 
 namespace velmora::tools {
 
@@ -79,7 +80,7 @@ std::vector<ShowFile> ShowFilesWithoutVisibility(const std::vector<ShowScene>& s
     files.push_back({BareMusicName(kTuneName), ModBytes(ShowTune())});
     files.push_back({BareMusicName(kStreamName), WavBytes(StreamSamples(), kStreamRate, 1)});
     const std::string script = ShowScript(scenes);
-    files.push_back({"MORVAST.QXP", std::vector<uint8_t>(script.begin(), script.end())});
+    files.push_back({kShowScriptName, std::vector<uint8_t>(script.begin(), script.end())});
     return files;
 }
 

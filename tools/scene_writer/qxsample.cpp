@@ -15,6 +15,7 @@
 #include "archive_writer.h"
 #include "arguments/output_path.h"
 #include "scene_writer/sample_scenes.h"
+#include "show/show_files.h"
 
 using namespace velmora::tools;
 
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
     // Nothing is written until every name it writes is known to take a file.
     std::string error;
     bool writable = CheckOutputFolder(argv[1], error);
-    for (const char* name : {"cube.QX3", "cube.VIS", "cube.bmp", "MORVAST.QXD", "MORVAST.QXP", "sample.QX3",
+    for (const char* name : {"cube.QX3", "cube.VIS", "cube.bmp", kShowArchiveName, kShowScriptName, "sample.QX3",
                              "sample.VIS", "one_frame.QX3", "one_frame.VIS", "walls.QX3", "walls.VIS"})
         writable = writable && CheckOutputFile(std::string(argv[1]) + "/" + name, error);
     if (!writable) {
@@ -88,10 +89,10 @@ int main(int argc, char** argv) {
     bool written =
         WriteScene("cube.QX3", ExampleShowScene(), allVisible, &error) &&
         WriteFile("cube.bmp", ExampleTextureBytes(), &error) &&
-        qxpack::CreateArchive(directory + "MORVAST.QXD",
+        qxpack::CreateArchive(directory + kShowArchiveName,
                               {directory + "cube.QX3", directory + "cube.VIS", directory + "cube.bmp"},
                               error) &&
-        WriteFile("MORVAST.QXP", std::vector<uint8_t>(script.begin(), script.end()), &error) &&
+        WriteFile(kShowScriptName, std::vector<uint8_t>(script.begin(), script.end()), &error) &&
         WriteScene("sample.QX3", EveryNodeScene(), SampleVisibility, &error) &&
         WriteScene("one_frame.QX3", OneFrameScene(), allVisible, &error) &&
         WriteScene("walls.QX3", WallsScene(), allVisible, &error);

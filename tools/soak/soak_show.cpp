@@ -11,6 +11,7 @@
 #include "sample_show/show_files.h"
 #include "sample_show/show_music.h"
 #include "scene_writer/sample_scenes.h"
+#include "show/show_files.h"
 
 namespace velmora::soak {
 
@@ -101,7 +102,7 @@ bool SoakFiles(const std::vector<uint8_t>& mp3, std::vector<ShowFile>& files, st
     if (!mp3.empty()) files.push_back({"house.mp3", mp3});
 
     const std::string script = SoakScript(!mp3.empty());
-    files.push_back({"MORVAST.QXP", std::vector<uint8_t>(script.begin(), script.end())});
+    files.push_back({kShowScriptName, std::vector<uint8_t>(script.begin(), script.end())});
     return true;
 }
 
@@ -131,7 +132,7 @@ bool WriteSoakShow(const std::string& folder, const std::vector<uint8_t>& mp3, s
         }
         paths.push_back(path);
     }
-    const std::string archive = (std::filesystem::path(folder) / "MORVAST.QXD").string();
+    const std::string archive = (std::filesystem::path(folder) / kShowArchiveName).string();
     const bool packed = qxpack::CreateArchive(archive, paths, why, false, qxpack::Parse::kFast);
     std::filesystem::remove_all(pieces, failed);
     return packed;
