@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "platform/setup/platform_settings.h"
@@ -30,6 +29,7 @@
 #include "scene_writer/scene_writer.h"
 #include "show/play_script.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 
 namespace {
 

@@ -15,13 +15,13 @@
 #include <memory>
 #include <string>
 
-#include "app/engine_state.h"
 #include "app/window_proc.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 #include "texture/texture_cache.h"
 #include "texture/texture_container.h"
 

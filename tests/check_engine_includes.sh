@@ -9,7 +9,7 @@ src=${1:?usage: check_engine_includes.sh SRC_DIR}
 public_api='platform/win32/windows\.h|platform/ddraw/ddraw\.h|platform/ddraw/d3d\.h|platform/ddraw/d3dtypes\.h|platform/fmod/fmod\.h'
 include='^[[:space:]]*#[[:space:]]*include[[:space:]]*'
 status=0
-for folder in app diag data show scene render texture music; do
+for folder in app diag data show scene render texture music state math; do
   [ -d "$src/$folder" ] || continue
   hits=$(grep -rn -E "$include[<\"]" "$src/$folder" |
          grep -i -E '[<"/](SDL|GL/|epoxy|gtk|gdk|glib|openmpt|mpg123|sndfile|X11|EGL)' )
@@ -19,7 +19,7 @@ for folder in app diag data show scene render texture music; do
   fi
   # Project headers must come from src/platform or the engine's own folders.
   bad=$(grep -rn -E "$include\"" "$src/$folder" |
-        grep -v -E '"(platform|app|diag|data|show|scene|render|texture|music)/')
+        grep -v -E '"(platform|app|diag|data|show|scene|render|texture|music|state|math)/')
   if [ -n "$bad" ]; then
     echo "$bad"
     status=1

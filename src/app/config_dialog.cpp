@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "app/engine_state.h"
 #include "app/settings.h"
 #include "data/data_archive.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 #include "texture/texture_container.h"
 
 namespace {

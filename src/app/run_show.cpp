@@ -4,9 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/engine_state.h"
 #include "data/data_archive.h"
-#include "diag/statistics.h"
 #include "music/music_player.h"
 #include "platform/win32/windows.h"
 #include "render/display.h"
@@ -14,7 +12,9 @@
 #include "show/main_loop.h"
 #include "show/play_script.h"
 #include "show/show_files.h"
+#include "show/statistics.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include <vector>
 
-#include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 
 namespace {
 

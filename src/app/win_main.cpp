@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "app/config_dialog.h"
-#include "app/engine_state.h"
 #include "app/run_show.h"
 #include "app/settings.h"
 #include "app/window_proc.h"
 #include "platform/win32/windows.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandText, int) {
     WNDCLASSA windowClass{};

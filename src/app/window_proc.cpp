@@ -1,6 +1,6 @@
 #include "app/window_proc.h"
 
-#include "app/engine_state.h"
+#include "state/engine_state.h"
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

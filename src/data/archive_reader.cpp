@@ -8,7 +8,7 @@
 #include "data/data_name.h"
 #include "data/disk_lookup.h"
 #include "diag/log.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 
 namespace {
 

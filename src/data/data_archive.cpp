@@ -7,7 +7,7 @@
 #include "data/data_name.h"
 #include "data/disk_lookup.h"
 #include "diag/log.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 
 DataArchive dataArchive;
 int32_t localPath = 0;

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 
 int32_t MemRead(void* buffer, int32_t count, MemoryFile* file) {
     int32_t left = file->size - file->position;

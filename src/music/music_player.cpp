@@ -8,7 +8,7 @@
 #include "data/data_archive.h"
 #include "data/memory_file.h"
 #include "diag/log.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "platform/fmod/fmod.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/engine_state.h"
 #include "diag/log.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 
 DisplayDevice displayDevices[kDisplayDeviceSlots];
 int32_t displayDeviceCounter = 0;

@@ -3,9 +3,10 @@
 // fixed render states.
 #include <cstring>
 
-#include "app/engine_state.h"
+#include "math/d3d_structures.h"
 #include "render/display.h"
-#include "render/math_helpers.h"
+#include "render/projection.h"
+#include "state/engine_state.h"
 
 IDirectDrawSurface7* primarySurface = nullptr;
 IDirectDrawSurface7* backBuffer = nullptr;

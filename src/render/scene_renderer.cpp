@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "render/display.h"
-#include "render/math_helpers.h"
+#include "render/projection.h"
 #include "texture/texture_cache.h"
 
 namespace {

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "diag/log.h"
-#include "render/display.h"
 #include "scene/scene_reader.h"
 #include "scene/visibility.h"
 #include "texture/texture_cache.h"
@@ -152,12 +151,12 @@ void FreeScene(Scene* scene) {
     *scene = Scene{};
 }
 
-void EnableSceneLights(Scene* scene) {
-    if (!d3dDevice) return;
-    for (int32_t i = 0; i < scene->lightCount; ++i) d3dDevice->LightEnable(i, TRUE);
+void EnableSceneLights(Scene* scene, IDirect3DDevice7* device) {
+    if (!device) return;
+    for (int32_t i = 0; i < scene->lightCount; ++i) device->LightEnable(i, TRUE);
 }
 
-void DisableSceneLights(Scene* scene) {
-    if (!d3dDevice) return;
-    for (int32_t i = 0; i < scene->lightCount; ++i) d3dDevice->LightEnable(i, FALSE);
+void DisableSceneLights(Scene* scene, IDirect3DDevice7* device) {
+    if (!device) return;
+    for (int32_t i = 0; i < scene->lightCount; ++i) device->LightEnable(i, FALSE);
 }

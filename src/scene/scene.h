@@ -111,9 +111,9 @@ void DiscardSceneData(Scene* scene);
 // Deletes from the texture cache the textures that reading this scene
 // created; textures that were there before (another scene's) stay.
 void DeleteCreatedTextures(Scene* scene);
-// LightEnable of every light of the scene on d3dDevice.
-void EnableSceneLights(Scene* scene);
-void DisableSceneLights(Scene* scene);
+// LightEnable of every light of the scene on the device; nothing without one.
+void EnableSceneLights(Scene* scene, IDirect3DDevice7* device);
+void DisableSceneLights(Scene* scene, IDirect3DDevice7* device);
 
 // Bytes of one visibility bit array: one bit per part.
 inline int32_t VisibilityBytes(int32_t partCount) { return (partCount + 7) / 8; }

@@ -6,8 +6,8 @@
 
 #include "data/data_archive.h"
 #include "diag/log.h"
-#include "diag/statistics.h"
-#include "render/math_helpers.h"
+#include "diag/memory_counters.h"
+#include "math/d3d_structures.h"
 #include "scene/normals.h"
 #include "scene/visibility.h"
 #include "texture/texture_cache.h"

@@ -5,7 +5,7 @@
 
 #include "data/data_archive.h"
 #include "diag/log.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 
 int64_t SceneVisibilityBytes(const Scene* scene) {
     int64_t perFrame = 0;

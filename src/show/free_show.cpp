@@ -2,9 +2,10 @@
 
 #include <cstdlib>
 
-#include "app/engine_state.h"
+#include "music/music_player.h"
 #include "scene/scene.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 
 void FreeShow() {
     // Records that hold nothing release nothing, so every entry can be freed.

@@ -1,11 +1,11 @@
 #include "show/main_loop.h"
 
-#include "app/engine_state.h"
-#include "diag/overlay_text.h"
-#include "diag/statistics.h"
 #include "platform/win32/windows.h"
 #include "render/display.h"
+#include "render/overlay_text.h"
+#include "show/statistics.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 
 int MainLoop() {
     MSG msg;

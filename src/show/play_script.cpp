@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "show/play_script_lines.h"
 #include "show/script_grammar.h"
 #include "show/script_line_ends.h"
 #include "show/script_reader.h"
+#include "state/engine_state.h"
 
 namespace {
 

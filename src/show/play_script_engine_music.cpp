@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "music/music_player.h"
 #include "show/play_script_lines.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 
 namespace {
 

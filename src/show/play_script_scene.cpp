@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/engine_state.h"
 #include "diag/log.h"
 #include "scene/scene.h"
 #include "show/play_script_lines.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 
 namespace {
 

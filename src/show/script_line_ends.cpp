@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 
 void ExpandLineFeeds(MemoryFile* file) {
     if (!file || file->size <= 0) return;

@@ -3,12 +3,13 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/engine_state.h"
 #include "diag/log.h"
 #include "music/music_player.h"
 #include "platform/win32/windows.h"
+#include "render/display.h"
 #include "render/scene_renderer.h"
 #include "scene/scene.h"
+#include "state/engine_state.h"
 #include "texture/texture_cache.h"
 
 void AddAction(ActionList* list, int32_t time, int32_t type, float argument) {
@@ -258,9 +259,10 @@ void RenderPlayingScenes(IDirect3DDevice7*) {
         }
         int32_t elapsed = static_cast<int32_t>(timeGetTime() - showStartTime);
         if (WholeFrame(scene->currentFrame) < scene->frameCount) {
-            EnableSceneLights(scene);
+            // The lights go on the device the renderer draws on.
+            EnableSceneLights(scene, d3dDevice);
             RenderScene(scene);
-            DisableSceneLights(scene);
+            DisableSceneLights(scene, d3dDevice);
             scene->currentFrame = FrameAt(elapsed, *scene);
             if (scene->looping && scene->currentFrame >= static_cast<float>(scene->frameCount)) {
                 scene->startTime = elapsed;

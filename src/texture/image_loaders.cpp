@@ -9,7 +9,7 @@
 
 #include "data/data_archive.h"
 #include "data/memory_file.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "texture/texture_container.h"
 
 namespace {

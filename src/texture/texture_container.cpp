@@ -6,7 +6,7 @@
 
 #include "data/data_archive.h"
 #include "data/memory_file.h"
-#include "render/math_helpers.h"
+#include "math/d3d_structures.h"
 
 int32_t lowTextures = 0;
 TextureContainer* textureList = nullptr;

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/engine_state.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/win32/module_control.h"
 #include "platform/win32/windows.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "app/config_dialog.h"
-#include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "platform/win32/dialog_controls.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 #include "texture/texture_container.h"
 

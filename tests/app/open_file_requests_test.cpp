@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app/config_dialog.h"
-#include "app/engine_state.h"
 #include "platform/win32/dialog_controls.h"
 #include "platform/win32/windows.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 namespace {

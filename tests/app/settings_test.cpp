@@ -8,13 +8,13 @@
 #include <string>
 
 #include "app/config_dialog.h"
-#include "app/engine_state.h"
 #include "app/settings.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
 #include "platform/win32/dialog_controls.h"
 #include "platform/win32/module_control.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 namespace {

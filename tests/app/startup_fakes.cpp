@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "app/config_dialog.h"
-#include "app/engine_state.h"
 #include "app/settings.h"
 #include "data/data_archive.h"
 #include "music/music_player.h"
@@ -15,6 +14,7 @@
 #include "show/free_show.h"
 #include "show/main_loop.h"
 #include "show/play_script.h"
+#include "state/engine_state.h"
 
 StartupRecord startup;
 

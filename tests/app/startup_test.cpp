@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "app/startup_fakes.h"
 #include "diag/log.h"
-#include "render/display.h"
 #include "platform/null/null_window_system.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/window_table.h"
+#include "render/display.h"
+#include "state/engine_state.h"
 #include "support/temp_files.h"
 
 using velmora::platform::NullWindowSystem;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/engine_state.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "data/archive_bytes.h"
 #include "data/archive_reader.h"
 #include "diag/log.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "support/engine_fixture.h"
 
 using namespace velmora::testing;

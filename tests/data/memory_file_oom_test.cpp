@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "data/memory_file.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 
 namespace {
 

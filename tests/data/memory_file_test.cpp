@@ -7,7 +7,7 @@
 #include <string>
 
 #include "data/archive_reader.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "support/engine_fixture.h"
 
 namespace {

@@ -23,7 +23,6 @@
 #include <system_error>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "data/archive_reader.h"
 #include "data/data_archive.h"
 #include "data/data_name.h"
@@ -35,6 +34,7 @@
 #include "show/free_show.h"
 #include "show/play_script.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 
 namespace {
 

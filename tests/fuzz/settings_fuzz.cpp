@@ -6,10 +6,10 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/engine_state.h"
 #include "app/settings.h"
 #include "data/data_archive.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 
 namespace {
 

@@ -11,13 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "app/window_proc.h"
+#include "diag/memory_counters.h"
 #include "gl/gl_test_support.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
-#include "diag/statistics.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
@@ -26,6 +25,8 @@
 #include "scene_builder/scene_builder.h"
 #include "scene_writer/sample_scenes.h"
 #include "scene_writer/scene_writer.h"
+#include "show/statistics.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 using namespace velmora::tools;

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "app/window_proc.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
@@ -23,6 +22,7 @@
 #include "render/display.h"
 #include "render/scene_renderer.h"
 #include "scene/scene.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 namespace velmora::testing {
@@ -87,9 +87,9 @@ protected:
     // One frame as the main loop draws it, read back from the back buffer.
     Image Draw(Scene* scene) {
         d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-        EnableSceneLights(scene);
+        EnableSceneLights(scene, d3dDevice);
         EXPECT_EQ(RenderScene(scene), S_OK);
-        DisableSceneLights(scene);
+        DisableSceneLights(scene, d3dDevice);
         return ReadBack();
     }
     Image ReadBack() {

@@ -14,7 +14,7 @@
 
 #include "data/data_archive.h"
 #include "diag/log.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "music/module_writer.h"
 #include "music/music_test_support.h"
 #include "platform/fmod/fmod.h"

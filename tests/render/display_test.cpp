@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "diag/log.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/win32/dialog_controls.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 #include "support/recording_device.h"
 

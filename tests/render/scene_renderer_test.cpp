@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "render/display.h"
 #include "scene_builder/scene_builder.h"
+#include "state/engine_state.h"
 #include "support/fake_texture_cache.h"
 #include "support/recording_device.h"
 

@@ -19,12 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "data/archive_reader.h"
 #include "data/data_archive.h"
+#include "music/music_player.h"
 #include "music/music_test_support.h"
 #include "sample_show/show_timing.h"
+#include "scene/scene.h"
 #include "show/play_script.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 #include "support/run_program.h"
 #include "support/temp_files.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "scene/scene_fixture.h"
 #include "scene/scene_reader.h"
 #include "scene/visibility.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "data/data_archive.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "scene/scene_fixture.h"
 #include "scene_writer/sample_scenes.h"
 #include "support/fake_texture_cache.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "data/data_archive.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "scene/scene_fixture.h"
 #include "scene_writer/sample_scenes.h"
 #include "support/fake_texture_cache.h"
@@ -33,8 +33,8 @@ TEST_F(SceneLifeTest, LoadingSwitchesEveryLightOffOnTheGivenDevice) {
                                                       "LightEnable 2 0", "LightEnable 3 0",
                                                       "LightEnable 4 0", "LightEnable 5 0"}));
     device.calls.clear();
-    EnableSceneLights(&scene);
-    DisableSceneLights(&scene);
+    EnableSceneLights(&scene, &device);
+    DisableSceneLights(&scene, &device);
     ASSERT_EQ(device.calls.size(), 12u);
     EXPECT_EQ(device.calls[0], "LightEnable 0 1");
     EXPECT_EQ(device.calls[5], "LightEnable 5 1");

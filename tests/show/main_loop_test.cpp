@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/engine_state.h"
 #include "diag/log.h"
 #include "platform/win32/clock_control.h"
+#include "show/timeline.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 using velmora::platform::WindowEventType;

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <string>
 
-#include "app/engine_state.h"
 #include "diag/log.h"
 #include "music/music_player.h"
 #include "platform/fmod/sound_system.h"
@@ -18,6 +17,7 @@
 #include "platform/win32/clock_control.h"
 #include "show/free_show.h"
 #include "show/play_script.h"
+#include "state/engine_state.h"
 #include "support/temp_files.h"
 
 namespace {

@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
+#include "music/music_player.h"
+#include "scene/scene.h"
 #include "scene_writer/scene_writer.h"
 #include "show/free_show.h"
 #include "show/script_reader.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 namespace {

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "diag/log.h"
+#include "music/music_player.h"
 #include "platform/win32/clock_control.h"
+#include "scene/scene.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 namespace {

@@ -2,16 +2,17 @@
 
 #include <memory>
 
-#include "app/engine_state.h"
 #include "app/window_proc.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
+#include "show/timeline.h"
+#include "state/engine_state.h"
 
 namespace velmora::testing {
 

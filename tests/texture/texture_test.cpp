@@ -15,7 +15,7 @@
 #include "data/data_archive.h"
 #include "data/memory_file.h"
 #include "diag/log.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "platform/ddraw/d3d.h"
 #include "platform/ddraw/display_objects.h"
 #include "support/engine_fixture.h"

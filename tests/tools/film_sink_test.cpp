@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "progress_bar.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 
 using namespace velmora::capture;
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "gl/gl_test_support.h"
+#include "math/d3d_structures.h"
 #include "qxconvert/conversion.h"
 #include "qxconvert/scene_import.h"
-#include "render/math_helpers.h"
 #include "scene/scene.h"
 #include "support/run_program.h"
 #include "support/temp_files.h"

@@ -7,9 +7,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/engine_state.h"
+#include "scene/scene.h"
 #include "scene_timings.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
 using velmora::capture::PlayingScenes;

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "scene_writer/scene_writer.h"
 #include "show/script_grammar.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 #include "support/run_program.h"
 

@@ -15,13 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "data/data_archive.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "memory_sample.h"
+#include "music/music_player.h"
 #include "qxcheck/script_check.h"
+#include "scene/scene.h"
 #include "show/play_script.h"
 #include "soak_show.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 #include "support/run_program.h"
 

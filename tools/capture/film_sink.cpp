@@ -4,11 +4,11 @@
 
 #include <chrono>
 
-#include "app/engine_state.h"
 #include "interrupt.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/gl/gl_render_device.h"
 #include "show_length.h"
+#include "state/engine_state.h"
 
 namespace velmora::capture {
 

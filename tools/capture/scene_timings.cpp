@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "app/engine_state.h"
+#include "scene/scene.h"
+#include "state/engine_state.h"
 
 namespace velmora::capture {
 

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "app/engine_state.h"
+#include "scene/scene.h"
 #include "show/timeline.h"
+#include "state/engine_state.h"
 
 namespace velmora::capture {
 

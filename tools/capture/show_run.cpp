@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/engine_state.h"
 #include "app/run_show.h"
 #include "app/window_proc.h"
 #include "diag/log.h"
@@ -11,6 +10,7 @@
 #include "platform/gl/gl_render_device.h"
 #include "platform/setup/platform_settings.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 
 namespace velmora::capture {
 

@@ -17,12 +17,14 @@
 #include <set>
 #include <sstream>
 
-#include "app/engine_state.h"
 #include "data/data_archive.h"
 #include "diag/log.h"
+#include "music/music_player.h"
+#include "scene/scene.h"
 #include "show/free_show.h"
 #include "show/play_script.h"
 #include "show/script_grammar.h"
+#include "state/engine_state.h"
 #include "texture/texture_cache.h"
 #include "texture/texture_container.h"
 

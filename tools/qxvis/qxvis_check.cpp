@@ -15,11 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "app/window_proc.h"
 #include "data/data_archive.h"
-#include "platform/ddraw/ddraw.h"
 #include "platform/capture/frame_capture.h"
+#include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/win32/clock_control.h"
@@ -28,6 +27,7 @@
 #include "render/scene_renderer.h"
 #include "scene/scene_reader.h"
 #include "scene/visibility.h"
+#include "state/engine_state.h"
 
 using namespace velmora;
 
@@ -82,9 +82,9 @@ std::vector<uint8_t> ReadBackBuffer() {
 void Draw(Scene& scene, float position) {
     d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
     scene.currentFrame = position;
-    EnableSceneLights(&scene);
+    EnableSceneLights(&scene, d3dDevice);
     RenderScene(&scene);
-    DisableSceneLights(&scene);
+    DisableSceneLights(&scene, d3dDevice);
 }
 
 // Part draws the renderer makes and those the visibility lets through, for

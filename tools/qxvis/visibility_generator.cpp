@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/engine_state.h"
+#include "math/d3d_structures.h"
 #include "platform/ddraw/matrix_math.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "render/display.h"
-#include "render/math_helpers.h"
 #include "render/scene_renderer.h"
+#include "state/engine_state.h"
 
 namespace velmora::tools {
 

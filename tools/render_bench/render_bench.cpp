@@ -19,19 +19,19 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "app/window_proc.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
+#include "platform/gl/gl_render_device.h"
 #include "platform/sdl/sdl_window_system.h"
+#include "platform/setup/platform_settings.h"
 #include "platform/win32/clock_control.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
 #include "render/scene_renderer.h"
-#include "platform/gl/gl_render_device.h"
-#include "platform/setup/platform_settings.h"
 #include "render_bench/bench_scene.h"
 #include "render_bench/plain_gl.h"
+#include "state/engine_state.h"
 #include "texture/texture_cache.h"
 
 using namespace velmora;
@@ -95,9 +95,9 @@ tools::RunFigures RunStandIn(Scene& scene, int width, int height, int frames, bo
                 double position = timeGetTime() / 1000.0 * scene.framesPerSecond;
                 scene.currentFrame = static_cast<float>(std::fmod(position, scene.frameCount)) + 0.5f;
                 if (scene.currentFrame >= scene.frameCount) scene.currentFrame -= 1.0f;
-                EnableSceneLights(&scene);
+                EnableSceneLights(&scene, d3dDevice);
                 RenderScene(&scene);
-                DisableSceneLights(&scene);
+                DisableSceneLights(&scene, d3dDevice);
                 PresentFrame();
             }
             WaitForDrawing();

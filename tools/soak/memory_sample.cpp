@@ -18,7 +18,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <cstdio>
 #include <cstring>
 
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "texture/texture_container.h"
 
 namespace velmora::soak {

@@ -22,18 +22,20 @@
 #include <system_error>
 #include <vector>
 
-#include "app/engine_state.h"
 #include "app/run_show.h"
 #include "app/window_proc.h"
 #include "arguments/numbers.h"
 #include "diag/log.h"
 #include "memory_sample.h"
+#include "music/music_player.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
 #include "platform/win32/clock_control.h"
 #include "render/display.h"
+#include "show/timeline.h"
 #include "soak_show.h"
+#include "state/engine_state.h"
 
 namespace fs = std::filesystem;
 using namespace velmora;

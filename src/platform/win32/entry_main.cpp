@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/engine_state.h"
 #include "diag/log.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/setup/platform_settings.h"
 #include "platform/win32/windows.h"
+#include "state/engine_state.h"
 
 int main(int argc, char** argv) {
     velmora::platform::PlatformSettings settings;

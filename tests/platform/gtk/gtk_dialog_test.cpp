@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "app/config_dialog.h"
-#include "app/engine_state.h"
 #include "platform/gtk/gtk_dialog.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/win32/dialog_controls.h"
 #include "render/display.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 #include "texture/texture_container.h"
 

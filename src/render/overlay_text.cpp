@@ -1,4 +1,4 @@
-#include "diag/overlay_text.h"
+#include "render/overlay_text.h"
 
 #include <cstring>
 

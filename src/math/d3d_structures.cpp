@@ -1,9 +1,9 @@
-#include "render/math_helpers.h"
+#include "math/d3d_structures.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "render/display.h"
+#include "platform/ddraw/ddraw.h"
 
 float DegreesToRadians(float degrees) { return static_cast<float>(degrees / 57.29577951308); }
 
@@ -23,12 +23,6 @@ D3DMATRIX ProjectionMatrix(float fieldOfView, float aspect, float nearPlane, flo
     matrix._34 = 1.0f;
     matrix._43 = -q * nearPlane;
     return matrix;
-}
-
-HRESULT SetProjection(float fieldOfView, float aspect, float nearPlane, float farPlane) {
-    D3DMATRIX matrix = ProjectionMatrix(fieldOfView, aspect, nearPlane, farPlane);
-    if (!d3dDevice) return E_FAIL;
-    return d3dDevice->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &matrix);
 }
 
 D3DMATRIX* SetIdentityMatrix(D3DMATRIX* matrix) {

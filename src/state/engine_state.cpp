@@ -1,4 +1,4 @@
-#include "app/engine_state.h"
+#include "state/engine_state.h"
 
 int32_t screenWidth = 640;
 int32_t screenHeight = 480;

@@ -1,6 +1,7 @@
 // Small helpers that fill Direct3D structures: degree conversion, the
-// perspective projection, the identity matrix and the initialisers of surface
-// descriptions and materials. All arithmetic is in 32-bit floats.
+// perspective projection matrix, the identity matrix and the initialisers of
+// surface descriptions and materials. All arithmetic is in 32-bit floats, and
+// none touches a device.
 #pragma once
 
 #include "platform/ddraw/d3d.h"
@@ -12,8 +13,6 @@ float DegreesToRadians(float degrees);
 // The arguments are not checked: near equal to far, or a field of view of 0,
 // divides by zero.
 D3DMATRIX ProjectionMatrix(float fieldOfView, float aspect, float nearPlane, float farPlane);
-// Installs ProjectionMatrix on d3dDevice; the device's result, E_FAIL without a device.
-HRESULT SetProjection(float fieldOfView, float aspect, float nearPlane, float farPlane);
 
 D3DMATRIX* SetIdentityMatrix(D3DMATRIX* matrix);
 void InitSurfaceDesc(DDSURFACEDESC2* description, DWORD flags, DWORD caps);

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_state.h"
-#include "diag/overlay_text.h"
-#include "diag/statistics.h"
+#include "diag/memory_counters.h"
 #include "platform/backend/text_rasterizer.h"
 #include "platform/ddraw/display_objects.h"
 #include "render/display.h"
+#include "render/overlay_text.h"
+#include "show/statistics.h"
+#include "state/engine_state.h"
 #include "support/engine_fixture.h"
 #include "support/recording_device.h"
 

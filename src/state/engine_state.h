@@ -1,12 +1,15 @@
 // The engine's process-wide run state, through which the run sequence, the
-// main loop, the timeline, the play script and the statistics talk.
+// main loop, the timeline, the play script and the statistics talk. It stands
+// below every floor that reads it, so it knows scenes and music tracks only by
+// pointer; their records are declared by the scene and music floors.
 #pragma once
 
 #include <cstdint>
 
-#include "music/music_player.h"
-#include "scene/scene.h"
-#include "show/timeline.h"
+#include "state/action.h"
+
+struct Scene;
+struct MusicTrack;
 
 constexpr int kCommandLineSize = 100;
 constexpr int kFileNameSize = 512;

@@ -1,9 +1,10 @@
-#include "render/math_helpers.h"
+#include "render/projection.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "math/d3d_structures.h"
 #include "render/display.h"
 #include "support/recording_device.h"
 

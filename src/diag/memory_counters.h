@@ -1,4 +1,6 @@
-// Frame-rate and memory statistics: the closing log lines and the on-screen report.
+// The engine's memory counters: what the loaders have allocated, in bytes
+// (and textures in number), as the closing log lines and the statistics report
+// show them.
 #pragma once
 
 #include <cstdint>
@@ -15,14 +17,3 @@ extern int32_t fileMemoryCounter;
 // counter shrinks: MemClose takes back what its file added, and a data
 // archive read anew takes back the old directory's bytes.
 void CountMemory(int32_t* counter, int64_t bytes);
-
-// Frames per second over the frames counted since startTime; 0 when no
-// millisecond has passed yet, rather than a rate that is not finite.
-float FrameRate(int32_t frames, uint32_t startTime);
-
-void LogMemoryStatistics();
-void LogRunStatistics(int32_t frames, uint32_t startTime);
-void LogDeviceStatistics();
-
-// The on-screen report, drawn only while showStatistics is set.
-void DrawStatistics(int32_t frames, uint32_t startTime);
