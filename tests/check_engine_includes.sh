@@ -25,8 +25,10 @@ for folder in app diag data show scene render texture music state math; do
     status=1
   fi
   # Of src/platform only the public API, however the name is quoted.
+  # The process entry alone installs the platform, as the start-up code would.
   internal=$(grep -rn -E "$include[<\"]platform/" "$src/$folder" |
-             grep -v -E "#[[:space:]]*include[[:space:]]*[<\"]($public_api)[>\"]")
+             grep -v -E "#[[:space:]]*include[[:space:]]*[<\"]($public_api)[>\"]" |
+             grep -v -E "^$src/app/main\.cpp:[0-9]+:#include \"platform/setup/platform_settings\.h\"")
   if [ -n "$internal" ]; then
     echo "$internal"
     echo "  (an engine file may include only the stand-ins' API headers)"

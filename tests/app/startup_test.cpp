@@ -8,7 +8,7 @@
 #include "app/startup_fakes.h"
 #include "diag/log.h"
 #include "platform/null/null_window_system.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
 #include "state/engine_state.h"

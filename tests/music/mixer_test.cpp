@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/fmod/mixer.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/win32/windows.h"
 
 using namespace velmora::platform;

@@ -18,7 +18,7 @@
 #include "music/module_writer.h"
 #include "music/music_test_support.h"
 #include "platform/fmod/fmod.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "qxpack/archive_writer.h"
 #include "support/engine_fixture.h"
 

@@ -19,7 +19,7 @@
 #include "platform/fmod/fmod.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/win32/windows.h"
 #include "support/temp_files.h"
 

@@ -58,15 +58,15 @@ TEST_F(EngineIncludesTest, ThePublicApiHeadersPass) {
 
 TEST_F(EngineIncludesTest, EveryInternalHeaderOfAStandInIsRefused) {
     for (const char* header :
-         {"\"platform/win32/clock_control.h\"", "\"platform/win32/window_table.h\"",
+         {"\"platform/backend/frame_clock.h\"", "\"platform/win32/window_table.h\"",
           "\"platform/win32/message_queue.h\"", "\"platform/win32/dialog_controls.h\"",
           "\"platform/ddraw/objects.h\"", "\"platform/ddraw/surface_dc.h\"",
           "\"platform/ddraw/matrix_math.h\"", "\"platform/ddraw/pixel_format.h\"",
           "\"platform/ddraw/display_objects.h\"", "\"platform/backend/render_device.h\"",
           "\"platform/sdl/sdl_window_system.h\"", "\"platform/gl/gl_render_device.h\"",
           "\"platform/null/null_window_system.h\"", "\"platform/capture/frame_capture.h\"",
-          "\"platform/setup/platform_settings.h\"", "<platform/win32/clock_control.h>",
-          "\"platform/win32/windows.hpp\"", "\"../platform/win32/clock_control.h\""}) {
+          "\"platform/setup/platform_settings.h\"", "<platform/backend/frame_clock.h>",
+          "\"platform/win32/windows.hpp\"", "\"../platform/backend/frame_clock.h\""}) {
         Write("render/present.cpp", std::string("#include \"render/display.h\"\n#include ") + header + "\n");
         CheckResult result = Check();
         EXPECT_EQ(result.status, 1) << header;
@@ -76,11 +76,24 @@ TEST_F(EngineIncludesTest, EveryInternalHeaderOfAStandInIsRefused) {
 }
 
 TEST_F(EngineIncludesTest, EachEngineFolderIsChecked) {
-    for (const char* folder : {"app", "diag", "data", "show", "scene", "render", "texture", "music"}) {
+    for (const char* folder :
+         {"app", "diag", "data", "show", "scene", "render", "texture", "music", "state", "math"}) {
         SetUp();
         Write(std::string(folder) + "/leak.h", "#include \"platform/win32/message_queue.h\"\n");
         EXPECT_EQ(Check().status, 1) << folder;
     }
+}
+
+// The process entry installs the platform, as the start-up code would; no
+// other engine file may reach the chooser.
+TEST_F(EngineIncludesTest, OnlyTheProcessEntryIncludesThePlatformChooser) {
+    Write("app/main.cpp", "#include \"platform/setup/platform_settings.h\"\n");
+    EXPECT_EQ(Check().status, 0) << Check().output;
+    Write("app/run_show.cpp", "#include \"platform/setup/platform_settings.h\"\n");
+    CheckResult result = Check();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("app/run_show.cpp:1:"), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("app/main.cpp"), std::string::npos) << result.output;
 }
 
 TEST_F(EngineIncludesTest, BackEndLibrariesAreRefused) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "diag/log.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "show/timeline.h"
 #include "state/engine_state.h"
 #include "support/engine_fixture.h"

@@ -14,7 +14,7 @@
 #include "music/music_player.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "show/free_show.h"
 #include "show/play_script.h"
 #include "state/engine_state.h"

@@ -11,7 +11,7 @@
 
 #include "diag/log.h"
 #include "music/music_player.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "scene/scene.h"
 #include "state/engine_state.h"
 #include "support/engine_fixture.h"

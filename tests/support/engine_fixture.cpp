@@ -8,7 +8,7 @@
 #include "diag/memory_counters.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
 #include "show/timeline.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 
 namespace velmora::capture {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 
 namespace velmora::capture {
 

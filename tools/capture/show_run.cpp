@@ -104,7 +104,6 @@ ShowRunResult PlayShowForCapture(const CaptureOptions& options, const std::strin
     // The picture on screen stands through the pause after the show.
     platform::FinishFrameCapture();
     result.readBackSeconds = platform::FrameReadBackSeconds();
-    platform::ReleaseDisplayObjects();
     platform::UninstallPlatform();
     return result;
 }

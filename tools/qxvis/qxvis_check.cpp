@@ -21,7 +21,7 @@
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
 #include "render/scene_renderer.h"

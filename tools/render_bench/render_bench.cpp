@@ -25,7 +25,7 @@
 #include "platform/gl/gl_render_device.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/setup/platform_settings.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
 #include "render/scene_renderer.h"

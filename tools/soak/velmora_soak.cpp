@@ -31,7 +31,7 @@
 #include "platform/ddraw/display_objects.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "render/display.h"
 #include "show/timeline.h"
 #include "soak_show.h"
@@ -257,7 +257,6 @@ int main(int argc, char** argv) {
         }
         PrintSummary(first, second, last, options.minutes);
     }
-    platform::ReleaseDisplayObjects();
     platform::UninstallPlatform();
     if (chdir("/") != 0) status = 1;
     fs::remove_all(folder, failed);

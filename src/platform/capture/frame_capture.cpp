@@ -1,7 +1,7 @@
 #include "platform/capture/frame_capture.h"
 
 #include "platform/setup/platform_settings.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 
 namespace velmora::platform {
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/backend/lent_pixels.h"
 #include "platform/ddraw/objects.h"
 #include "platform/ddraw/pixel_format.h"
 #include "platform/ddraw/surface_dc.h"
@@ -245,6 +246,26 @@ HRESULT Surface::Blt(RECT* destinationRect, LPDIRECTDRAWSURFACE7 source, RECT* s
     return DD_OK;
 }
 
+namespace {
+
+// A lent handle as GDI text sees it: the surface's pixels by channel masks.
+bool LentSurfacePixels(const void* handle, LentPixels& lent) {
+    SurfacePixels pixels;
+    if (!PixelsOfSurfaceDC(reinterpret_cast<HDC>(const_cast<void*>(handle)), pixels)) return false;
+    lent.bits = pixels.bits;
+    lent.pitch = pixels.pitch;
+    lent.width = pixels.width;
+    lent.height = pixels.height;
+    lent.masks.bits = pixels.format.dwRGBBitCount;
+    lent.masks.red = pixels.format.dwRBitMask;
+    lent.masks.green = pixels.format.dwGBitMask;
+    lent.masks.blue = pixels.format.dwBBitMask;
+    lent.masks.alpha = (pixels.format.dwFlags & DDPF_ALPHAPIXELS) ? pixels.format.dwRGBAlphaBitMask : 0;
+    return true;
+}
+
+}  // namespace
+
 HRESULT Surface::GetDC(HDC* dc) {
     if (!dc) return DDERR_INVALIDPARAMS;
     *dc = nullptr;
@@ -252,6 +273,7 @@ HRESULT Surface::GetDC(HDC* dc) {
     if (dcOut_) return DDERR_DCALREADYCREATED;
     if (locked_) return DDERR_SURFACEBUSY;
     // The pixels are fetched only if something draws through the context.
+    LendPixels(&LentSurfacePixels);
     dcOut_ = true;
     dcFetched_ = false;
     *dc = reinterpret_cast<HDC>(static_cast<ObjectRecord*>(this));

@@ -7,7 +7,7 @@
 
 #include "platform/backend/window_system.h"
 #include "platform/ddraw/objects.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 
 namespace velmora::platform::ddraw {
 

@@ -2,39 +2,20 @@
 
 #include <cstring>
 
+#include "platform/backend/pixel_masks.h"
+
 namespace velmora::platform::ddraw {
 
 namespace {
 
-int LowestBit(DWORD mask) {
-    int shift = 0;
-    while (shift < 32 && !(mask & (1u << shift))) ++shift;
-    return shift;
-}
-
-int BitCount(DWORD mask) {
-    int count = 0;
-    for (; mask; mask &= mask - 1) ++count;
-    return count;
-}
-
-// The channel of value under mask, widened to 8 bits.
-uint32_t Channel(uint32_t value, DWORD mask) {
-    if (!mask) return 0;
-    int width = BitCount(mask);
-    uint32_t bits = (value & mask) >> LowestBit(mask);
-    if (width >= 8) return bits >> (width - 8);
-    uint32_t widened = 0;
-    for (int filled = 0; filled < 8; filled += width) widened = (widened << width) | bits;
-    int total = ((8 + width - 1) / width) * width;
-    return (widened >> (total - 8)) & 255;
-}
-
-uint32_t Place(uint32_t byte, DWORD mask) {
-    if (!mask) return 0;
-    int width = BitCount(mask);
-    uint32_t narrowed = width >= 8 ? byte << (width - 8) : byte >> (8 - width);
-    return (narrowed << LowestBit(mask)) & mask;
+PixelMasks MasksOf(const DDPIXELFORMAT& format) {
+    PixelMasks masks;
+    masks.bits = format.dwRGBBitCount == 16 ? 16 : 32;
+    masks.red = format.dwRBitMask;
+    masks.green = format.dwGBitMask;
+    masks.blue = format.dwBBitMask;
+    masks.alpha = (format.dwFlags & DDPF_ALPHAPIXELS) ? format.dwRGBAlphaBitMask : 0;
+    return masks;
 }
 
 }  // namespace
@@ -64,17 +45,7 @@ bool IsSupportedRgb(const DDPIXELFORMAT& format) {
 }
 
 uint32_t ToArgb(const uint8_t* pixel, const DDPIXELFORMAT& format) {
-    uint32_t value;
-    if (format.dwRGBBitCount == 16) {
-        uint16_t word;
-        std::memcpy(&word, pixel, 2);
-        value = word;
-    } else {
-        std::memcpy(&value, pixel, 4);
-    }
-    uint32_t alpha = (format.dwFlags & DDPF_ALPHAPIXELS) ? Channel(value, format.dwRGBAlphaBitMask) : 255;
-    return alpha << 24 | Channel(value, format.dwRBitMask) << 16 |
-           Channel(value, format.dwGBitMask) << 8 | Channel(value, format.dwBBitMask);
+    return MaskedPixelToArgb(pixel, MasksOf(format));
 }
 
 bool TexelLayoutOf(const DDPIXELFORMAT& format, TexelLayout* layout) {
@@ -102,15 +73,7 @@ bool TexelLayoutOf(const DDPIXELFORMAT& format, TexelLayout* layout) {
 }
 
 void FromArgb(uint32_t argb, uint8_t* pixel, const DDPIXELFORMAT& format) {
-    uint32_t value = Place((argb >> 16) & 255, format.dwRBitMask) |
-                     Place((argb >> 8) & 255, format.dwGBitMask) | Place(argb & 255, format.dwBBitMask);
-    if (format.dwFlags & DDPF_ALPHAPIXELS) value |= Place(argb >> 24, format.dwRGBAlphaBitMask);
-    if (format.dwRGBBitCount == 16) {
-        uint16_t word = static_cast<uint16_t>(value);
-        std::memcpy(pixel, &word, 2);
-    } else {
-        std::memcpy(pixel, &value, 4);
-    }
+    ArgbToMaskedPixel(argb, pixel, MasksOf(format));
 }
 
 }  // namespace velmora::platform::ddraw

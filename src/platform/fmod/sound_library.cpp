@@ -16,8 +16,7 @@
 #include "platform/fmod/mixer.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
-#include "platform/win32/clock_control.h"
-#include "platform/win32/windows.h"
+#include "platform/backend/frame_clock.h"
 
 struct FMUSIC_MODULE {
     size_t voice;
@@ -125,7 +124,7 @@ void MixInto(SoundState& s, int16_t* samples, size_t frames) {
 // The samples the clock has brought since the stand-in started.
 uint64_t ClockTarget(const SoundState& s) {
     if (VirtualClockInUse()) return VirtualClockSamples(kMixRate);
-    uint32_t elapsed = timeGetTime() - s.realStart;
+    uint32_t elapsed = ClockMilliseconds() - s.realStart;
     return static_cast<uint64_t>(elapsed) * kMixRate / 1000u;
 }
 
@@ -158,7 +157,7 @@ SoundState& Started() {
     SoundState& s = State();
     if (!s.started) {
         s.started = true;
-        s.realStart = timeGetTime();
+        s.realStart = ClockMilliseconds();
         SetClockListener(ClockMoved);
     }
     return s;
@@ -317,36 +316,36 @@ void F_API FSOUND_File_SetCallbacks(FSOUND_OPENCALLBACK useropen, FSOUND_CLOSECA
 
 signed char F_API FSOUND_SetOutput(int outputtype) {
     SoundState& s = Call();
-    if (s.initialised) return Fail(s, FMOD_ERR_BUSY, static_cast<signed char>(FALSE));
+    if (s.initialised) return Fail(s, FMOD_ERR_BUSY, static_cast<signed char>(false));
     if (outputtype < -1 || outputtype > FSOUND_OUTPUT_A3D)
-        return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(FALSE));
+        return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(false));
     s.output = outputtype;
-    return TRUE;
+    return true;
 }
 
 signed char F_API FSOUND_SetDriver(int driver) {
     SoundState& s = Call();
-    if (s.initialised) return Fail(s, FMOD_ERR_BUSY, static_cast<signed char>(FALSE));
+    if (s.initialised) return Fail(s, FMOD_ERR_BUSY, static_cast<signed char>(false));
     // One driver: the system's default device.
-    if (driver != 0) return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(FALSE));
-    return TRUE;
+    if (driver != 0) return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(false));
+    return true;
 }
 
 signed char F_API FSOUND_SetMixer(int mixer) {
     SoundState& s = Call();
-    if (s.initialised) return Fail(s, FMOD_ERR_BUSY, static_cast<signed char>(FALSE));
+    if (s.initialised) return Fail(s, FMOD_ERR_BUSY, static_cast<signed char>(false));
     // Every mixer type mixes through the one float mixer.
     if (mixer < FSOUND_MIXER_AUTODETECT || mixer >= FSOUND_MIXER_MAX)
-        return Fail(s, FMOD_ERR_INVALID_MIXER, static_cast<signed char>(FALSE));
-    return TRUE;
+        return Fail(s, FMOD_ERR_INVALID_MIXER, static_cast<signed char>(false));
+    return true;
 }
 
 signed char F_API FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int) {
     SoundState& s = Call();
     if (mixrate < 4000 || mixrate > 65535 || maxsoftwarechannels < 0 || maxsoftwarechannels > 1024)
-        return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(FALSE));
+        return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(false));
     // Initialised already: everything loaded and playing stays as it is.
-    if (s.initialised) return TRUE;
+    if (s.initialised) return true;
     // The mix is made at 44,100 Hz whatever rate is asked for.
     std::unique_ptr<SoundDevice> device;
     // On the virtual clock the show runs faster than time: nothing to listen to.
@@ -365,7 +364,7 @@ signed char F_API FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int
     s.device = std::move(device);
     s.maxChannels = maxsoftwarechannels;
     s.initialised = true;
-    return TRUE;
+    return true;
 }
 
 int F_API FSOUND_GetError() { return State().error; }
@@ -386,17 +385,17 @@ FMUSIC_MODULE* F_API FMUSIC_LoadSongMemory(void* data, int length) {
 signed char F_API FMUSIC_PlaySong(FMUSIC_MODULE* mod) {
     SoundState& s = Call();
     FMUSIC_MODULE* song = Find(s.songs, mod);
-    if (!song) return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(FALSE));
-    if (!PlayVoice(s, song->voice)) return Fail(s, FMOD_ERR_PLAY, static_cast<signed char>(FALSE));
-    return TRUE;
+    if (!song) return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(false));
+    if (!PlayVoice(s, song->voice)) return Fail(s, FMOD_ERR_PLAY, static_cast<signed char>(false));
+    return true;
 }
 
 signed char F_API FMUSIC_StopSong(FMUSIC_MODULE* mod) {
     SoundState& s = Call();
     FMUSIC_MODULE* song = Find(s.songs, mod);
-    if (!song) return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(FALSE));
+    if (!song) return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(false));
     StopVoice(s, song->voice);
-    return TRUE;
+    return true;
 }
 
 FSOUND_STREAM* F_API FSOUND_Stream_OpenMpeg(const char* filename, unsigned int mode) {
@@ -441,8 +440,8 @@ int F_API FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream) {
 signed char F_API FSOUND_Stream_Stop(FSOUND_STREAM* stream) {
     SoundState& s = Call();
     FSOUND_STREAM* found = Find(s.streams, stream);
-    if (!found) return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(FALSE));
+    if (!found) return Fail(s, FMOD_ERR_INVALID_PARAM, static_cast<signed char>(false));
     StopVoice(s, found->voice);
     found->channel = -1;
-    return TRUE;
+    return true;
 }

@@ -1,6 +1,6 @@
 #include "platform/null/null_window_system.h"
 
-#include "platform/win32/windows.h"
+#include "platform/backend/key_codes.h"
 
 namespace velmora::platform {
 
@@ -34,7 +34,7 @@ bool NullWindowSystem::RunModalDialog(const DialogLayout& layout, DialogControll
     if (dialogUser)
         dialogUser(controller);
     else
-        controller.Pressed(dialogResult == 1 ? IDOK : IDCANCEL);
+        controller.Pressed(dialogResult == kDialogOk ? kDialogOk : kDialogCancel);
     return true;
 }
 

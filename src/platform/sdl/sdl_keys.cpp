@@ -1,6 +1,6 @@
 #include "platform/sdl/sdl_keys.h"
 
-#include "platform/win32/windows.h"
+#include "platform/backend/key_codes.h"
 
 namespace velmora::platform {
 
@@ -10,24 +10,24 @@ int VirtualKeyFromScancode(SDL_Scancode scancode) {
     if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9)
         return '1' + (scancode - SDL_SCANCODE_1);
     if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12)
-        return VK_F1 + (scancode - SDL_SCANCODE_F1);
+        return kKeyF1 + (scancode - SDL_SCANCODE_F1);
     switch (scancode) {
         case SDL_SCANCODE_0: return '0';
-        case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
-        case SDL_SCANCODE_RETURN: return VK_RETURN;
-        case SDL_SCANCODE_SPACE: return VK_SPACE;
-        case SDL_SCANCODE_TAB: return VK_TAB;
-        case SDL_SCANCODE_BACKSPACE: return VK_BACK;
-        case SDL_SCANCODE_LEFT: return VK_LEFT;
-        case SDL_SCANCODE_RIGHT: return VK_RIGHT;
-        case SDL_SCANCODE_UP: return VK_UP;
-        case SDL_SCANCODE_DOWN: return VK_DOWN;
+        case SDL_SCANCODE_ESCAPE: return kKeyEscape;
+        case SDL_SCANCODE_RETURN: return kKeyReturn;
+        case SDL_SCANCODE_SPACE: return kKeySpace;
+        case SDL_SCANCODE_TAB: return kKeyTab;
+        case SDL_SCANCODE_BACKSPACE: return kKeyBack;
+        case SDL_SCANCODE_LEFT: return kKeyLeft;
+        case SDL_SCANCODE_RIGHT: return kKeyRight;
+        case SDL_SCANCODE_UP: return kKeyUp;
+        case SDL_SCANCODE_DOWN: return kKeyDown;
         case SDL_SCANCODE_LSHIFT:
-        case SDL_SCANCODE_RSHIFT: return VK_SHIFT;
+        case SDL_SCANCODE_RSHIFT: return kKeyShift;
         case SDL_SCANCODE_LCTRL:
-        case SDL_SCANCODE_RCTRL: return VK_CONTROL;
+        case SDL_SCANCODE_RCTRL: return kKeyControl;
         case SDL_SCANCODE_LALT:
-        case SDL_SCANCODE_RALT: return VK_MENU;
+        case SDL_SCANCODE_RALT: return kKeyMenu;
         default: return 0;
     }
 }

@@ -6,9 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/backend/text_rasterizer.h"
+#include "platform/ddraw/display_objects.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/gl/gl_render_device.h"
-#include "platform/backend/text_rasterizer.h"
 #include "platform/null/null_window_system.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/ttf/ttf_text.h"
@@ -109,6 +110,8 @@ void InstallPlatform(const PlatformSettings& settings) {
 }
 
 void UninstallPlatform() {
+    // The display objects a program still holds go before their window.
+    ReleaseDisplayObjects();
     StopSoundOutput();
     InstallWindowSystem(nullptr);
     UseRealClock();

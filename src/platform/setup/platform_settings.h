@@ -11,7 +11,7 @@
 #include "platform/backend/render_device.h"
 #include "platform/backend/window_system.h"
 #include "platform/capture/frame_writer.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 
 namespace velmora::platform {
 
@@ -94,7 +94,8 @@ void ResetPlatformSettings();
 // the clock (virtual from 0 ms, or real) and the sound output's stepping with
 // the clock and capture (audio.wav in the capture folder).
 void InstallPlatform(const PlatformSettings& settings);
-// Takes the installed back ends down: the sound output (audio.wav finished),
+// Takes the installed back ends down: the display objects still held (before
+// their window), the sound output (audio.wav finished),
 // the null window system and the real clock, and ResetPlatformSettings.
 void UninstallPlatform();
 

@@ -1,13 +1,12 @@
-// GDI text (gdi32) on the device context of a DirectDraw surface: the text's
+// GDI text (gdi32) on a device context that a drawing surface lends: the text's
 // coverage from the font back end, blended in the text colour into the
 // surface's pixels at (x, y), with a transparent or an opaque background.
 #include <algorithm>
 #include <map>
 #include <string>
 
+#include "platform/backend/lent_pixels.h"
 #include "platform/backend/text_rasterizer.h"
-#include "platform/ddraw/pixel_format.h"
-#include "platform/ddraw/surface_dc.h"
 #include "platform/win32/windows.h"
 
 namespace {
@@ -52,16 +51,16 @@ int WINAPI SetBkMode(HDC dc, int mode) {
 }
 
 BOOL WINAPI ExtTextOutA(HDC dc, int x, int y, UINT, const RECT*, LPCSTR text, UINT count, const INT*) {
-    velmora::platform::SurfacePixels surface;
+    velmora::platform::LentPixels surface;
     if (!text) return count == 0;
-    if (!velmora::platform::PixelsOfSurfaceDC(dc, surface)) return FALSE;
+    if (!velmora::platform::PixelsOfLentHandle(dc, surface)) return FALSE;
     // The empty text draws nothing and succeeds.
     if (count == 0) return TRUE;
     std::string line(text, count);
     velmora::platform::TextCoverage coverage;
     if (!velmora::platform::CurrentTextRasterizer().Rasterize(line, coverage)) return TRUE;
     const DcState state = States()[dc];
-    DWORD bytes = surface.format.dwRGBBitCount / 8;
+    DWORD bytes = surface.masks.bits / 8;
     if (bytes != 2 && bytes != 4) return FALSE;
     // GDI's COLORREF is 0x00BBGGRR; the blend works on 0x00RRGGBB.
     COLORREF textRgb = ((state.textColor & 0xFF) << 16) | (state.textColor & 0xFF00) | ((state.textColor >> 16) & 0xFF);
@@ -76,10 +75,10 @@ BOOL WINAPI ExtTextOutA(HDC dc, int x, int y, UINT, const RECT*, LPCSTR text, UI
         for (int column = fromX; column < toX; ++column) {
             unsigned alpha = coverage.alpha[static_cast<size_t>(row) * coverage.width + column];
             uint8_t* pixel = line + static_cast<size_t>(x + column) * bytes;
-            uint32_t under = velmora::platform::ddraw::ToArgb(pixel, surface.format);
+            uint32_t under = velmora::platform::MaskedPixelToArgb(pixel, surface.masks);
             if (state.backgroundMode == OPAQUE) under = Blend(under, backRgb, 255);
             if (alpha == 0 && state.backgroundMode == TRANSPARENT) continue;
-            velmora::platform::ddraw::FromArgb(Blend(under, textRgb, alpha), pixel, surface.format);
+            velmora::platform::ArgbToMaskedPixel(Blend(under, textRgb, alpha), pixel, surface.masks);
         }
     }
     return TRUE;

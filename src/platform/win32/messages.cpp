@@ -2,7 +2,7 @@
 #include <deque>
 
 #include "platform/backend/window_system.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/win32/message_queue.h"
 #include "platform/win32/window_table.h"
 #include "platform/win32/windows.h"

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/backend/key_codes.h"
+
 #define WINAPI
 #define CALLBACK
 #define APIENTRY
@@ -125,6 +127,14 @@ struct WNDCLASSA {
 #define VK_DOWN 0x28
 #define VK_F1 0x70
 #define VK_F4 0x73
+static_assert(VK_BACK == velmora::platform::kKeyBack && VK_TAB == velmora::platform::kKeyTab &&
+              VK_RETURN == velmora::platform::kKeyReturn && VK_SHIFT == velmora::platform::kKeyShift &&
+              VK_CONTROL == velmora::platform::kKeyControl && VK_MENU == velmora::platform::kKeyMenu &&
+              VK_ESCAPE == velmora::platform::kKeyEscape && VK_SPACE == velmora::platform::kKeySpace &&
+              VK_LEFT == velmora::platform::kKeyLeft && VK_UP == velmora::platform::kKeyUp &&
+              VK_RIGHT == velmora::platform::kKeyRight && VK_DOWN == velmora::platform::kKeyDown &&
+              VK_F1 == velmora::platform::kKeyF1,
+              "the back ends report the documented virtual-key codes");
 
 // Hit-test code carried by WM_SETCURSOR.
 #define HTCLIENT 1
@@ -211,6 +221,8 @@ void WINAPI PostQuitMessage(int exitCode);
 // Dialog results, notifications and button messages.
 #define IDOK 1
 #define IDCANCEL 2
+static_assert(IDOK == velmora::platform::kDialogOk && IDCANCEL == velmora::platform::kDialogCancel,
+              "the back ends report the documented button identifiers");
 #define IDC_STATIC (-1)
 #define BN_CLICKED 0
 #define CBN_SELENDOK 9

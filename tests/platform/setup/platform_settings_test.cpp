@@ -10,7 +10,7 @@
 #include "platform/null/null_window_system.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/setup/platform_settings.h"
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/win32/windows.h"
 
 using namespace velmora::platform;

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <string>
 
-#include "platform/win32/clock_control.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/win32/windows.h"
 
 using namespace velmora::platform;

@@ -1,5 +1,8 @@
-// How the stand-in's clock is driven: the real monotonic clock, or a virtual
-// one that moves only when a frame is presented or the program sleeps.
+// The frame clock that the stand-ins share: the real monotonic clock, or a
+// virtual one that moves only when a frame is presented or the program
+// sleeps. The Win32 stand-in's timeGetTime and Sleep read and move it, the
+// display presents frames on it, the sound output and the capture keep step
+// with it.
 #pragma once
 
 #include <cstdint>
@@ -47,5 +50,11 @@ FilmPosition VirtualClockFilmPosition();
 // listener at a time; null removes it.
 using ClockListener = void (*)();
 void SetClockListener(ClockListener listener);
+
+// The clock's time in milliseconds, as timeGetTime answers it.
+uint32_t ClockMilliseconds();
+// Waits that long on the real clock, or moves the virtual clock on by it;
+// the listener is told after either.
+void ClockSleep(uint32_t milliseconds);
 
 }  // namespace velmora::platform

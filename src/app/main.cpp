@@ -6,8 +6,6 @@
 #include <string>
 
 #include "diag/log.h"
-#include "platform/ddraw/ddraw.h"
-#include "platform/ddraw/display_objects.h"
 #include "platform/setup/platform_settings.h"
 #include "platform/win32/windows.h"
 #include "state/engine_state.h"
@@ -31,8 +29,8 @@ int main(int argc, char** argv) {
     static char instanceMarker;
     WinMain(reinterpret_cast<HINSTANCE>(&instanceMarker), nullptr, commandLine.data(), SW_SHOWNORMAL);
     // WinMain returns 1 on every path; a run that reached its end succeeded.
-    // The display is never released by the program; it goes before its window.
-    velmora::platform::ReleaseDisplayObjects();
+    // The display is never released by the program; the platform's teardown
+    // releases it before its window.
     velmora::platform::UninstallPlatform();
     return 0;
 }
