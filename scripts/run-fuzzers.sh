@@ -21,7 +21,7 @@ run_one() {
   scratch=$(mktemp -d)
   [ -d "$root/tests/fuzz/corpus/$name" ] && cp -r "$root/tests/fuzz/corpus/$name/." "$scratch/"
   if (cd "$scratch" && "$target" -max_total_time="$seconds" -print_final_stats=0 \
-        -artifact_prefix="$artifacts/$name-" . > "$results/$name.log" 2>&1); then
+        -artifact_prefix="$artifacts/$name-" "$scratch" > "$results/$name.log" 2>&1); then
     rm -f "$results/$name.log"
   else
     touch "$results/$name.failed"
