@@ -60,7 +60,7 @@ TEST_F(EngineIncludesTest, EveryInternalHeaderOfAStandInIsRefused) {
     for (const char* header :
          {"\"platform/backend/frame_clock.h\"", "\"platform/win32/window_table.h\"",
           "\"platform/win32/message_queue.h\"", "\"platform/win32/dialog_controls.h\"",
-          "\"platform/ddraw/objects.h\"", "\"platform/ddraw/surface_dc.h\"",
+          "\"platform/ddraw/objects.h\"", "\"platform/backend/lent_pixels.h\"",
           "\"platform/ddraw/matrix_math.h\"", "\"platform/ddraw/pixel_format.h\"",
           "\"platform/ddraw/display_objects.h\"", "\"platform/backend/render_device.h\"",
           "\"platform/sdl/sdl_window_system.h\"", "\"platform/gl/gl_render_device.h\"",

@@ -7,7 +7,6 @@
 #include "platform/backend/lent_pixels.h"
 #include "platform/ddraw/objects.h"
 #include "platform/ddraw/pixel_format.h"
-#include "platform/ddraw/surface_dc.h"
 
 namespace velmora::platform::ddraw {
 
@@ -248,19 +247,27 @@ HRESULT Surface::Blt(RECT* destinationRect, LPDIRECTDRAWSURFACE7 source, RECT* s
 
 namespace {
 
-// A lent handle as GDI text sees it: the surface's pixels by channel masks.
+// A lent handle as GDI text sees it: the pixels of the live surface it stands
+// for while it is out, by channel masks. Any other handle has none.
 bool LentSurfacePixels(const void* handle, LentPixels& lent) {
-    SurfacePixels pixels;
-    if (!PixelsOfSurfaceDC(reinterpret_cast<HDC>(const_cast<void*>(handle)), pixels)) return false;
-    lent.bits = pixels.bits;
-    lent.pitch = pixels.pitch;
-    lent.width = pixels.width;
-    lent.height = pixels.height;
-    lent.masks.bits = pixels.format.dwRGBBitCount;
-    lent.masks.red = pixels.format.dwRBitMask;
-    lent.masks.green = pixels.format.dwGBitMask;
-    lent.masks.blue = pixels.format.dwBBitMask;
-    lent.masks.alpha = (pixels.format.dwFlags & DDPF_ALPHAPIXELS) ? pixels.format.dwRGBAlphaBitMask : 0;
+    if (!handle) return false;
+    auto* record = reinterpret_cast<ObjectRecord*>(const_cast<void*>(handle));
+    if (!IsLiveObject(record)) return false;
+    auto* surface = dynamic_cast<Surface*>(record);
+    if (!surface) return false;
+    void* bits = nullptr;
+    LONG pitch = 0;
+    if (!surface->DcPixels(&bits, &pitch)) return false;
+    const DDPIXELFORMAT& format = surface->description().ddpfPixelFormat;
+    lent.bits = bits;
+    lent.pitch = pitch;
+    lent.width = surface->description().dwWidth;
+    lent.height = surface->description().dwHeight;
+    lent.masks.bits = format.dwRGBBitCount;
+    lent.masks.red = format.dwRBitMask;
+    lent.masks.green = format.dwGBitMask;
+    lent.masks.blue = format.dwBBitMask;
+    lent.masks.alpha = (format.dwFlags & DDPF_ALPHAPIXELS) ? format.dwRGBAlphaBitMask : 0;
     return true;
 }
 
@@ -389,24 +396,6 @@ namespace velmora::platform {
 size_t SurfaceMemoryBytes(LPDIRECTDRAWSURFACE7 surface) {
     auto* made = dynamic_cast<ddraw::Surface*>(surface);
     return made ? made->MemoryBytes() : 0;
-}
-
-bool PixelsOfSurfaceDC(HDC dc, SurfacePixels& pixels) {
-    if (!dc) return false;
-    // Only a live surface's handle is taken apart.
-    ddraw::ObjectRecord* record = reinterpret_cast<ddraw::ObjectRecord*>(dc);
-    if (!ddraw::IsLiveObject(record)) return false;
-    auto* surface = dynamic_cast<ddraw::Surface*>(record);
-    if (!surface) return false;
-    void* bits = nullptr;
-    LONG pitch = 0;
-    if (!surface->DcPixels(&bits, &pitch)) return false;
-    pixels.bits = bits;
-    pixels.pitch = pitch;
-    pixels.width = surface->description().dwWidth;
-    pixels.height = surface->description().dwHeight;
-    pixels.format = surface->description().ddpfPixelFormat;
-    return true;
 }
 
 }  // namespace velmora::platform

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/backend/lent_pixels.h"
 #include "platform/ddraw/d3d.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/ddraw/matrix_math.h"
 #include "platform/ddraw/objects.h"
-#include "platform/ddraw/surface_dc.h"
 #include "platform/setup/platform_settings.h"
 #include "support/engine_fixture.h"
 
@@ -270,13 +270,13 @@ TEST_F(DirectDrawTest, BackBufferIsReadWrittenAndFlipped) {
     ASSERT_EQ(back->GetDC(&dc), DD_OK);
     HDC second = nullptr;
     EXPECT_EQ(back->GetDC(&second), DDERR_DCALREADYCREATED);
-    velmora::platform::SurfacePixels pixels;
-    ASSERT_TRUE(velmora::platform::PixelsOfSurfaceDC(dc, pixels));
+    velmora::platform::LentPixels pixels;
+    ASSERT_TRUE(velmora::platform::PixelsOfLentHandle(dc, pixels));
     EXPECT_EQ(pixels.width, 640u);
     EXPECT_EQ(static_cast<uint32_t*>(pixels.bits)[479 * pixels.pitch / 4 + 639] & 0xFFFFFF, 0xABCDEFu);
     static_cast<uint32_t*>(pixels.bits)[0] = 0x00102030;
     ASSERT_EQ(back->ReleaseDC(dc), DD_OK);
-    EXPECT_FALSE(velmora::platform::PixelsOfSurfaceDC(dc, pixels));
+    EXPECT_FALSE(velmora::platform::PixelsOfLentHandle(dc, pixels));
     ASSERT_EQ(back->Lock(nullptr, &locked, DDLOCK_READONLY, nullptr), DD_OK);
     EXPECT_EQ(*static_cast<uint32_t*>(locked.lpSurface) & 0xFFFFFF, 0x102030u);
     back->Unlock(nullptr);
