@@ -54,7 +54,8 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         velmora::testing::ResetEngineState();
         velmora::platform::ResetWindowTable();
-        velmora::platform::InstallWindowSystem(std::make_unique<velmora::platform::SdlWindowSystem>());
+        velmora::platform::InstallWindowSystem(std::make_unique<velmora::platform::SdlWindowSystem>(
+            velmora::platform::CurrentPlatformSettings().videoDriver));
         velmora::platform::UseVirtualClock(velmora::platform::FrameRate{30, 1}, 0);
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = WindowProc;

@@ -554,9 +554,7 @@ TEST_F(SoundLibraryTest, StreamsAreReadThroughTheFileCallbacks) {
 
 TEST_F(SoundLibraryTest, TheCaptureHoldsEverySampleMixed) {
     std::string directory = MakeTempDirectory() + "/capture";
-    PlatformSettings settings = CurrentPlatformSettings();
-    settings.captureDirectory = directory;
-    StartSoundOutput(settings);
+    StartSoundOutput(directory);
     Frames(7);
     Init();
     std::vector<uint8_t> bytes = ToneMod();

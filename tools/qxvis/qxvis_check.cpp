@@ -17,11 +17,12 @@
 
 #include "app/window_proc.h"
 #include "data/data_archive.h"
+#include "platform/backend/frame_clock.h"
 #include "platform/capture/frame_capture.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
-#include "platform/backend/frame_clock.h"
+#include "platform/setup/platform_settings.h"
 #include "platform/win32/window_table.h"
 #include "render/display.h"
 #include "render/scene_renderer.h"
@@ -159,7 +160,10 @@ int main(int argc, char** argv) {
 
     setenv("VELMORA_WINDOWED", "1", 1);
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    platform::InstallWindowSystem(std::make_unique<platform::SdlWindowSystem>());
+    // The switches just set, read now, put in force for the display.
+    platform::UsePlatformSettings(platform::CurrentPlatformSettings());
+    platform::InstallWindowSystem(
+        std::make_unique<platform::SdlWindowSystem>(platform::CurrentPlatformSettings().videoDriver));
     platform::UseVirtualClock(platform::FrameRate{30, 1}, 0);
     screenWidth = width;
     screenHeight = height;

@@ -12,6 +12,7 @@
 #include "platform/ddraw/matrix_math.h"
 #include "platform/gl/fixed_function_program.h"
 #include "platform/sdl/sdl_window_system.h"
+#include "platform/setup/platform_settings.h"
 #include "render/display.h"
 #include "render/scene_renderer.h"
 #include "render_bench/bench_scene.h"
@@ -69,7 +70,7 @@ bool BuildPlainProgram(PlainProgram& plain, bool textured, int width, int height
 }  // namespace
 
 RunFigures RunPlainGl(Scene& scene, int width, int height, int frames, std::string* renderer) {
-    platform::SdlWindowSystem windows;
+    platform::SdlWindowSystem windows(platform::CurrentPlatformSettings().videoDriver);
     if (!windows.OpenWindow("plain OpenGL", width, height)) return {};
     windows.SetDisplayMode(width, height, true);
     std::string why;

@@ -55,7 +55,8 @@ tools::RunFigures RunStandIn(Scene& scene, int width, int height, int frames, bo
     settings.classicDepth = settings.classicBlending = settings.classicSampling = settings.classicGeometry = classic;
     platform::UsePlatformSettings(settings);
     platform::ResetWindowTable();
-    platform::InstallWindowSystem(std::make_unique<platform::SdlWindowSystem>());
+    platform::InstallWindowSystem(
+        std::make_unique<platform::SdlWindowSystem>(platform::CurrentPlatformSettings().videoDriver));
     platform::UseVirtualClock(platform::FrameRate{30, 1}, 0);
     screenWidth = width;
     screenHeight = height;

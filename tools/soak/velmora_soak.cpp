@@ -167,7 +167,7 @@ void EndRun(const platform::PlatformSettings& settings) {
     musicTracks = nullptr;
     musicTrackCount = 0;
     platform::StopSoundOutput();
-    platform::StartSoundOutput(settings);
+    platform::StartSoundOutput(settings.captureDirectory);
     exitRequested = 0;
 }
 

@@ -12,6 +12,10 @@
 
 namespace velmora::platform {
 
+// How a window system's video starts: on the display named, falling back to
+// an offscreen driver when it cannot be opened, or offscreen at once.
+enum class VideoDriver { Display, Offscreen };
+
 enum class WindowEventType {
     CloseRequested,  // the window's close box or the window manager's close
     KeyDown,         // key holds a virtual-key code

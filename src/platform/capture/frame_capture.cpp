@@ -1,17 +1,15 @@
 #include "platform/capture/frame_capture.h"
 
-#include "platform/setup/platform_settings.h"
 #include "platform/backend/frame_clock.h"
 
 namespace velmora::platform {
 
-FrameCapture::FrameCapture(const PlatformSettings& settings) {
-    if (settings.frameWriter)
-        writer_ = settings.frameWriter;
-    else if (!settings.captureDirectory.empty())
-        writer_ = OpenPngFrameWriter(settings.captureDirectory);
-    // Only the virtual clock says how long each picture stood.
-    film_ = settings.filmCapture && settings.virtualClock;
+FrameCapture::FrameCapture(const CaptureOptions& options) {
+    if (options.frameWriter)
+        writer_ = options.frameWriter;
+    else if (!options.directory.empty())
+        writer_ = OpenPngFrameWriter(options.directory);
+    film_ = options.film;
 }
 
 uint32_t* FrameCapture::FrameBuffer(int width, int height) {

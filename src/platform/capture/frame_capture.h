@@ -1,5 +1,5 @@
-// The display's capture of presented frames: into the writer the platform
-// settings hand over, or as numbered PNG files into their capture folder.
+// The display's capture of presented frames: into the writer the options hand
+// over, or as numbered PNG files into their capture folder.
 // A film capture (on the virtual clock) makes a film at the clock's rate: a
 // picture held through a sleep is repeated for the whole of it, and Finish
 // covers the time up to the clock's end, so the film lasts as long as the
@@ -8,17 +8,22 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/capture/frame_writer.h"
 
 namespace velmora::platform {
 
-struct PlatformSettings;
+struct CaptureOptions {
+    std::shared_ptr<FrameWriter> frameWriter;  // takes the frames when set
+    std::string directory;                     // else PNG files here; empty: no capture
+    bool film = false;                         // a film at the virtual clock's rate
+};
 
 class FrameCapture {
 public:
-    explicit FrameCapture(const PlatformSettings& settings);
+    explicit FrameCapture(const CaptureOptions& options);
     bool enabled() const { return writer_ != nullptr && !stopped_; }
     // The buffer the next frame is read back into, width x height words.
     uint32_t* FrameBuffer(int width, int height);

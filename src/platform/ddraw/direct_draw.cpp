@@ -5,7 +5,7 @@
 #include "platform/backend/window_system.h"
 #include "platform/ddraw/objects.h"
 #include "platform/ddraw/pixel_format.h"
-#include "platform/setup/platform_settings.h"
+#include "platform/ddraw/display_objects.h"
 
 namespace velmora::platform::ddraw {
 
@@ -160,7 +160,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel
     display.bits = bitsPerPixel;
     display.modeSet = true;
     CurrentWindowSystem().SetDisplayMode(static_cast<int>(width), static_cast<int>(height),
-                                         CurrentPlatformSettings().windowed);
+                                         CurrentDisplayOptions().windowed);
     return DD_OK;
 }
 

@@ -6,11 +6,26 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/capture/frame_capture.h"
 #include "platform/ddraw/ddraw.h"
 
 namespace velmora::platform {
 
 class RenderDevice;
+
+// What the platform's set-up tells the display: whether a mode change makes
+// a window of the mode's size instead of going full-screen (read at each mode
+// change), one more mode to report beside the usual ones (0 x 0: none; read
+// whenever the modes are reported), and the capture (read when the display
+// first opens).
+struct DisplayOptions {
+    bool windowed = false;
+    int extraModeWidth = 0;
+    int extraModeHeight = 0;
+    CaptureOptions capture;
+};
+void SetDisplayOptions(const DisplayOptions& options);
+const DisplayOptions& CurrentDisplayOptions();
 
 // Destroys every DirectDraw and Direct3D object still alive, and the drawing
 // back end with them; the program never releases its display, so this runs

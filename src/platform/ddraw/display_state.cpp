@@ -62,10 +62,10 @@ std::vector<DisplayMode> ReportedModes() {
     CurrentWindowSystem().DesktopSize(desktopWidth, desktopHeight);
     if (desktopWidth > 0 && desktopHeight > 0)
         sizes.push_back({static_cast<DWORD>(desktopWidth), static_cast<DWORD>(desktopHeight)});
-    const PlatformSettings& settings = CurrentPlatformSettings();
-    if (settings.extraModeWidth > 0 && settings.extraModeHeight > 0)
-        sizes.push_back({static_cast<DWORD>(settings.extraModeWidth),
-                         static_cast<DWORD>(settings.extraModeHeight)});
+    const DisplayOptions& options = CurrentDisplayOptions();
+    if (options.extraModeWidth > 0 && options.extraModeHeight > 0)
+        sizes.push_back({static_cast<DWORD>(options.extraModeWidth),
+                         static_cast<DWORD>(options.extraModeHeight)});
     std::sort(sizes.begin(), sizes.end());
     sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
     std::vector<DisplayMode> modes;
@@ -98,6 +98,19 @@ void RefreshPassed() { FramePresented(); }
 }  // namespace velmora::platform::ddraw
 
 namespace velmora::platform {
+
+namespace {
+
+DisplayOptions& Options() {
+    static DisplayOptions options;
+    return options;
+}
+
+}  // namespace
+
+void SetDisplayOptions(const DisplayOptions& options) { Options() = options; }
+
+const DisplayOptions& CurrentDisplayOptions() { return Options(); }
 
 const char* DisplayBackEndName() {
     auto& holder = ddraw::DisplayHolder();

@@ -12,7 +12,6 @@
 #include "platform/capture/frame_capture.h"
 #include "platform/ddraw/d3d.h"
 #include "platform/ddraw/display_objects.h"
-#include "platform/setup/platform_settings.h"
 
 namespace velmora::platform::ddraw {
 
@@ -65,7 +64,7 @@ struct Display {
     bool exclusive = false;
     std::unique_ptr<RenderDevice> device;
     Surface* primary = nullptr;  // not a reference: the primary clears it when it goes
-    FrameCapture capture{CurrentPlatformSettings()};
+    FrameCapture capture{CurrentDisplayOptions().capture};
     double readBackSeconds = 0.0;  // spent reading captured frames back
 };
 Display& TheDisplay();

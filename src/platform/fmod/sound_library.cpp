@@ -15,7 +15,6 @@
 #include "platform/fmod/fmod.h"
 #include "platform/fmod/mixer.h"
 #include "platform/fmod/sound_system.h"
-#include "platform/setup/platform_settings.h"
 #include "platform/backend/frame_clock.h"
 
 struct FMUSIC_MODULE {
@@ -30,6 +29,12 @@ struct FSOUND_STREAM {
 namespace velmora::platform {
 
 namespace {
+
+// Whether FSOUND_Init opens a sound device; the set-up says.
+bool& SoundDeviceWanted() {
+    static bool wanted = true;
+    return wanted;
+}
 
 // The library's file access when no callbacks are set: the disk.
 void* DiskOpen(const char* name) { return std::fopen(name, "rb"); }
@@ -238,16 +243,18 @@ FSOUND_STREAM* OpenStream(const char* name, unsigned int mode, bool mpeg) {
 
 }  // namespace
 
-void StartSoundOutput(const PlatformSettings& settings) {
+void UseSoundDevice(bool wanted) { SoundDeviceWanted() = wanted; }
+
+void StartSoundOutput(const std::string& captureDirectory) {
     SoundState& s = Started();
-    if (settings.captureDirectory.empty()) return;
+    if (captureDirectory.empty()) return;
     std::error_code ignored;
-    std::filesystem::create_directories(settings.captureDirectory, ignored);
+    std::filesystem::create_directories(captureDirectory, ignored);
     std::string why;
-    std::unique_ptr<MixWriter> writer = OpenMixWriter(settings.captureDirectory + "/audio.wav", why);
+    std::unique_ptr<MixWriter> writer = OpenMixWriter(captureDirectory + "/audio.wav", why);
     if (!writer)
         std::fprintf(stderr, "velmora: cannot write the captured sound to %s/audio.wav: %s\n",
-                     settings.captureDirectory.c_str(), why.c_str());
+                     captureDirectory.c_str(), why.c_str());
     std::lock_guard<std::mutex> guard(s.lock);
     StepLocked(s);  // the capture starts at the clock's start
     s.writer = std::move(writer);
@@ -350,7 +357,7 @@ signed char F_API FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int
     std::unique_ptr<SoundDevice> device;
     // On the virtual clock the show runs faster than time: nothing to listen to.
     const bool wantDevice = !VirtualClockInUse() && s.output != FSOUND_OUTPUT_NOSOUND &&
-                            CurrentPlatformSettings().sound == SoundBackEnd::Sdl;
+                            SoundDeviceWanted();
     // What the clock brought so far is mixed before a device takes over.
     ClockMoved();
     if (wantDevice) {

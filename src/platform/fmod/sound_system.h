@@ -5,15 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace velmora::platform {
 
-struct PlatformSettings;
+// From the platform's set-up whenever a record is put in force: whether
+// FSOUND_Init opens a sound device (off the virtual clock) or mixes silently.
+void UseSoundDevice(bool wanted);
 
-// From InstallPlatform: the mix is captured to DIR/audio.wav when the settings
-// name a capture folder, and the stand-in mixes in step with the clock from
-// now on wherever no sound device pulls the mix on its own.
-void StartSoundOutput(const PlatformSettings& settings);
+// From InstallPlatform: the mix is captured to DIR/audio.wav when a capture
+// folder is named (empty: none), and the stand-in mixes in step with the
+// clock from now on wherever no sound device pulls the mix on its own.
+void StartSoundOutput(const std::string& captureDirectory);
 // From UninstallPlatform (also after Escape): the sound device is closed,
 // audio.wav finished, every song and stream released and the library back to
 // uninitialised, with its file callbacks and error cleared. Tests call it

@@ -18,8 +18,6 @@ void SayOffscreen(const char* why) {
 
 }  // namespace
 
-SdlWindowSystem::SdlWindowSystem() : SdlWindowSystem(CurrentPlatformSettings().videoDriver) {}
-
 SdlWindowSystem::SdlWindowSystem(VideoDriver driver) : driver_(driver) {}
 
 SdlWindowSystem::~SdlWindowSystem() {

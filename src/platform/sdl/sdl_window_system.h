@@ -3,7 +3,6 @@
 #pragma once
 
 #include "platform/backend/window_system.h"
-#include "platform/setup/platform_settings.h"
 
 struct SDL_Window;
 
@@ -11,8 +10,7 @@ namespace velmora::platform {
 
 class SdlWindowSystem : public WindowSystem {
 public:
-    // Video on the driver of the platform settings in force.
-    SdlWindowSystem();
+    // Video on the driver the platform's set-up chose.
     explicit SdlWindowSystem(VideoDriver driver);
     ~SdlWindowSystem() override;
     bool OpenWindow(const char* title, int width, int height) override;

@@ -13,6 +13,7 @@
 #include "platform/null/null_window_system.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/ttf/ttf_text.h"
+#include "platform/win32/dialog_controls.h"
 
 namespace velmora::platform {
 
@@ -34,6 +35,22 @@ const PlatformSettings& FromEnvironment() {
         return read;
     }();
     return settings;
+}
+
+// What each stand-in takes from the record, handed to it: none of them reads
+// the record itself.
+void HandOptions(const PlatformSettings& settings) {
+    DisplayOptions display;
+    display.windowed = settings.windowed;
+    display.extraModeWidth = settings.extraModeWidth;
+    display.extraModeHeight = settings.extraModeHeight;
+    display.capture.frameWriter = settings.frameWriter;
+    display.capture.directory = settings.captureDirectory;
+    // Only the virtual clock says how long each picture stood.
+    display.capture.film = settings.filmCapture && settings.virtualClock;
+    SetDisplayOptions(display);
+    UseSoundDevice(settings.sound == SoundBackEnd::Sdl);
+    ShowHiddenDialogControls(settings.developerDialog);
 }
 
 std::unique_ptr<WindowSystem>& InstalledWindowSystem() {
@@ -95,9 +112,15 @@ std::unique_ptr<WindowSystem> CreateWindowSystem(const PlatformSettings& setting
     return std::make_unique<SdlWindowSystem>(settings.videoDriver);
 }
 
-void UsePlatformSettings(const PlatformSettings& settings) { Installed() = settings; }
+void UsePlatformSettings(const PlatformSettings& settings) {
+    Installed() = settings;
+    HandOptions(settings);
+}
 
-void ResetPlatformSettings() { Installed().reset(); }
+void ResetPlatformSettings() {
+    Installed().reset();
+    HandOptions(FromEnvironment());
+}
 
 void InstallPlatform(const PlatformSettings& settings) {
     UsePlatformSettings(settings);
@@ -106,7 +129,7 @@ void InstallPlatform(const PlatformSettings& settings) {
         UseVirtualClock(settings.frameRate, 0);
     else
         UseRealClock();
-    StartSoundOutput(settings);
+    StartSoundOutput(settings.captureDirectory);
 }
 
 void UninstallPlatform() {

@@ -1,7 +1,7 @@
 // The one place that chooses the platform. Every VELMORA_* switch, and what
-// picks the back ends, is read once into one record; the stand-ins and back
-// ends take what they need from the record in force and read no environment
-// of their own.
+// picks the back ends, is read once into one record; each stand-in is handed
+// what it needs of the record whenever one is put in force, and none reads
+// the record or the environment of its own.
 #pragma once
 
 #include <functional>
@@ -17,9 +17,6 @@ namespace velmora::platform {
 
 // The window system: SDL for the program, the null one (no window) for tests.
 enum class WindowBackEnd { Sdl, Null };
-// How SDL's video starts: on the display named, falling back to the offscreen
-// driver when it cannot be opened, or offscreen at once.
-enum class VideoDriver { Display, Offscreen };
 // The drawing back end: OpenGL where the window system hosts it (the null
 // device otherwise), or the null device whatever the window system offers.
 enum class RenderBackEnd { OpenGl, Null };
@@ -82,8 +79,8 @@ bool ReadPlatformSettings(PlatformSettings& settings, std::string& error);
 // read from the process environment on first use (the real clock when its
 // VELMORA_FPS is not a frame rate).
 const PlatformSettings& CurrentPlatformSettings();
-// Puts a record in force and leaves the back ends as they are, for tests that
-// install fakes of their own. The display reads the capture settings when it
+// Puts a record in force, handing each stand-in its options, and leaves the
+// back ends as they are, for tests that install fakes of their own. The display reads the capture settings when it
 // first opens, the windowed switch at each mode change and the extra mode
 // whenever it reports its modes.
 void UsePlatformSettings(const PlatformSettings& settings);

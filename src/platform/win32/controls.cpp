@@ -44,6 +44,19 @@ bool DialogEnded(HWND dialog, INT_PTR& result) {
     return true;
 }
 
+namespace {
+
+bool& HiddenControlsShown() {
+    static bool shown = false;
+    return shown;
+}
+
+}  // namespace
+
+void ShowHiddenDialogControls(bool shown) { HiddenControlsShown() = shown; }
+
+bool HiddenDialogControlsShown() { return HiddenControlsShown(); }
+
 }  // namespace velmora::platform
 
 using namespace velmora::platform;

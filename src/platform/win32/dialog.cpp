@@ -6,7 +6,6 @@
 #include <map>
 
 #include "platform/backend/window_system.h"
-#include "platform/setup/platform_settings.h"
 #include "platform/win32/dialog_controls.h"
 #include "platform/win32/windows.h"
 
@@ -134,7 +133,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, DLGPROC dia
     for (WORD i = 0; i < resource.itemCount; ++i)
         if (resource.items[i].text) SetDlgItemTextA(dialog, resource.items[i].id, resource.items[i].text);
     ProcedureController controller(dialog, dialogProc, initParam);
-    DialogLayout layout = LayoutOf(resource, CurrentPlatformSettings().developerDialog);
+    DialogLayout layout = LayoutOf(resource, HiddenDialogControlsShown());
     INT_PTR result = -1;
     if (CurrentWindowSystem().RunModalDialog(layout, controller) && !DialogEnded(dialog, result))
         result = -1;

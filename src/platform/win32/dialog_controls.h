@@ -32,4 +32,9 @@ void ForgetDialog(HWND dialog);
 // True once EndDialog was called for dialog; result is what it was given.
 bool DialogEnded(HWND dialog, INT_PTR& result);
 
+// Whether dialogs show the controls their templates hide (for developers);
+// the platform's set-up says.
+void ShowHiddenDialogControls(bool shown);
+bool HiddenDialogControlsShown();
+
 }  // namespace velmora::platform
