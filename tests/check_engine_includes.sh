@@ -2,7 +2,9 @@
 # Fails when an engine folder includes a back-end library directly, or any
 # header of the platform stand-ins other than their public API: the engine
 # speaks only the Win32, DirectDraw/Direct3D and sound interfaces, never to a
-# stand-in's internals or a back end.
+# stand-in's internals or a back end. Fails too on an include that runs up a
+# floor of the house, in the engine or in the platform, and on a platform
+# file that includes the engine.
 src=${1:?usage: check_engine_includes.sh SRC_DIR}
 # The public API headers of the stand-ins, the only platform headers the
 # engine may include.
@@ -35,5 +37,66 @@ for folder in app diag data show scene render texture music state math; do
     status=1
   fi
 done
-[ $status -eq 0 ] && echo "engine includes: only the stand-ins' API and engine headers"
+
+# The floors of the house (docs/architecture.md): a file may include what
+# stands on its own floor or below, never above. The engine's floors, top down:
+engine_floor() {
+  case "$1" in
+    app) echo 5 ;;
+    show) echo 4 ;;
+    render) echo 3 ;;
+    scene | texture | music) echo 2 ;;
+    data | diag | math | state) echo 1 ;;
+    *) echo 0 ;;
+  esac
+}
+# and the platform's: the chooser, the stand-ins, the back ends, their interfaces.
+platform_floor() {
+  case "$1" in
+    setup) echo 4 ;;
+    win32 | ddraw | fmod) echo 3 ;;
+    backend) echo 1 ;;
+    *) echo 2 ;;
+  esac
+}
+# Every quoted include of a folder of ours, as "file:line:folder/".
+includes_of() {
+  grep -rn -E "$include\"[a-z0-9_]+/" "$1" 2> /dev/null |
+    sed -E 's/^([^:]*:[0-9]+):[[:space:]]*#[[:space:]]*include[[:space:]]*"([a-z0-9_]+)\/([a-z0-9_]+\/)?.*/\1:\2\/\3/'
+}
+for folder in app show render scene texture music data diag math state; do
+  [ -d "$src/$folder" ] || continue
+  floor=$(engine_floor "$folder")
+  for hit in $(includes_of "$src/$folder"); do
+    target=${hit##*:}
+    target=${target%%/*}
+    [ "$target" = platform ] && continue
+    if [ "$(engine_floor "$target")" -gt "$floor" ]; then
+      echo "$hit"
+      echo "  ($folder/ may not include $target/, which stands above it)"
+      status=1
+    fi
+  done
+done
+[ -d "$src/platform" ] && for path in "$src"/platform/*/; do
+  folder=$(basename "$path")
+  floor=$(platform_floor "$folder")
+  for hit in $(includes_of "$path"); do
+    target=${hit##*:}
+    if [ "${target%%/*}" != platform ]; then
+      echo "$hit"
+      echo "  (the platform may not include the engine)"
+      status=1
+      continue
+    fi
+    target=${target#platform/}
+    target=${target%%/*}
+    if [ "$(platform_floor "$target")" -gt "$floor" ]; then
+      echo "$hit"
+      echo "  (platform/$folder/ may not include platform/$target/, which stands above it)"
+      status=1
+    fi
+  done
+done
+[ $status -eq 0 ] && echo "engine includes: only the stand-ins' API and engine headers, every floor pointing down"
 exit $status

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/temp_files.h"
 
@@ -30,7 +32,7 @@ protected:
         Write("render/display.h", "#include \"platform/ddraw/d3d.h\"\n#include \"platform/ddraw/ddraw.h\"\n");
         Write("scene/scene.h", "#  include <platform/ddraw/d3dtypes.h>\n");
         Write("music/music_player.cpp", "#include \"platform/fmod/fmod.h\"\n");
-        // Outside the engine folders anything goes.
+        // The platform may include its own headers on its floor and below.
         Write("platform/win32/entry_main.cpp",
               "#include \"platform/ddraw/display_objects.h\"\n#include \"platform/sdl/sdl_keys.h\"\n");
     }
@@ -94,6 +96,54 @@ TEST_F(EngineIncludesTest, OnlyTheProcessEntryIncludesThePlatformChooser) {
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.output.find("app/run_show.cpp:1:"), std::string::npos) << result.output;
     EXPECT_EQ(result.output.find("app/main.cpp"), std::string::npos) << result.output;
+}
+
+// The floors of the house: the entry and run sequence, the show, the
+// renderer, the loaders, the ground floor. Down is allowed, up is not.
+TEST_F(EngineIncludesTest, AnEngineIncludeThatRunsUpAFloorIsRefused) {
+    Write("render/scene_renderer.cpp", "#include \"scene/scene.h\"\n#include \"texture/texture_cache.h\"\n");
+    Write("scene/scene.cpp", "#include \"texture/texture_cache.h\"\n#include \"state/engine_state.h\"\n");
+    Write("state/engine_state.cpp", "#include \"diag/log.h\"\n");
+    EXPECT_EQ(Check().status, 0) << Check().output;
+    for (const auto& [file, header] : std::vector<std::pair<std::string, std::string>>{
+             {"scene/scene.cpp", "show/timeline.h"},
+             {"texture/texture_cache.cpp", "render/display.h"},
+             {"state/engine_state.cpp", "music/music_player.h"},
+             {"show/main_loop.cpp", "app/run_show.h"},
+             {"diag/log.cpp", "data/memory_file.h\"\n#include \"scene/scene.h"}}) {
+        SetUp();
+        Write(file, "#include \"" + header + "\"\n");
+        CheckResult result = Check();
+        EXPECT_EQ(result.status, 1) << file << " including " << header;
+        EXPECT_NE(result.output.find("stands above it"), std::string::npos) << result.output;
+    }
+}
+
+TEST_F(EngineIncludesTest, ThePlatformIncludesNoEngineAndPointsDown) {
+    Write("platform/setup/platform_settings.cpp",
+          "#include \"platform/sdl/sdl_window_system.h\"\n#include \"platform/ddraw/display_objects.h\"\n");
+    Write("platform/ddraw/objects.h", "#include \"platform/capture/frame_capture.h\"\n"
+                                      "#include \"platform/win32/windows.h\"\n");
+    Write("platform/gl/gl_render_device.cpp", "#include \"platform/backend/render_device.h\"\n");
+    EXPECT_EQ(Check().status, 0) << Check().output;
+
+    Write("platform/win32/messages.cpp", "#include \"state/engine_state.h\"\n");
+    CheckResult engine = Check();
+    EXPECT_EQ(engine.status, 1);
+    EXPECT_NE(engine.output.find("platform/win32/messages.cpp:1:"), std::string::npos) << engine.output;
+    EXPECT_NE(engine.output.find("may not include the engine"), std::string::npos) << engine.output;
+
+    for (const auto& [file, header] : std::vector<std::pair<std::string, std::string>>{
+             {"platform/sdl/sdl_window_system.h", "platform/setup/platform_settings.h"},
+             {"platform/capture/frame_capture.cpp", "platform/win32/windows.h"},
+             {"platform/backend/sound.h", "platform/audio/native_stream.h"},
+             {"platform/fmod/sound_library.cpp", "platform/setup/platform_settings.h"}}) {
+        SetUp();
+        Write(file, "#include \"" + header + "\"\n");
+        CheckResult result = Check();
+        EXPECT_EQ(result.status, 1) << file << " including " << header;
+        EXPECT_NE(result.output.find(file + ":1:"), std::string::npos) << result.output;
+    }
 }
 
 TEST_F(EngineIncludesTest, BackEndLibrariesAreRefused) {
