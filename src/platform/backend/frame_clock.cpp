@@ -15,7 +15,7 @@ struct ClockState {
     uint64_t sleptMilliseconds = 0;
 };
 
-ClockState& State() {
+ClockState& Clock() {
     static ClockState state;
     return state;
 }
@@ -30,7 +30,7 @@ void TellListener() {
 }
 
 uint32_t VirtualNow() {
-    const ClockState& s = State();
+    const ClockState& s = Clock();
     // Exact integer arithmetic so that 59.94 frames per second never drift.
     unsigned __int128 scaled = static_cast<unsigned __int128>(s.framesPresented) * 1000u *
                                s.rate.denominator / s.rate.numerator;
@@ -70,25 +70,25 @@ bool ParseFrameRate(const char* text, FrameRate& rate) {
     return true;
 }
 
-void UseRealClock() { State() = ClockState{}; }
+void UseRealClock() { Clock() = ClockState{}; }
 
 void UseVirtualClock(const FrameRate& rate, uint32_t startValue) {
-    ClockState& s = State();
+    ClockState& s = Clock();
     s = ClockState{};
     s.isVirtual = true;
     s.rate = rate;
     s.startValue = startValue;
 }
 
-bool VirtualClockInUse() { return State().isVirtual; }
+bool VirtualClockInUse() { return Clock().isVirtual; }
 
 void FramePresented() {
-    if (State().isVirtual) ++State().framesPresented;
+    if (Clock().isVirtual) ++Clock().framesPresented;
     TellListener();
 }
 
 uint64_t VirtualClockSamples(uint32_t sampleRate) {
-    const ClockState& s = State();
+    const ClockState& s = Clock();
     if (!s.isVirtual) return 0;
     // (frames x 1000 x den + slept x num) x sampleRate / (1000 x num)
     unsigned __int128 numerator =
@@ -100,7 +100,7 @@ uint64_t VirtualClockSamples(uint32_t sampleRate) {
 }
 
 FilmPosition VirtualClockFilmPosition() {
-    const ClockState& s = State();
+    const ClockState& s = Clock();
     if (!s.isVirtual) return {};
     // slept x num / (1000 x den) frames
     unsigned __int128 held = static_cast<unsigned __int128>(s.sleptMilliseconds) * s.rate.numerator;
@@ -110,11 +110,11 @@ FilmPosition VirtualClockFilmPosition() {
 
 void SetClockListener(ClockListener listener) { Listener() = listener; }
 
-uint32_t ClockMilliseconds() { return State().isVirtual ? VirtualNow() : RealNow(); }
+uint32_t ClockMilliseconds() { return Clock().isVirtual ? VirtualNow() : RealNow(); }
 
 void ClockSleep(uint32_t milliseconds) {
-    if (State().isVirtual) {
-        State().sleptMilliseconds += milliseconds;
+    if (Clock().isVirtual) {
+        Clock().sleptMilliseconds += milliseconds;
         TellListener();
         return;
     }

@@ -233,7 +233,7 @@ public:
             return DDERR_OUTOFMEMORY;
         }
         for (DWORD i = 0; i < count; ++i) boxes.push_back({rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2});
-        DisplayDevice().Clear(CurrentViewport(), boxes.data(), static_cast<int>(boxes.size()),
+        DisplayRenderDevice().Clear(CurrentViewport(), boxes.data(), static_cast<int>(boxes.size()),
                               (flags & D3DCLEAR_TARGET) != 0, color, clearDepth, z);
         return D3D_OK;
     }
@@ -310,7 +310,7 @@ public:
     HRESULT PreLoad(LPDIRECTDRAWSURFACE7 texture) override {
         Surface* surface = dynamic_cast<Surface*>(texture);
         if (!surface || surface->kind() != SurfaceKind::Memory) return DDERR_INVALIDPARAMS;
-        surface->Texture(DisplayDevice());
+        surface->UploadedTexture(DisplayRenderDevice());
         return D3D_OK;
     }
 
@@ -357,7 +357,7 @@ public:
             highest = std::max(highest, index);
         }
         if (indexCount > static_cast<DWORD>(INT32_MAX)) return DDERR_INVALIDPARAMS;
-        RenderDevice& device = DisplayDevice();
+        RenderDevice& device = DisplayRenderDevice();
         BuildState(device);
         device.Draw(state_, primitive, vertices, static_cast<int>(vertexCount), layout, indices,
                     static_cast<int>(indexCount), lowest, highest);
@@ -420,7 +420,7 @@ private:
         if (dirty & kRasterGroup) BuildRaster(s.raster);
         if (dirty & kViewportGroup) s.viewport = CurrentViewport();
         // Fetched every time: the surface sends its pixels again when they changed.
-        s.texture = textures_[0] ? textures_[0]->Texture(device) : 0;
+        s.texture = textures_[0] ? textures_[0]->UploadedTexture(device) : 0;
         // A z-buffer attached after the device was made counts from then on.
         s.raster.depthTest = renderStates_[D3DRENDERSTATE_ZENABLE] != D3DZB_FALSE && target_->zBuffer() != nullptr;
     }

@@ -195,7 +195,7 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 description, LPDIRECTDRAWSURF
                 display.height = static_cast<DWORD>(height);
                 display.bits = 32;
             }
-            if (!DisplayDevice().SetBackBufferSize(static_cast<int>(display.width),
+            if (!DisplayRenderDevice().SetBackBufferSize(static_cast<int>(display.width),
                                                    static_cast<int>(display.height)))
                 return DDERR_GENERIC;
             DDPIXELFORMAT format = DisplayFormat(display.bits);

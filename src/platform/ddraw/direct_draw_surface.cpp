@@ -118,7 +118,7 @@ HRESULT Surface::GetDDInterface(LPVOID* directDraw) {
 void Surface::FetchRenderTarget() {
     if (kind_ != SurfaceKind::BackBuffer) return;
     std::vector<uint32_t> pixels(static_cast<size_t>(width()) * height());
-    DisplayDevice().ReadBackBuffer(pixels.data());
+    DisplayRenderDevice().ReadBackBuffer(pixels.data());
     memory_.resize(static_cast<size_t>(description_.lPitch) * height());
     for (int y = 0; y < height(); ++y) {
         uint8_t* row = memory_.data() + static_cast<size_t>(description_.lPitch) * y;
@@ -130,7 +130,7 @@ void Surface::FetchRenderTarget() {
 
 void Surface::StoreRenderTarget() {
     if (kind_ != SurfaceKind::BackBuffer || memory_.empty()) return;
-    DisplayDevice().WriteBackBuffer(ArgbPixels().data());
+    DisplayRenderDevice().WriteBackBuffer(ArgbPixels().data());
 }
 
 std::vector<uint32_t> Surface::ArgbPixels() {
@@ -198,7 +198,7 @@ HRESULT Surface::Blt(RECT* destinationRect, LPDIRECTDRAWSURFACE7 source, RECT* s
             whole.width = width();
             whole.height = height();
             ClearRect box{to.left, to.top, to.right, to.bottom};
-            DisplayDevice().Clear(whole, &box, 1, true, argb, false, 1.0f);
+            DisplayRenderDevice().Clear(whole, &box, 1, true, argb, false, 1.0f);
             return DD_OK;
         }
         RecoverPixels();
@@ -364,7 +364,7 @@ void Surface::RecoverPixels() {
         WriteArgbPixels(pixels);
 }
 
-TextureHandle Surface::Texture(RenderDevice& device) {
+TextureHandle Surface::UploadedTexture(RenderDevice& device) {
     if (!HasMemory() || kind_ == SurfaceKind::BackBuffer) return 0;
     if (!texture_) {
         texture_ = device.CreateTexture();

@@ -48,7 +48,7 @@ Display& TheDisplay() {
     return *holder;
 }
 
-RenderDevice& DisplayDevice() {
+RenderDevice& DisplayRenderDevice() {
     Display& display = TheDisplay();
     if (!display.device) display.device = OpenRenderDevice();
     return *display.device;
@@ -78,7 +78,7 @@ std::vector<DisplayMode> ReportedModes() {
 
 void PresentBackBuffer() {
     Display& display = TheDisplay();
-    RenderDevice& device = DisplayDevice();
+    RenderDevice& device = DisplayRenderDevice();
     if (display.capture.enabled() && display.width > 0 && display.height > 0) {
         // The drawing done first, so that the time spent reading back is its own.
         device.FinishDrawing();

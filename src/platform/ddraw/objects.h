@@ -69,7 +69,7 @@ struct Display {
 };
 Display& TheDisplay();
 // The drawing back end, opened on first use.
-RenderDevice& DisplayDevice();
+RenderDevice& DisplayRenderDevice();
 // The display modes reported, ascending by size, each at 16 and 32 bits; the
 // platform settings' extra mode among them.
 struct DisplayMode {
@@ -114,7 +114,7 @@ public:
     // changed. A texture surface whose back end keeps its own copy gives up
     // its memory once sent, as a managed texture's system copy goes, and
     // reads it back when it is needed again.
-    TextureHandle Texture(RenderDevice& device);
+    TextureHandle UploadedTexture(RenderDevice& device);
     // The bytes of memory the surface holds its pixels in now.
     size_t MemoryBytes() const { return memory_.capacity(); }
     // Makes the pixels of a device context materialise (for the text drawer).

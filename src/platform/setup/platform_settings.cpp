@@ -20,7 +20,7 @@ namespace velmora::platform {
 namespace {
 
 bool SwitchOn(const char* value) { return value && std::strcmp(value, "1") == 0; }
-bool Named(const char* value) { return value && *value; }
+bool NotEmpty(const char* value) { return value && *value; }
 
 std::optional<PlatformSettings>& Installed() {
     static std::optional<PlatformSettings> settings;
@@ -84,8 +84,8 @@ bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& set
     }
     const char* capture = lookup("VELMORA_CAPTURE");
     settings.captureDirectory = capture ? capture : "";
-    bool displayNamed = Named(lookup("DISPLAY")) || Named(lookup("WAYLAND_DISPLAY"));
-    bool driverForced = Named(lookup("SDL_VIDEODRIVER"));
+    bool displayNamed = NotEmpty(lookup("DISPLAY")) || NotEmpty(lookup("WAYLAND_DISPLAY"));
+    bool driverForced = NotEmpty(lookup("SDL_VIDEODRIVER"));
     settings.videoDriver = displayNamed || driverForced ? VideoDriver::Display : VideoDriver::Offscreen;
     const char* rate = lookup("VELMORA_FPS");
     if (rate) {
