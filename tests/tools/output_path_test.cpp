@@ -3,7 +3,7 @@
 // refuse in one line with exit status 2 and leave the node as it was; a tool
 // writes under a temporary name and renames, which would put a regular file
 // in the node's place (as root, also in /dev).
-#include "arguments/output_path.h"
+#include "common/output_path.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "arguments/numbers.h"
+#include "common/numbers.h"
 
 namespace velmora::capture {
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <system_error>
 
-#include "arguments/output_path.h"
+#include "common/output_path.h"
 #include "capture_options.h"
 #include "ffmpeg_commands.h"
 #include "ffmpeg_process.h"

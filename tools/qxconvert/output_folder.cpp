@@ -11,7 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "arguments/output_path.h"
+#include "common/output_path.h"
 
 namespace velmora::tools {
 

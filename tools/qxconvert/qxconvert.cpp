@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "arguments/output_path.h"
+#include "common/output_path.h"
 #include "qxconvert/conversion.h"
 #include "qxconvert/export_names.h"
 #include "qxconvert/frame_plan.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "packer.h"
-#include "temporary_file.h"
+#include "common/atomic_file.h"
 
 namespace qxpack {
 namespace {
@@ -66,7 +66,7 @@ bool CreateArchive(const std::string& archivePath, const std::vector<std::string
         return false;
     }
 
-    TemporaryFile temporary(archivePath);
+    velmora::tools::AtomicFile temporary(archivePath);
     if (!temporary.File()) {
         error = "cannot write " + archivePath;
         return false;

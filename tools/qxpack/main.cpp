@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "archive_writer.h"
-#include "arguments/output_path.h"
-#include "temporary_file.h"
+#include "common/output_path.h"
+#include "common/atomic_file.h"
 #include "data/archive_reader.h"
 #include "data/data_name.h"
 #include "data/memory_file.h"
@@ -106,7 +106,7 @@ int Extract(const std::string& path, const std::string& directory) {
             continue;
         }
         std::string target = directory.empty() ? name : directory + "/" + name;
-        bool written = qxpack::WriteWholeFile(target, file->data, static_cast<size_t>(file->size));
+        bool written = velmora::tools::WriteWholeFile(target, file->data, static_cast<size_t>(file->size));
         MemClose(file);
         if (!written) status = Fail("cannot write " + target);
     }

@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "arguments/numbers.h"
-#include "arguments/output_path.h"
+#include "common/numbers.h"
+#include "common/atomic_file.h"
+#include "common/output_path.h"
 #include "data/data_archive.h"
 #include "qxvis/visibility_generator.h"
 #include "scene/scene_reader.h"
@@ -50,26 +51,9 @@ private:
 };
 
 bool WriteWhole(const std::string& path, const std::vector<uint8_t>& bytes, std::string& why) {
-    std::string temporary = path + ".XXXXXX";
-    int descriptor = mkstemp(temporary.data());
-    if (descriptor < 0) {
-        why = path + " cannot be written: " + std::strerror(errno);
-        return false;
-    }
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (n <= 0) break;
-        written += static_cast<size_t>(n);
-    }
-    bool good = written == bytes.size() && fchmod(descriptor, 0644) == 0;
-    good = close(descriptor) == 0 && good;
-    if (!good || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        why = path + " cannot be written: " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    if (velmora::tools::WriteWholeFile(path, bytes.data(), bytes.size())) return true;
+    why = path + " cannot be written: " + std::strerror(errno);
+    return false;
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "archive_writer.h"
-#include "arguments/output_path.h"
+#include "common/output_path.h"
 #include "sample_show/sample_show.h"
 #include "show/show_files.h"
 

@@ -5,15 +5,17 @@
 // (rooms behind walls, for the visibility generator) with their visibility
 // files. Every file is written under a temporary name and renamed
 // when it is whole.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "archive_writer.h"
-#include "arguments/output_path.h"
+#include "common/atomic_file.h"
+#include "common/output_path.h"
 #include "scene_writer/sample_scenes.h"
 #include "show/show_files.h"
 
@@ -22,30 +24,13 @@ using namespace velmora::tools;
 namespace {
 
 std::string directory;
-std::vector<std::string> partial;  // temporary names to remove on a failure
 
 // Writes bytes to DIR/name through a temporary name.
 bool WriteFile(const std::string& name, const std::vector<uint8_t>& bytes, std::string* error) {
     const std::string path = directory + name;
-    const std::string part = path + ".part";
-    partial.push_back(part);
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            *error = "cannot write " + path;
-            return false;
-        }
-    }
-    std::error_code failed;
-    std::filesystem::rename(part, path, failed);
-    if (failed) {
-        *error = "cannot write " + path + ": " + failed.message();
-        return false;
-    }
-    partial.pop_back();
-    return true;
+    if (velmora::tools::WriteWholeFile(path, bytes.data(), bytes.size())) return true;
+    *error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
 }
 
 bool WriteScene(const std::string& name, const SceneDescription& scene, const VisibilityTest& visible,
@@ -97,7 +82,6 @@ int main(int argc, char** argv) {
         WriteScene("one_frame.QX3", OneFrameScene(), allVisible, &error) &&
         WriteScene("walls.QX3", WallsScene(), allVisible, &error);
     if (!written) {
-        for (const std::string& part : partial) std::filesystem::remove(part, failed);
         std::fprintf(stderr, "qxsample: %s\n", error.c_str());
         return 2;
     }

@@ -24,7 +24,7 @@
 
 #include "app/run_show.h"
 #include "app/window_proc.h"
-#include "arguments/numbers.h"
+#include "common/numbers.h"
 #include "diag/log.h"
 #include "memory_sample.h"
 #include "music/music_player.h"

@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <string>
 
-namespace qxpack {
+namespace velmora::tools {
 
-class TemporaryFile {
+class AtomicFile {
 public:
-    explicit TemporaryFile(const std::string& target);
-    ~TemporaryFile();
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    explicit AtomicFile(const std::string& target);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
 
     // Null when the temporary file could not be created.
     FILE* File() const { return file_; }
@@ -28,7 +28,8 @@ private:
     bool kept_ = false;
 };
 
-// Writes size bytes to path through a temporary file; false on any failure.
+// Writes size bytes to path through a temporary file; false on any failure,
+// with errno telling why.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -1,4 +1,4 @@
-#include "arguments/output_path.h"
+#include "common/output_path.h"
 
 #include <sys/stat.h>
 

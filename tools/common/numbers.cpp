@@ -1,4 +1,4 @@
-#include "arguments/numbers.h"
+#include "common/numbers.h"
 
 #include <cstring>
 #include <string>

@@ -1,11 +1,11 @@
-#include "temporary_file.h"
+#include "common/atomic_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace qxpack {
+namespace velmora::tools {
 
-TemporaryFile::TemporaryFile(const std::string& target) : target_(target), path_(target + ".XXXXXX") {
+AtomicFile::AtomicFile(const std::string& target) : target_(target), path_(target + ".XXXXXX") {
     int descriptor = mkstemp(path_.data());
     if (descriptor < 0) return;
     created_ = true;
@@ -13,12 +13,12 @@ TemporaryFile::TemporaryFile(const std::string& target) : target_(target), path_
     if (!file_) close(descriptor);
 }
 
-TemporaryFile::~TemporaryFile() {
+AtomicFile::~AtomicFile() {
     if (file_) std::fclose(file_);
     if (created_ && !kept_) unlink(path_.c_str());
 }
 
-bool TemporaryFile::Keep() {
+bool AtomicFile::Keep() {
     if (!file_) return false;
     bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
@@ -32,8 +32,8 @@ bool TemporaryFile::Keep() {
 }
 
 bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
-    TemporaryFile file(path);
+    AtomicFile file(path);
     return file.File() && std::fwrite(data, 1, size, file.File()) == size && file.Keep();
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools
