@@ -81,4 +81,33 @@ void ExpectColour(uint32_t pixel, float r, float g, float b, int tolerance) {
         EXPECT_NEAR(got[i], expected[i], tolerance) << "channel " << i << " of " << std::hex << pixel;
 }
 
+IDirectDrawSurface7* OneColourTexture(uint32_t argb, bool withAlpha) {
+    IDirectDraw7* directDraw = nullptr;
+    if (backBuffer->GetDDInterface(reinterpret_cast<void**>(&directDraw)) != DD_OK) return nullptr;
+    DDSURFACEDESC2 description{};
+    description.dwSize = kSurfaceDescSize;
+    description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+    description.dwWidth = description.dwHeight = 2;
+    description.ddpfPixelFormat.dwSize = kPixelFormatSize;
+    description.ddpfPixelFormat.dwFlags = DDPF_RGB | (withAlpha ? DDPF_ALPHAPIXELS : 0);
+    description.ddpfPixelFormat.dwRGBBitCount = 32;
+    description.ddpfPixelFormat.dwRBitMask = 0x00FF0000;
+    description.ddpfPixelFormat.dwGBitMask = 0x0000FF00;
+    description.ddpfPixelFormat.dwBBitMask = 0x000000FF;
+    description.ddpfPixelFormat.dwRGBAlphaBitMask = withAlpha ? 0xFF000000 : 0;
+    IDirectDrawSurface7* texture = nullptr;
+    HRESULT created = directDraw->CreateSurface(&description, &texture, nullptr);
+    directDraw->Release();
+    if (created != DD_OK) return nullptr;
+    DDSURFACEDESC2 locked{};
+    locked.dwSize = kSurfaceDescSize;
+    if (texture->Lock(nullptr, &locked, 0, nullptr) != DD_OK) return texture;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch)[x] = argb;
+    texture->Unlock(nullptr);
+    return texture;
+}
+
 }  // namespace velmora::testing

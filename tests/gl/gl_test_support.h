@@ -110,4 +110,8 @@ protected:
     }
 };
 
+// A 2 x 2 texture surface of one colour on the display, 32 bits with alpha or
+// without; null when the display makes none.
+IDirectDrawSurface7* OneColourTexture(uint32_t argb, bool withAlpha);
+
 }  // namespace velmora::testing

@@ -17,43 +17,13 @@ struct Colour {
     float r, g, b, a;
 };
 
-// A 2 x 2 texture of one 32-bit colour with alpha.
-IDirectDrawSurface7* OneColourTexture(uint32_t argb) {
-    IDirectDraw7* directDraw = nullptr;
-    if (backBuffer->GetDDInterface(reinterpret_cast<void**>(&directDraw)) != DD_OK) return nullptr;
-    DDSURFACEDESC2 description{};
-    description.dwSize = kSurfaceDescSize;
-    description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
-    description.dwWidth = description.dwHeight = 2;
-    description.ddpfPixelFormat.dwSize = kPixelFormatSize;
-    description.ddpfPixelFormat.dwFlags = DDPF_RGB | DDPF_ALPHAPIXELS;
-    description.ddpfPixelFormat.dwRGBBitCount = 32;
-    description.ddpfPixelFormat.dwRBitMask = 0x00FF0000;
-    description.ddpfPixelFormat.dwGBitMask = 0x0000FF00;
-    description.ddpfPixelFormat.dwBBitMask = 0x000000FF;
-    description.ddpfPixelFormat.dwRGBAlphaBitMask = 0xFF000000;
-    IDirectDrawSurface7* texture = nullptr;
-    HRESULT created = directDraw->CreateSurface(&description, &texture, nullptr);
-    directDraw->Release();
-    if (created != DD_OK) return nullptr;
-    DDSURFACEDESC2 locked{};
-    locked.dwSize = kSurfaceDescSize;
-    if (texture->Lock(nullptr, &locked, 0, nullptr) != DD_OK) return texture;
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 2; ++x)
-            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch)[x] = argb;
-    texture->Unlock(nullptr);
-    return texture;
-}
-
 }  // namespace
 
 TEST_F(GlRenderTest, EveryColourOperationShadesAsItsFormulaSays) {
     // Texel (0.8, 0.4, 0.2) with alpha 0.6; the quad's lit colour (0.5, 0.25, 1.0).
     const Colour texel{204 / 255.0f, 102 / 255.0f, 51 / 255.0f, 153 / 255.0f};
     const Colour diffuse{0.5f, 0.25f, 1.0f, 1.0f};
-    IDirectDrawSurface7* texture = OneColourTexture(0x99CC6633);
+    IDirectDrawSurface7* texture = OneColourTexture(0x99CC6633, true);
     ASSERT_NE(texture, nullptr);
 
     using Formula = std::function<float(float a, float b)>;
