@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "app/window_proc.h"
+#include "app/display_start.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
@@ -83,23 +83,9 @@ int main(int argc, char** argv) {
     PrintMemory("start");
 
     platform::InstallWindowSystem(std::make_unique<platform::SdlWindowSystem>());
-    screenWidth = 640;
-    screenHeight = 480;
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.lpszClassName = "Render Window";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "Render Window", "Velmora texture memory", WS_OVERLAPPEDWINDOW, 0, 0,
-                                  400, 300, nullptr, nullptr, nullptr, nullptr);
-    if (!window || !SelectDisplayDevice(window, 640, 480)) {
-        std::fprintf(stderr, "texture_memory_bench: no display device\n");
-        return 2;
-    }
-    DisplayDevice& device = displayDevices[selectedDevice];
-    device.chosenMode = device.modes[selectedMode];
-    device.modeChosen = 1;
-    if (CreateDisplay(window) != S_OK) {
-        std::fprintf(stderr, "texture_memory_bench: no display\n");
+    std::string why;
+    if (!StartDisplayAt(640, 480, "Velmora texture memory", why)) {
+        std::fprintf(stderr, "texture_memory_bench: %s\n", why.c_str());
         return 2;
     }
     std::printf("drawing back end: %s\n", platform::DisplayBackEndName());

@@ -3,28 +3,15 @@
 #include <cstring>
 
 #include "app/config_dialog.h"
+#include "app/display_start.h"
 #include "app/run_show.h"
 #include "app/settings.h"
-#include "app/window_proc.h"
 #include "platform/win32/windows.h"
 #include "render/display.h"
 #include "state/engine_state.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandText, int) {
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "Render Window";
-    RegisterClassA(&windowClass);
-
-    HWND window = CreateWindowExA(0, "Render Window", "Velmora Demo", WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr, nullptr,
-                                  instance, nullptr);
-    ShowWindow(window, SW_SHOWNORMAL);
-    UpdateWindow(window);
+    HWND window = OpenRenderWindow(instance, "Velmora Demo");
 
     screenWidth = 640;
     screenHeight = 480;
@@ -40,8 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandText, int) {
             return 1;
     }
 
-    CreateDisplay(window);
-    InitRenderStates(d3dDevice);
+    StartDisplay(window);
     RunShow();
     return 1;
 }

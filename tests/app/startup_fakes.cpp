@@ -23,6 +23,9 @@ DisplayDevice displayDevices[kDisplayDeviceSlots];
 int32_t selectedDevice = 0;
 int32_t selectedMode = 0;
 IDirectDrawSurface7* primarySurface = nullptr;
+IDirectDrawSurface7* backBuffer = nullptr;
+IDirectDrawSurface7* zBuffer = nullptr;
+int32_t displayDeviceCounter = 0;
 
 int SelectDisplayDevice(HWND window, int width, int height) {
     startup.calls.push_back("SelectDisplayDevice " + std::to_string(width) + "x" +

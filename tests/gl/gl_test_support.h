@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_proc.h"
+#include "app/display_start.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/sdl/sdl_window_system.h"
@@ -57,28 +57,14 @@ protected:
         velmora::platform::InstallWindowSystem(std::make_unique<velmora::platform::SdlWindowSystem>(
             velmora::platform::CurrentPlatformSettings().videoDriver));
         velmora::platform::UseVirtualClock(velmora::platform::FrameRate{30, 1}, 0);
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.lpszClassName = "Render Window";
-        ASSERT_NE(RegisterClassA(&windowClass), 0);
-        HWND window = CreateWindowExA(0, "Render Window", "Velmora Demo", WS_OVERLAPPEDWINDOW, 0, 0,
-                                      400, 300, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(window, nullptr);
-        ASSERT_EQ(SelectDisplayDevice(window, kWidth, kHeight), 1);
-        DisplayDevice& device = displayDevices[selectedDevice];
-        device.chosenMode = device.modes[selectedMode];
-        device.modeChosen = 1;
-        ASSERT_EQ(CreateDisplay(window), S_OK);
-        InitRenderStates(d3dDevice);
+        std::string why;
+        ASSERT_TRUE(StartDisplayAt(kWidth, kHeight, "Velmora Demo", why)) << why;
         ASSERT_STREQ(velmora::platform::DisplayBackEndName(), "OpenGL")
             << "these checks need OpenGL (Mesa's llvmpipe will do)";
     }
     void TearDown() override {
         velmora::platform::ReleaseDisplayObjects();
-        d3dDevice = nullptr;
-        primarySurface = backBuffer = zBuffer = nullptr;
-        std::memset(displayDevices, 0, sizeof displayDevices);
-        selectedDevice = selectedMode = displayDeviceCounter = 0;
+        ForgetDisplay();
         velmora::platform::ResetWindowTable();
         velmora::platform::InstallWindowSystem(nullptr);
         velmora::platform::UseRealClock();

@@ -3,16 +3,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/display_start.h"
 #include "app/run_show.h"
-#include "app/window_proc.h"
 #include "diag/log.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/gl/gl_render_device.h"
 #include "platform/setup/platform_settings.h"
-#include "render/display.h"
 #include "state/engine_state.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 namespace {
 
@@ -43,44 +42,6 @@ platform::PlatformSettings CaptureSettings(const CaptureOptions& options, const 
     return settings;
 }
 
-// WinMain's steps up to the show, with the mode chosen as the dialog would
-// choose it. False when no display that draws could be made.
-bool OpenDisplay(const CaptureOptions& options, std::string& why) {
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = WindowProc;
-    static char instanceMarker;
-    windowClass.hInstance = reinterpret_cast<HINSTANCE>(&instanceMarker);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "Render Window";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "Render Window", "Velmora Demo", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
-    ShowWindow(window, SW_SHOWNORMAL);
-    UpdateWindow(window);
-
-    screenWidth = options.width;
-    screenHeight = options.height;
-    commandLine[0] = '\0';
-    const std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
-    if (!SelectDisplayDevice(window, options.width, options.height)) {
-        why = "no display device offers " + size;
-        return false;
-    }
-    if (FAILED(CreateDisplay(window))) {
-        why = "the display could not be set up at " + size;
-        return false;
-    }
-    const char* backEnd = platform::DisplayBackEndName();
-    if (!backEnd || std::strcmp(backEnd, "OpenGL") != 0) {
-        why = "OpenGL could not draw at " + size + "; nothing would be captured";
-        return false;
-    }
-    InitRenderStates(d3dDevice);
-    return true;
-}
-
 }  // namespace
 
 ShowRunResult PlayShowForCapture(const CaptureOptions& options, const std::string& audioFolder,
@@ -90,7 +51,13 @@ ShowRunResult PlayShowForCapture(const CaptureOptions& options, const std::strin
     platform::InstallPlatform(settings);
     if (settings.log) StartLog(1);
     if (settings.statistics) showStatistics = 1;
-    result.played = OpenDisplay(options, result.why);
+    // WinMain's steps up to the show, with the mode chosen as the dialog would choose it.
+    result.played = StartDisplayAt(options.width, options.height, "Velmora Demo", result.why);
+    if (result.played && !platform::DisplayDrawnByOpenGl()) {
+        result.played = false;
+        result.why = "OpenGL could not draw at " + std::to_string(options.width) + "x" +
+                     std::to_string(options.height) + "; nothing would be captured";
+    }
     if (result.played) {
         if (const platform::RenderDevice* device = platform::DisplayBackEnd()) {
             result.renderer = platform::gl::RendererOf(*device);
@@ -108,4 +75,4 @@ ShowRunResult PlayShowForCapture(const CaptureOptions& options, const std::strin
     return result;
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

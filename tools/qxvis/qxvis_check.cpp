@@ -15,15 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "app/window_proc.h"
+#include "app/display_start.h"
+#include "common/numbers.h"
 #include "data/data_archive.h"
 #include "platform/backend/frame_clock.h"
 #include "platform/capture/frame_capture.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
-#include "platform/sdl/sdl_window_system.h"
 #include "platform/setup/platform_settings.h"
-#include "platform/win32/window_table.h"
 #include "render/display.h"
 #include "render/scene_renderer.h"
 #include "scene/scene_reader.h"
@@ -115,17 +114,12 @@ int main(int argc, char** argv) {
         std::string argument = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         auto number = [&](int low, int high, int& out) {
-            if (!value) return false;
-            char* end = nullptr;
-            long n = std::strtol(value, &end, 10);
-            if (*end || end == value || n < low || n > high) return false;
-            out = static_cast<int>(n);
+            if (!tools::ReadNumber(value, low, high, out)) return false;
             ++i;
             return true;
         };
         if (argument == "--size") {
-            if (!value || std::sscanf(value, "%dx%d", &width, &height) != 2 || width < 1 || height < 1 ||
-                width > 8192 || height > 8192)
+            if (!tools::ReadSize(value, 8192, width, height))
                 return Refuse("--size takes WIDTHxHEIGHT, such as 640x480");
             ++i;
         } else if (argument == "--png") {
@@ -160,26 +154,15 @@ int main(int argc, char** argv) {
 
     setenv("VELMORA_WINDOWED", "1", 1);
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    // The switches just set, read now, put in force for the display.
-    platform::UsePlatformSettings(platform::CurrentPlatformSettings());
-    platform::InstallWindowSystem(
-        std::make_unique<platform::SdlWindowSystem>(platform::CurrentPlatformSettings().videoDriver));
-    platform::UseVirtualClock(platform::FrameRate{30, 1}, 0);
-    screenWidth = width;
-    screenHeight = height;
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.lpszClassName = "Render Window";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "Render Window", "qxvis_check", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                                  nullptr, nullptr, nullptr, nullptr);
-    if (!window || !SelectDisplayDevice(window, width, height)) return Refuse("no display device");
-    DisplayDevice& device = displayDevices[selectedDevice];
-    device.chosenMode = device.modes[selectedMode];
-    device.modeChosen = 1;
-    if (CreateDisplay(window) != S_OK || std::strcmp(platform::DisplayBackEndName(), "OpenGL") != 0)
-        return Refuse("OpenGL cannot be brought up");
-    InitRenderStates(d3dDevice);
+    // The switches just set, read now, on a silent virtual clock.
+    platform::PlatformSettings settings = platform::CurrentPlatformSettings();
+    settings.virtualClock = true;
+    settings.frameRate = platform::FrameRate{30, 1};
+    settings.sound = platform::SoundBackEnd::Silent;
+    platform::InstallPlatform(settings);
+    std::string why;
+    if (!StartDisplayAt(width, height, "qxvis_check", why)) return Refuse(why);
+    if (!platform::DisplayDrawnByOpenGl()) return Refuse("OpenGL cannot be brought up");
 
     std::vector<float> positions;
     for (int32_t f = 0; f < withFile.frameCount; ++f)
@@ -223,6 +206,6 @@ int main(int argc, char** argv) {
                 draws - drawn, draws, draws ? 100.0 * (draws - drawn) / draws : 0.0, frames / seconds[0],
                 frames / seconds[1], seconds[1] > 0 ? seconds[0] / seconds[1] : 0.0);
     held.Free();
-    platform::ReleaseDisplayObjects();
+    platform::UninstallPlatform();
     return differing == 0 ? 0 : 1;
 }

@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "app/window_proc.h"
+#include "app/display_start.h"
+#include "common/numbers.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/gl/gl_render_device.h"
-#include "platform/sdl/sdl_window_system.h"
 #include "platform/setup/platform_settings.h"
 #include "platform/backend/frame_clock.h"
 #include "platform/win32/window_table.h"
@@ -53,69 +53,53 @@ tools::RunFigures RunStandIn(Scene& scene, int width, int height, int frames, bo
                              std::string* renderer = nullptr) {
     platform::PlatformSettings settings = platform::CurrentPlatformSettings();
     settings.classicDepth = settings.classicBlending = settings.classicSampling = settings.classicGeometry = classic;
-    platform::UsePlatformSettings(settings);
+    settings.virtualClock = true;
+    settings.frameRate = platform::FrameRate{30, 1};
+    settings.sound = platform::SoundBackEnd::Silent;
     platform::ResetWindowTable();
-    platform::InstallWindowSystem(
-        std::make_unique<platform::SdlWindowSystem>(platform::CurrentPlatformSettings().videoDriver));
-    platform::UseVirtualClock(platform::FrameRate{30, 1}, 0);
-    screenWidth = width;
-    screenHeight = height;
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.lpszClassName = "Render Window";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "Render Window", "Velmora bench", WS_OVERLAPPEDWINDOW, 0, 0, 400,
-                                  300, nullptr, nullptr, nullptr, nullptr);
+    platform::InstallPlatform(settings);
     tools::RunFigures figures;
-    if (window && SelectDisplayDevice(window, width, height)) {
-        DisplayDevice& device = displayDevices[selectedDevice];
-        device.chosenMode = device.modes[selectedMode];
-        device.modeChosen = 1;
-        if (CreateDisplay(window) == S_OK &&
-            std::strcmp(platform::DisplayBackEndName(), "OpenGL") == 0) {
-            InitRenderStates(d3dDevice);
-            RestoreTexture(tools::kOverdrawTexture, d3dDevice);
-            if (renderer && platform::DisplayBackEnd()) {
-                *renderer = platform::gl::RendererOf(*platform::DisplayBackEnd());
-                auto path = platform::gl::DepthPathOf(*platform::DisplayBackEnd());
-                if (path)
-                    *renderer += *path == platform::gl::DepthPath::Reversed ? "; reversed depth"
-                                                                           : "; depth written per fragment";
-            }
-            auto start = std::chrono::steady_clock::now();
-            tools::CpuTimes before = tools::TakeCpuTimes();
-            const int warmUp = 5;
-            for (int frame = 0; frame < frames + warmUp; ++frame) {
-                if (frame == warmUp) {
-                    WaitForDrawing();
-                    start = std::chrono::steady_clock::now();
-                    before = tools::TakeCpuTimes();
-                }
-                d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-                // The scene's position from the clock, as the timeline takes it.
-                double position = timeGetTime() / 1000.0 * scene.framesPerSecond;
-                scene.currentFrame = static_cast<float>(std::fmod(position, scene.frameCount)) + 0.5f;
-                if (scene.currentFrame >= scene.frameCount) scene.currentFrame -= 1.0f;
-                EnableSceneLights(&scene, d3dDevice);
-                RenderScene(&scene);
-                DisableSceneLights(&scene, d3dDevice);
-                PresentFrame();
-            }
-            WaitForDrawing();
-            double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            tools::SetRunFigures(figures, frames, seconds, before, tools::TakeCpuTimes());
+    std::string why;
+    if (!StartDisplayAt(width, height, "Velmora bench", why)) {
+        std::fprintf(stderr, "velmora_bench: %s\n", why.c_str());
+    } else if (!platform::DisplayDrawnByOpenGl()) {
+        std::fprintf(stderr, "velmora_bench: OpenGL could not draw at %dx%d\n", width, height);
+    } else {
+        RestoreTexture(tools::kOverdrawTexture, d3dDevice);
+        if (renderer && platform::DisplayBackEnd()) {
+            *renderer = platform::gl::RendererOf(*platform::DisplayBackEnd());
+            auto path = platform::gl::DepthPathOf(*platform::DisplayBackEnd());
+            if (path)
+                *renderer += *path == platform::gl::DepthPath::Reversed ? "; reversed depth"
+                                                                       : "; depth written per fragment";
         }
+        auto start = std::chrono::steady_clock::now();
+        tools::CpuTimes before = tools::TakeCpuTimes();
+        const int warmUp = 5;
+        for (int frame = 0; frame < frames + warmUp; ++frame) {
+            if (frame == warmUp) {
+                WaitForDrawing();
+                start = std::chrono::steady_clock::now();
+                before = tools::TakeCpuTimes();
+            }
+            d3dDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+            // The scene's position from the clock, as the timeline takes it.
+            double position = timeGetTime() / 1000.0 * scene.framesPerSecond;
+            scene.currentFrame = static_cast<float>(std::fmod(position, scene.frameCount)) + 0.5f;
+            if (scene.currentFrame >= scene.frameCount) scene.currentFrame -= 1.0f;
+            EnableSceneLights(&scene, d3dDevice);
+            RenderScene(&scene);
+            DisableSceneLights(&scene, d3dDevice);
+            PresentFrame();
+        }
+        WaitForDrawing();
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        tools::SetRunFigures(figures, frames, seconds, before, tools::TakeCpuTimes());
     }
     ReleaseTextureSurface(tools::kOverdrawTexture);
-    platform::ReleaseDisplayObjects();
-    d3dDevice = nullptr;
-    primarySurface = backBuffer = zBuffer = nullptr;
-    std::memset(displayDevices, 0, sizeof displayDevices);
-    selectedDevice = selectedMode = displayDeviceCounter = 0;
+    platform::UninstallPlatform();
+    ForgetDisplay();
     platform::ResetWindowTable();
-    platform::InstallWindowSystem(nullptr);
-    platform::UseRealClock();
-    platform::ResetPlatformSettings();
     return figures;
 }
 
@@ -154,8 +138,11 @@ struct BenchScene {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int frames = argc > 1 ? std::atoi(argv[1]) : 60;
-    if (frames <= 0) frames = 60;
+    int frames = 60;
+    if (argc > 2 || (argc == 2 && !tools::ReadNumber(argv[1], 1, 100000, frames))) {
+        std::fprintf(stderr, "velmora_bench: usage: velmora_bench [FRAMES], FRAMES 1 to 100000\n");
+        return 2;
+    }
     setenv("VELMORA_WINDOWED", "1", 1);
     // Without a display, offscreen at once and without a word for every run.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) setenv("SDL_VIDEODRIVER", "offscreen", 0);

@@ -22,8 +22,8 @@
 #include <system_error>
 #include <vector>
 
+#include "app/display_start.h"
 #include "app/run_show.h"
-#include "app/window_proc.h"
 #include "common/numbers.h"
 #include "diag/log.h"
 #include "memory_sample.h"
@@ -32,7 +32,6 @@
 #include "platform/fmod/sound_system.h"
 #include "platform/setup/platform_settings.h"
 #include "platform/backend/frame_clock.h"
-#include "render/display.h"
 #include "show/timeline.h"
 #include "soak_show.h"
 #include "state/engine_state.h"
@@ -127,33 +126,6 @@ platform::PlatformSettings SoakSettings(const Options& options) {
     return settings;
 }
 
-// The player's start-up without the settings file and the dialog: the render
-// window, the device chosen at 640 x 480, the display and its render states.
-bool OpenDisplay(std::string& why) {
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = "Render Window";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "Render Window", "Velmora Demo", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 400, 300, nullptr, nullptr, nullptr, nullptr);
-    ShowWindow(window, SW_SHOWNORMAL);
-    screenWidth = 640;
-    screenHeight = 480;
-    commandLine[0] = '\0';
-    if (!SelectDisplayDevice(window, 640, 480)) {
-        why = "no display device offers 640x480";
-        return false;
-    }
-    if (FAILED(CreateDisplay(window))) {
-        why = "the display could not be set up at 640x480";
-        return false;
-    }
-    InitRenderStates(d3dDevice);
-    return true;
-}
-
 // What the end of the process would release after a run, so that the next
 // run starts as the first did: the timeline's nodes (kept through a show),
 // the music tracks with the sound library's songs and streams, and the exit
@@ -177,7 +149,7 @@ void PrintHeader() {
                 "decoded");
 }
 
-void PrintSample(int minute, const soak::MemorySample& s) {
+void PrintSample(int minute, const tools::MemorySample& s) {
     const int64_t total = static_cast<int64_t>(s.texture) + s.animation + s.general + s.file;
     std::printf("%6d %10lld %10lld %9d %10d %10d %10d %10d %9lld %11lld %8d\n", minute,
                 static_cast<long long>(s.residentKb), static_cast<long long>(s.heapInUse / 1024),
@@ -197,8 +169,8 @@ void PrintChange(const char* what, int64_t first, int64_t second, int64_t last, 
                 judge(last - first), static_cast<long long>(last - second), judge(last - second));
 }
 
-void PrintSummary(const soak::MemorySample& first, const soak::MemorySample& second,
-                  const soak::MemorySample& last, int minutes) {
+void PrintSummary(const tools::MemorySample& first, const tools::MemorySample& second,
+                  const tools::MemorySample& last, int minutes) {
     std::printf("\nbytes gained up to minute %d (flat: within 1 MB)\n", minutes);
     std::printf("%-22s %18s %18s\n", "", "since minute 1", "since minute 2");
     PrintChange("resident memory", first.residentKb * 1024, second.residentKb * 1024, last.residentKb * 1024, true);
@@ -227,7 +199,7 @@ int main(int argc, char** argv) {
     if (!made) return Refuse("cannot make a temporary folder in /tmp");
     const std::string folder = made;
     std::error_code failed;
-    if (!soak::WriteSoakShow(folder, mp3, why) || chdir(folder.c_str()) != 0) {
+    if (!tools::WriteSoakShow(folder, mp3, why) || chdir(folder.c_str()) != 0) {
         fs::remove_all(folder, failed);
         return Refuse(why.empty() ? "cannot enter " + folder : why);
     }
@@ -238,7 +210,8 @@ int main(int argc, char** argv) {
     showStatistics = settings.statistics ? 1 : 0;
 
     int status = 0;
-    if (!OpenDisplay(why)) {
+    // The player's start-up without the settings file and the dialog.
+    if (!StartDisplayAt(640, 480, "Velmora Demo", why)) {
         std::fprintf(stderr, "velmora_soak: %s\n", why.c_str());
         status = 1;
     } else {
@@ -246,11 +219,11 @@ int main(int argc, char** argv) {
         std::printf("soak: %d show minutes at %s frames a second, drawn by %s%s\n", options.minutes,
                     options.rateText.c_str(), drawn ? drawn : "nothing", mp3.empty() ? "" : ", with an MP3 stream");
         PrintHeader();
-        soak::MemorySample first, second, last;
+        tools::MemorySample first, second, last;
         for (int minute = 1; minute <= options.minutes; ++minute) {
             RunShow();
             EndRun(settings);
-            last = soak::SampleMemory();
+            last = tools::SampleMemory();
             if (minute == 1) first = last;
             if (minute <= 2) second = last;
             PrintSample(minute, last);

@@ -43,6 +43,8 @@ double FrameReadBackSeconds();
 // "OpenGL" or "null": the drawing back end the display opened, or null
 // when no display surface has been made yet.
 const char* DisplayBackEndName();
+// Whether the display opened draws through OpenGL (and not the null back end).
+bool DisplayDrawnByOpenGl();
 // The drawing back end itself, for what only it can tell (its counters, its
 // depth path); null like the name.
 RenderDevice* DisplayBackEnd();

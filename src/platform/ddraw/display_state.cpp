@@ -117,6 +117,11 @@ const char* DisplayBackEndName() {
     return holder && holder->device ? holder->device->Name() : nullptr;
 }
 
+bool DisplayDrawnByOpenGl() {
+    const char* name = DisplayBackEndName();
+    return name && std::strcmp(name, "OpenGL") == 0;
+}
+
 RenderDevice* DisplayBackEnd() {
     auto& holder = ddraw::DisplayHolder();
     return holder ? holder->device.get() : nullptr;
