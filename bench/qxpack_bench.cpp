@@ -200,9 +200,9 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < corpus.size(); ++i) {
         const Bytes& bytes = corpus[i].bytes;
         Figures& f = figures[i];
-        f.block = qxpack::PackData(bytes.data(), bytes.size());
+        f.block = velmora::tools::PackData(bytes.data(), bytes.size());
         f.packed = f.block.size();
-        Bytes fastBlock = qxpack::PackData(bytes.data(), bytes.size(), nullptr, {}, qxpack::Parse::kFast);
+        Bytes fastBlock = velmora::tools::PackData(bytes.data(), bytes.size(), nullptr, {}, velmora::tools::Parse::kFast);
         f.fastPacked = fastBlock.size();
         f.deflated = Deflate(bytes);
         f.gzip = OutputSize("gzip -9 -c {}", bytes);
@@ -225,10 +225,10 @@ int main(int argc, char** argv) {
         const Bytes& bytes = corpus[i].bytes;
         Figures& f = figures[i];
         std::vector<double> pack = Alternate(packRuns, 0.0,
-                                             {[&] { qxpack::PackData(bytes.data(), bytes.size()); },
+                                             {[&] { velmora::tools::PackData(bytes.data(), bytes.size()); },
                                               [&] {
-                                                  qxpack::PackData(bytes.data(), bytes.size(), nullptr, {},
-                                                                   qxpack::Parse::kFast);
+                                                  velmora::tools::PackData(bytes.data(), bytes.size(), nullptr, {},
+                                                                   velmora::tools::Parse::kFast);
                                               },
                                               [&] { Deflate(bytes); }});
         f.pack = pack[0];

@@ -36,7 +36,7 @@ std::string RawArchive(const std::vector<RawBlock>& blocks) {
 std::string PackedArchive(const std::vector<std::pair<std::string, std::string>>& files) {
     std::vector<RawBlock> blocks;
     for (const auto& [name, contents] : files) {
-        std::vector<uint8_t> packed = qxpack::PackData(
+        std::vector<uint8_t> packed = velmora::tools::PackData(
             reinterpret_cast<const uint8_t*>(contents.data()), contents.size());
         blocks.push_back({name, static_cast<int32_t>(contents.size()),
                           std::string(packed.begin(), packed.end())});

@@ -209,8 +209,8 @@ TEST(DecompressData, JudgesSoundAndDamagedBlocksAsThePlainReadingDoes) {
         SCOPED_TRACE(trial);
         Bytes data = SampleBytes(random() % 4000, random);
         const int32_t size = static_cast<int32_t>(data.size());
-        Bytes packed = qxpack::PackData(data.data(), data.size(), nullptr, {},
-                                        trial % 2 ? qxpack::Parse::kFast : qxpack::Parse::kOptimal);
+        Bytes packed = velmora::tools::PackData(data.data(), data.size(), nullptr, {},
+                                        trial % 2 ? velmora::tools::Parse::kFast : velmora::tools::Parse::kOptimal);
         ExpectAsPlain(packed, size);
         ExpectAsPlain(packed, size + 1);
         if (size > 0) ExpectAsPlain(packed, size - 1);

@@ -9,8 +9,8 @@
 #include "packer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    for (qxpack::Parse parse : {qxpack::Parse::kOptimal, qxpack::Parse::kFast}) {
-        std::vector<uint8_t> packed = qxpack::PackData(data, size, nullptr, {}, parse);
+    for (velmora::tools::Parse parse : {velmora::tools::Parse::kOptimal, velmora::tools::Parse::kFast}) {
+        std::vector<uint8_t> packed = velmora::tools::PackData(data, size, nullptr, {}, parse);
         std::vector<uint8_t> out(size);
         if (DecompressData(packed.data(), static_cast<int32_t>(packed.size()), out.data(),
                            static_cast<int32_t>(size)) != 1)

@@ -63,7 +63,7 @@ protected:
                                           directory + "tune.mid", directory + "plain",
                                           MusicDataPath("house_lo.mp3"), MusicDataPath("house_lo.wav")};
         std::string error;
-        ASSERT_TRUE(qxpack::CreateArchive(directory + "MORVAST.QXD", files, error)) << error;
+        ASSERT_TRUE(velmora::tools::CreateArchive(directory + "MORVAST.QXD", files, error)) << error;
         for (const char* loose : {"tone.xm", "tone.mod", "tone.s3m", "tone.it", "broken.it", "one_hertz.wav",
                                   "tune.mid", "plain"})
             std::remove((directory + loose).c_str());

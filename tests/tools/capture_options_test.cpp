@@ -7,7 +7,7 @@
 
 #include "capture_options.h"
 
-using namespace velmora::capture;
+using namespace velmora::tools;
 
 namespace {
 

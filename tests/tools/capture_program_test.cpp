@@ -465,7 +465,7 @@ TEST_F(CaptureProgramTest, AShowIsFoundInItsArchiveAsThePlayerFindsIt) {
     for (const char* name : {"cube.QX3", "cube.VIS", "cube.bmp", "tone.xm", "tone.mod", "MORVAST.QXP"})
         files.push_back(loose + "/" + name);
     std::string error;
-    ASSERT_TRUE(qxpack::CreateArchive(packed + "/MORVAST.QXD", files, error)) << error;
+    ASSERT_TRUE(velmora::tools::CreateArchive(packed + "/MORVAST.QXD", files, error)) << error;
     ProgramResult result = Capture({packed, "frames", "--frames-only", "--fps", "10", "--size", "32x24"});
     ASSERT_EQ(result.exitStatus, 0) << result.standardError;
     EXPECT_TRUE(FileExists(work + "/frames/frame_000000.png"));
@@ -473,7 +473,7 @@ TEST_F(CaptureProgramTest, AShowIsFoundInItsArchiveAsThePlayerFindsIt) {
 
     // An archive without the script is no show.
     files.pop_back();
-    ASSERT_TRUE(qxpack::CreateArchive(packed + "/MORVAST.QXD", files, error)) << error;
+    ASSERT_TRUE(velmora::tools::CreateArchive(packed + "/MORVAST.QXD", files, error)) << error;
     result = Capture({packed, "more", "--frames-only"});
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.standardError,

@@ -18,7 +18,7 @@
 #include "show/timeline.h"
 #include "state/engine_state.h"
 
-using namespace velmora::capture;
+using namespace velmora::tools;
 
 namespace {
 

@@ -16,11 +16,11 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-using qxpack::Parse;
+using velmora::tools::Parse;
 
 // Packs and unpacks data; the packed block must unpack to exactly the input.
-Bytes RoundTrip(const Bytes& data, qxpack::CodeCounts* counts = nullptr, Parse parse = Parse::kOptimal) {
-    Bytes packed = qxpack::PackData(data.data(), data.size(), counts, {}, parse);
+Bytes RoundTrip(const Bytes& data, velmora::tools::CodeCounts* counts = nullptr, Parse parse = Parse::kOptimal) {
+    Bytes packed = velmora::tools::PackData(data.data(), data.size(), counts, {}, parse);
     Bytes out(data.size());
     EXPECT_EQ(DecompressData(packed.data(), static_cast<int32_t>(packed.size()), out.data(),
                              static_cast<int32_t>(out.size())),
@@ -86,8 +86,8 @@ Bytes FloatChannels(size_t samples, uint32_t seed) {
 }
 
 TEST(PackData, EmptyInputIsTheLoneEndMarker) {
-    EXPECT_EQ(qxpack::PackData(nullptr, 0), (Bytes{0xC0, 0x00}));
-    EXPECT_EQ(qxpack::PackData(nullptr, 0, nullptr, {}, Parse::kFast), (Bytes{0xC0, 0x00}));
+    EXPECT_EQ(velmora::tools::PackData(nullptr, 0), (Bytes{0xC0, 0x00}));
+    EXPECT_EQ(velmora::tools::PackData(nullptr, 0, nullptr, {}, Parse::kFast), (Bytes{0xC0, 0x00}));
 }
 
 TEST(PackData, SixEqualBytesPackAsInTheFormatsExample) {
@@ -174,7 +174,7 @@ TEST(PackData, FloatChannelsKeepTheirOffsetThroughChangedBytes) {
     // the channel stride survives the literals between: clearly smaller than
     // the fast parse, which keeps one.
     Bytes data = FloatChannels(60000, 5);
-    qxpack::CodeCounts optimal, fast;
+    velmora::tools::CodeCounts optimal, fast;
     size_t optimalSize = RoundTrip(data, &optimal).size();
     size_t fastSize = RoundTrip(data, &fast, Parse::kFast).size();
     EXPECT_LT(optimalSize, fastSize * 97 / 100);
@@ -200,7 +200,7 @@ TEST(PackData, ZeroAndNearBytesUseTheSingleByteCode) {
         else
             data.push_back(data[data.size() - 1 - random() % 15]);
     }
-    qxpack::CodeCounts counts;
+    velmora::tools::CodeCounts counts;
     RoundTrip(data, &counts);
     EXPECT_GT(counts.zeroBytes, 1000u);
     EXPECT_GT(counts.singleBytes, 5000u);
@@ -217,7 +217,7 @@ TEST(PackData, TwoAndThreeByteEchoesUseShortMatches) {
             for (size_t k = 0; k < length; ++k) data.push_back(data[data.size() - offset]);
         }
     }
-    qxpack::CodeCounts counts;
+    velmora::tools::CodeCounts counts;
     RoundTrip(data, &counts);
     EXPECT_GT(counts.shortMatches, 3000u);
 }
@@ -231,7 +231,7 @@ TEST(PackData, RecordsWithChangedFieldsUseRepeatMatches) {
     for (int record = 0; record < 50; ++record)
         for (int i = 0; i < 1000; ++i)
             data.push_back(i % 50 == 7 ? static_cast<uint8_t>(record) : data[data.size() - 1000]);
-    qxpack::CodeCounts counts;
+    velmora::tools::CodeCounts counts;
     Bytes packed = RoundTrip(data, &counts);
     EXPECT_GT(counts.repeatMatches, 900u);
     EXPECT_LT(packed.size(), data.size() / 10);
@@ -250,7 +250,7 @@ TEST(PackData, FarCopiesAndTheOffset127Boundary) {
         size_t offset = i % 2 ? 127 : 128;
         for (int k = 0; k < 6; ++k) data.push_back(data[data.size() - offset]);
     }
-    qxpack::CodeCounts counts;
+    velmora::tools::CodeCounts counts;
     Bytes packed = RoundTrip(data, &counts);
     EXPECT_GT(counts.matches, 400u);
     EXPECT_LT(packed.size(), 40000u * 9 / 8 + 30000u * 9 / 8 + 400u * 160);
@@ -259,7 +259,7 @@ TEST(PackData, FarCopiesAndTheOffset127Boundary) {
 TEST(PackData, ProgressIsReportedUpToTheTotal) {
     Bytes data = MixedBytes(3 << 20, 1);
     size_t last = 0, calls = 0;
-    qxpack::PackData(data.data(), data.size(), nullptr, [&](size_t done, size_t total) {
+    velmora::tools::PackData(data.data(), data.size(), nullptr, [&](size_t done, size_t total) {
         EXPECT_EQ(total, data.size());
         EXPECT_GE(done, last);
         last = done;
@@ -282,7 +282,7 @@ TEST(PackData, EarlierPackingsOnTheThreadLeaveNoTrace) {
             SCOPED_TRACE(file.size());
             Bytes afterOthers = RoundTrip(file, nullptr, parse);
             Bytes alone;
-            std::thread fresh([&] { alone = qxpack::PackData(file.data(), file.size(), nullptr, {}, parse); });
+            std::thread fresh([&] { alone = velmora::tools::PackData(file.data(), file.size(), nullptr, {}, parse); });
             fresh.join();
             EXPECT_TRUE(afterOthers == alone);
         }

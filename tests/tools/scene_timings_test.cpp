@@ -13,8 +13,8 @@
 #include "state/engine_state.h"
 #include "support/engine_fixture.h"
 
-using velmora::capture::PlayingScenes;
-using velmora::capture::SceneTimings;
+using velmora::tools::PlayingScenes;
+using velmora::tools::SceneTimings;
 using velmora::platform::gl::DrawCounters;
 
 namespace {

@@ -63,7 +63,7 @@ TEST_F(SoakShowTest, ArchiveAloneHoldsAShowThatPerformsEveryActionInAMinute) {
     const std::vector<uint8_t> mp3 = MusicTestMp3();
     ASSERT_FALSE(mp3.empty());
     std::string why;
-    ASSERT_TRUE(velmora::soak::WriteSoakShow(folder, mp3, why)) << why;
+    ASSERT_TRUE(velmora::tools::WriteSoakShow(folder, mp3, why)) << why;
     std::vector<std::string> written;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         written.push_back(entry.path().filename().string());
@@ -94,11 +94,11 @@ TEST_F(SoakShowTest, ArchiveAloneHoldsAShowThatPerformsEveryActionInAMinute) {
         last = action->time;
     }
     EXPECT_EQ(kinds, (std::set<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    EXPECT_EQ(last, velmora::soak::kShowSeconds * 1000);
+    EXPECT_EQ(last, velmora::tools::kShowSeconds * 1000);
 }
 
 TEST_F(SoakShowTest, ScriptWithoutTheMp3LeavesItsTrackOut) {
-    const std::string script = velmora::soak::SoakScript(false);
+    const std::string script = velmora::tools::SoakScript(false);
     EXPECT_NE(script.find("[Music][00] 2\r\n"), std::string::npos);
     EXPECT_EQ(script.find("house.mp3"), std::string::npos);
     EXPECT_EQ(script.find("[Music][03]"), std::string::npos);
@@ -112,7 +112,7 @@ TEST_F(SoakShowTest, ScriptWithoutTheMp3LeavesItsTrackOut) {
 TEST(SoakMemorySampleTest, TellsTheResidentMemoryAndTheCounters) {
     textureMemoryCounter = 327680;
     fileMemoryCounter = 96;
-    const velmora::soak::MemorySample sample = velmora::soak::SampleMemory();
+    const velmora::tools::MemorySample sample = velmora::tools::SampleMemory();
     EXPECT_GT(sample.residentKb, 1000);  // a process of this size holds more than a megabyte
     EXPECT_GT(sample.heapInUse, 0);
     EXPECT_EQ(sample.texture, 327680);

@@ -6,21 +6,8 @@
 
 #include "common/numbers.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
-using tools::ReadNumber;
-
-namespace {
-
-// A decimal such as 6 or 0.5, digits and one point only.
-bool ReadHours(const char* text, double& hours) {
-    if (!text || !*text || std::strspn(text, "0123456789.") != std::strlen(text)) return false;
-    char* end = nullptr;
-    hours = std::strtod(text, &end);
-    return *end == '\0' && std::isfinite(hours) && hours > 0.0 && hours <= kLargestMaxHours;
-}
-
-}  // namespace
 
 bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
     options = CaptureOptions{};
@@ -61,7 +48,7 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
             ++i;
         } else if (argument == "--max-hours") {
             if (!value) return needs("a number of hours");
-            if (!ReadHours(value, options.maxHours)) {
+            if (!tools::ReadDecimal(value, 0.0, kLargestMaxHours, options.maxHours) || options.maxHours <= 0.0) {
                 error = std::string("--max-hours takes hours above 0 and up to ") +
                         std::to_string(static_cast<int>(kLargestMaxHours)) + ", such as 6 or 0.5, not \"" + value +
                         "\"";
@@ -107,4 +94,4 @@ std::string RateForFfmpeg(const platform::FrameRate& rate) {
     return std::to_string(rate.numerator) + "/" + std::to_string(rate.denominator);
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -5,7 +5,7 @@
 
 #include "platform/backend/frame_clock.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 constexpr const char* kUsage =
     "usage: velmora-capture SHOWDIR OUTPUT [--fps N] [--size WxH] [--crf N] [--max-hours H] [--frames-only] "
@@ -41,4 +41,4 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
 // "60", "59.94": the rate as ffmpeg takes it, "6000/100" for the latter.
 std::string RateForFfmpeg(const platform::FrameRate& rate);
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

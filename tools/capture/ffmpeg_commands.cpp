@@ -2,7 +2,7 @@
 
 #include "raw_frame_pipe.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 std::vector<std::string> EncodeArguments(const CaptureOptions& options, const std::string& video) {
     const std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
@@ -31,4 +31,4 @@ std::vector<std::string> MuxArguments(const std::string& video, const std::strin
             "-f", "mp4", "-y", output};
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -8,10 +8,10 @@
 
 #include "capture_options.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 std::vector<std::string> EncodeArguments(const CaptureOptions& options, const std::string& video);
 std::vector<std::string> MuxArguments(const std::string& video, const std::string& audio,
                                       const std::string& output);
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 namespace {
 
@@ -143,4 +143,4 @@ void FfmpegProcess::Kill() {
     process_ = -1;
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

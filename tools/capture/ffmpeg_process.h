@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 // The path of name in a folder of PATH where it can be run; empty when none.
 std::string FindOnPath(const std::string& name);
@@ -42,4 +42,4 @@ private:
     std::string errorLog_;
 };
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -10,7 +10,7 @@
 #include "show_length.h"
 #include "state/engine_state.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 namespace {
 
@@ -106,4 +106,4 @@ bool FilmSink::RepeatFrame(const uint32_t* pixels, int width, int height) {
     return Take([&] { return store_->RepeatFrame(pixels, width, height); }, false);
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -16,7 +16,7 @@
 #include "progress_bar.h"
 #include "scene_timings.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 class FilmSink : public platform::FrameWriter {
 public:
@@ -67,4 +67,4 @@ private:
     platform::gl::DrawCounters lastCounters_;
 };
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

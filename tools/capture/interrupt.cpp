@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 namespace {
 
@@ -37,4 +37,4 @@ int InterruptSignal() { return caught; }
 
 void SetProcessToStop(pid_t process) { processToStop.store(process); }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -6,7 +6,7 @@
 
 #include <sys/types.h>
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 void InstallInterruptHandlers();
 // The signal that asked the capture to stop, 0 while none has.
@@ -14,4 +14,4 @@ int InterruptSignal();
 // The child process the handler kills (0: none).
 void SetProcessToStop(pid_t process);
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 ProgressBar::ProgressBar(const platform::FrameRate& rate, std::FILE* out)
     : rate_(rate), out_(out), terminal_(isatty(fileno(out)) == 1), start_(std::chrono::steady_clock::now()) {}
@@ -80,4 +80,4 @@ void ProgressBar::Finish() {
     std::fputc('\n', out_);
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

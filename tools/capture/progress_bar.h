@@ -10,7 +10,7 @@
 
 #include "platform/backend/frame_clock.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 class ProgressBar {
 public:
@@ -36,4 +36,4 @@ private:
     std::chrono::steady_clock::time_point start_, lastDrawn_;
 };
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -7,7 +7,7 @@
 
 #include "interrupt.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 bool RawFramePipe::WriteFrame(const uint32_t* pixels, int width, int height) {
     if (!failure_.empty()) return false;
@@ -32,4 +32,4 @@ bool RawFramePipe::WriteFrame(const uint32_t* pixels, int width, int height) {
     return failure_.empty();
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -9,7 +9,7 @@
 
 #include "platform/capture/frame_writer.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 static_assert(std::endian::native == std::endian::little, "frames go to ffmpeg as bgr0");
 constexpr const char* kRawPixelFormat = "bgr0";
@@ -28,4 +28,4 @@ private:
     std::string failure_;
 };
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

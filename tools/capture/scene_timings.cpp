@@ -5,7 +5,7 @@
 #include "scene/scene.h"
 #include "state/engine_state.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 void SceneTimings::FrameDrawn(const std::string& scenes, double showSeconds, double frameSeconds,
                               double wallSeconds, double processorSeconds,
@@ -61,4 +61,4 @@ std::string PlayingScenes() {
     return names;
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -10,7 +10,7 @@
 
 #include "platform/gl/draw_counters.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 struct SceneWindow {
     std::string scenes;        // the playing scenes' file names, in play order, "+" between
@@ -39,4 +39,4 @@ private:
 // The scenes of the render list, as SceneTimings names them.
 std::string PlayingScenes();
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

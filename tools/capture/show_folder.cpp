@@ -6,7 +6,7 @@
 #include "data/disk_lookup.h"
 #include "show/show_files.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 namespace {
 
@@ -33,4 +33,4 @@ bool HoldsShow(const std::string& folder, std::string& why) {
     return false;
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -5,9 +5,9 @@
 
 #include <string>
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 // Looks in the current folder; false with a one-line reason naming folder.
 bool HoldsShow(const std::string& folder, std::string& why);
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

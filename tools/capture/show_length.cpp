@@ -6,7 +6,7 @@
 #include "show/timeline.h"
 #include "state/engine_state.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 int64_t EstimatedShowMilliseconds() {
     int64_t end = 0;
@@ -26,4 +26,4 @@ int64_t EstimatedShowMilliseconds() {
     return end + 1000;
 }
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

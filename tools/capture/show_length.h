@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 int64_t EstimatedShowMilliseconds();
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

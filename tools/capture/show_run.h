@@ -10,7 +10,7 @@
 #include "capture_options.h"
 #include "platform/capture/frame_writer.h"
 
-namespace velmora::capture {
+namespace velmora::tools {
 
 struct ShowRunResult {
     bool played = false;          // false: the display could not be brought up; why says so
@@ -25,4 +25,4 @@ struct ShowRunResult {
 ShowRunResult PlayShowForCapture(const CaptureOptions& options, const std::string& audioFolder,
                                  std::shared_ptr<platform::FrameWriter> frames);
 
-}  // namespace velmora::capture
+}  // namespace velmora::tools

@@ -22,6 +22,7 @@
 #include <system_error>
 
 #include "common/output_path.h"
+#include "common/staging_folder.h"
 #include "capture_options.h"
 #include "ffmpeg_commands.h"
 #include "ffmpeg_process.h"
@@ -31,9 +32,8 @@
 #include "raw_frame_pipe.h"
 #include "show_folder.h"
 #include "show_run.h"
-#include "temporary_folder.h"
 
-using namespace velmora::capture;
+using namespace velmora::tools;
 namespace fs = std::filesystem;
 
 namespace {
@@ -143,8 +143,11 @@ int main(int argc, char** argv) {
         return Refuse("cannot enter " + options.showDirectory + ": " + std::strerror(errno));
     if (!HoldsShow(options.showDirectory, why)) return Refuse(why);
 
-    TemporaryFolder work;
-    if (!work.Make(output.parent_path().string(), output.filename().string(), why)) return Refuse(why);
+    // The work in progress lies beside the output, so that the finished file or
+    // folder is renamed into place.
+    StagingFolder work;
+    if (!work.Make(output.parent_path().string(), "." + output.filename().string() + ".capture"))
+        return Refuse("cannot write in " + output.parent_path().string() + ": " + std::strerror(errno));
     InstallInterruptHandlers();
 
     const auto start = std::chrono::steady_clock::now();
@@ -187,14 +190,10 @@ int main(int argc, char** argv) {
 
     const auto finishing = std::chrono::steady_clock::now();
     if (options.framesOnly) {
-        // The folder is the output: given the permissions a new folder gets.
-        mode_t mask = umask(0);
-        umask(mask);
-        chmod(work.path().c_str(), 0777 & ~mask);
+        // The folder is the output.
         if (InterruptSignal()) return Interrupted(output.string());
-        if (std::rename(work.path().c_str(), output.c_str()) != 0)
+        if (!work.PublishWhole(output.string()))
             return Fail("cannot put the frames in place as " + output.string() + ": " + std::strerror(errno));
-        work.Keep();
     } else {
         if (!encoder.Wait(why)) return InterruptSignal() ? Interrupted(output.string()) : Fail(why);
         const std::string muxed = work.path() + "/capture.mp4";
@@ -205,7 +204,7 @@ int main(int argc, char** argv) {
         if (!muxer.Wait(why)) return InterruptSignal() ? Interrupted(output.string()) : Fail(why);
         SetProcessToStop(0);
         if (InterruptSignal()) return Interrupted(output.string());
-        if (std::rename(muxed.c_str(), output.c_str()) != 0)
+        if (!work.Publish("capture.mp4", output.string()))
             return Fail("cannot put the video in place as " + output.string() + ": " + std::strerror(errno));
     }
     if (options.timings) {

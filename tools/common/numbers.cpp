@@ -1,20 +1,39 @@
 #include "common/numbers.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace velmora::tools {
 
-bool ReadNumber(const char* text, int low, int high, int& value) {
+bool ReadWholeNumber(const char* text, int64_t& value) {
     if (!text || !*text) return false;
-    long long number = 0;
+    constexpr int64_t kLargest = 1000000000000000000;
+    value = 0;
     for (const char* p = text; *p; ++p) {
         if (*p < '0' || *p > '9') return false;
-        number = number * 10 + (*p - '0');
-        if (number > high) return false;
+        const int digit = *p - '0';
+        value = value > (kLargest - digit) / 10 ? kLargest : value * 10 + digit;
     }
-    if (number < low) return false;
+    return true;
+}
+
+bool ReadNumber(const char* text, int low, int high, int& value) {
+    int64_t number = 0;
+    if (!ReadWholeNumber(text, number) || number < low || number > high) return false;
     value = static_cast<int>(number);
+    return true;
+}
+
+bool ReadDecimal(const char* text, double low, double high, double& value) {
+    if (!text || !*text || std::strspn(text, "0123456789.") != std::strlen(text)) return false;
+    const char* point = std::strchr(text, '.');
+    if (point && (std::strchr(point + 1, '.') || std::strlen(text) == 1)) return false;
+    char* end = nullptr;
+    const double number = std::strtod(text, &end);
+    if (*end || !std::isfinite(number) || number < low || number > high) return false;
+    value = number;
     return true;
 }
 

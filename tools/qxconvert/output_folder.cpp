@@ -12,13 +12,13 @@
 #include <filesystem>
 
 #include "common/output_path.h"
+#include "common/staging_folder.h"
 
 namespace velmora::tools {
 
 StagedOutput::~StagedOutput() {
-    if (staging_.empty()) return;
-    for (const std::string& name : names_) std::remove((staging_ + "/" + name).c_str());
-    rmdir(staging_.c_str());
+    if (staging_.path().empty()) return;
+    staging_.Remove();
     if (madeDirectory_ && !committed_) rmdir(directory_.c_str());  // only if empty
 }
 
@@ -32,19 +32,17 @@ bool StagedOutput::Begin(const std::string& directory, std::string& why) {
               (failure ? failure.message() : std::string(errno ? std::strerror(errno) : "not a folder"));
         return false;
     }
-    std::string pattern = directory_ + "/.qxconvert-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
+    if (!staging_.Make(directory_, ".qxconvert")) {
         why = directory_ + " cannot be written: " + std::strerror(errno);
         return false;
     }
-    staging_ = pattern;
     return true;
 }
 
 bool StagedOutput::Write(const std::string& name, const std::vector<uint8_t>& bytes, std::string& why) {
     // What Commit would rename over must be a file it may replace.
     if (!CheckOutputFile(directory_ + "/" + name, why)) return false;
-    std::string path = staging_ + "/" + name;
+    std::string path = staging_.path() + "/" + name;
     int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (descriptor < 0) {
         why = directory_ + "/" + name + " cannot be written: " + std::strerror(errno);
@@ -85,8 +83,8 @@ bool StagedOutput::Commit(std::string& why) {
     // In the order written: the scene after its textures, the script last.
     size_t moved = 0;
     for (; moved < names_.size(); ++moved) {
-        std::string from = staging_ + "/" + names_[moved], to = directory_ + "/" + names_[moved];
-        if (std::rename(from.c_str(), to.c_str()) != 0) {
+        const std::string to = directory_ + "/" + names_[moved];
+        if (!staging_.Publish(names_[moved], to)) {
             why = to + " cannot be written: " + std::strerror(errno);
             break;
         }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/staging_folder.h"
+
 namespace velmora::tools {
 
 class StagedOutput {
@@ -26,7 +28,7 @@ public:
     bool Write(const std::string& name, const std::vector<uint8_t>& bytes, std::string& why);
     bool Write(const std::string& name, const std::string& text, std::string& why);
     // The hidden folder, where the staged files can be read as they are.
-    const std::string& StagingDirectory() const { return staging_; }
+    const std::string& StagingDirectory() const { return staging_.path(); }
     // Whether the output folder holds an entry of that name, ignoring case
     // as the player's lookups do.
     bool HasEntry(const std::string& name) const;
@@ -35,7 +37,7 @@ public:
 
 private:
     std::string directory_;
-    std::string staging_;
+    StagingFolder staging_;
     std::vector<std::string> names_;
     bool madeDirectory_ = false;
     bool committed_ = false;

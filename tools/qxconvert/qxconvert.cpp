@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/numbers.h"
 #include "common/output_path.h"
 #include "qxconvert/conversion.h"
 #include "qxconvert/export_names.h"
@@ -30,27 +31,6 @@ int Refuse(const std::string& line) {
     return 2;
 }
 
-bool ReadDecimal(const char* text, double low, double high, double& value) {
-    if (!text || !*text || *text == ' ' || *text == '+') return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text, &end);
-    return !errno && !*end && std::isfinite(value) && value >= low && value <= high;
-}
-
-// Digits only; numbers of more digits than a frame range could use are kept
-// at 10^18, so that a range of them is still told as too long.
-bool ReadWhole(const std::string& text, int64_t& value) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    constexpr int64_t kLargest = 1000000000000000000;
-    value = 0;
-    for (char digit : text) {
-        const int d = digit - '0';
-        value = value > (kLargest - d) / 10 ? kLargest : value * 10 + d;
-    }
-    return true;
-}
-
 // "FIRST-LAST"; false with the reason for anything else, or for more frames
 // than a scene is given.
 bool ReadRange(const char* text, std::pair<int64_t, int64_t>& range, std::string& why) {
@@ -58,8 +38,8 @@ bool ReadRange(const char* text, std::pair<int64_t, int64_t>& range, std::string
     if (!text) return false;
     std::string both = text;
     size_t dash = both.find('-');
-    if (dash == std::string::npos || !ReadWhole(both.substr(0, dash), range.first) ||
-        !ReadWhole(both.substr(dash + 1), range.second) || range.first > range.second)
+    if (dash == std::string::npos || !ReadWholeNumber(both.substr(0, dash).c_str(), range.first) ||
+        !ReadWholeNumber(both.substr(dash + 1).c_str(), range.second) || range.first > range.second)
         return false;
     const int64_t count = range.second - range.first + 1;
     if (count > kMaxFrames) {

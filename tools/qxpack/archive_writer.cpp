@@ -9,7 +9,7 @@
 #include "packer.h"
 #include "common/atomic_file.h"
 
-namespace qxpack {
+namespace velmora::tools {
 namespace {
 
 constexpr int64_t kLargestArchive = 0x7FFFFFFF;  // offsets are 32-bit signed
@@ -121,4 +121,4 @@ bool CreateArchive(const std::string& archivePath, const std::vector<std::string
     return true;
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -6,7 +6,7 @@
 
 #include "packer.h"
 
-namespace qxpack {
+namespace velmora::tools {
 
 // The part of path after its last '/' or '\\'.
 std::string BareName(const std::string& path);
@@ -20,4 +20,4 @@ std::string BareName(const std::string& path);
 bool CreateArchive(const std::string& archivePath, const std::vector<std::string>& files,
                    std::string& error, bool showProgress = false, Parse parse = Parse::kOptimal);
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-namespace qxpack {
+namespace velmora::tools {
 namespace {
 
 constexpr uint32_t kWindowBits = 21;   // offsets searched: up to 2 MB back
@@ -81,4 +81,4 @@ void ChainFinder::Find(uint32_t position, uint32_t limit, std::vector<std::pair<
     }
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools

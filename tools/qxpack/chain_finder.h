@@ -9,7 +9,7 @@
 
 #include "pair_table.h"
 
-namespace qxpack {
+namespace velmora::tools {
 
 class ChainFinder {
 public:
@@ -41,4 +41,4 @@ private:
 // Bytes equal at position and position - offset, up to limit.
 uint32_t MatchLength(const uint8_t* data, uint32_t position, uint32_t offset, uint32_t limit);
 
-}  // namespace qxpack
+}  // namespace velmora::tools

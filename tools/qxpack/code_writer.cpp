@@ -1,6 +1,6 @@
 #include "code_writer.h"
 
-namespace qxpack {
+namespace velmora::tools {
 
 CodeWriter::CodeWriter(const uint8_t* data, size_t size, CodeCounts* counts)
     : data_(data), counts_(counts) {
@@ -78,4 +78,4 @@ std::vector<uint8_t> CodeWriter::Finish() {
     return std::move(out_);
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -8,7 +8,7 @@
 #include "codes.h"
 #include "packer.h"
 
-namespace qxpack {
+namespace velmora::tools {
 
 class CodeWriter {
 public:
@@ -32,4 +32,4 @@ private:
     uint32_t position_ = 0;  // input position of the next code
 };
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -13,7 +13,7 @@
 #include <bit>
 #include <cstdint>
 
-namespace qxpack {
+namespace velmora::tools {
 
 // kByteRepeat is a pair: the one-byte code for the first byte, then a repeat
 // match of length - 1; it keeps the last offset alive across a changed byte.
@@ -69,4 +69,4 @@ inline uint32_t StepBits(const Step& step) {
     return 0;
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools

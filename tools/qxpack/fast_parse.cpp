@@ -7,7 +7,7 @@
 #include "chain_finder.h"
 #include "parse.h"
 
-namespace qxpack {
+namespace velmora::tools {
 namespace {
 
 constexpr uint32_t kNiceLength = 128;  // a match this long is taken at once
@@ -142,4 +142,4 @@ void FastParse(const uint8_t* data, uint32_t size, CodeWriter& writer, const Pac
     FastParser(data, size, writer, progress).Run();
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -150,8 +150,8 @@ int main(int argc, char** argv) {
         std::vector<std::string> files = FilesToPack(
             args[first], std::vector<std::string>(args.begin() + static_cast<long>(first) + 1, args.end()));
         if (files.empty()) return Fail("nothing to pack: the folders named hold no files");
-        if (!qxpack::CreateArchive(args[first], files, error, isatty(STDERR_FILENO) != 0,
-                                   fast ? qxpack::Parse::kFast : qxpack::Parse::kOptimal))
+        if (!velmora::tools::CreateArchive(args[first], files, error, isatty(STDERR_FILENO) != 0,
+                                   fast ? velmora::tools::Parse::kFast : velmora::tools::Parse::kOptimal))
             return Fail(error);
         return 0;
     }

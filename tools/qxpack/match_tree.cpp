@@ -5,7 +5,7 @@
 
 #include "chain_finder.h"
 
-namespace qxpack {
+namespace velmora::tools {
 namespace {
 
 constexpr uint32_t kWindowBits = 21;  // offsets up to 2 MB back
@@ -109,4 +109,4 @@ void MatchTree::Walk(uint32_t position, std::vector<Match>* found) {
     }
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -9,7 +9,7 @@
 
 #include "pair_table.h"
 
-namespace qxpack {
+namespace velmora::tools {
 
 struct Match {
     uint32_t length;
@@ -43,4 +43,4 @@ private:
     PairTable head2_;
 };
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -23,7 +23,7 @@
 #include "match_tree.h"
 #include "parse.h"
 
-namespace qxpack {
+namespace velmora::tools {
 namespace {
 
 constexpr int kArrivals = 8;           // kept per position, cheapest first
@@ -238,4 +238,4 @@ void OptimalParse(const uint8_t* data, uint32_t size, CodeWriter& writer, const 
     OptimalParser(data, size, writer, progress).Run();
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -3,7 +3,7 @@
 #include "code_writer.h"
 #include "parse.h"
 
-namespace qxpack {
+namespace velmora::tools {
 
 std::vector<uint8_t> PackData(const uint8_t* data, size_t size, CodeCounts* counts,
                               const PackProgress& progress, Parse parse) {
@@ -17,4 +17,4 @@ std::vector<uint8_t> PackData(const uint8_t* data, size_t size, CodeCounts* coun
     return writer.Finish();
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-namespace qxpack {
+namespace velmora::tools {
 
 // How often each code was written to a block.
 struct CodeCounts {
@@ -30,4 +30,4 @@ enum class Parse { kOptimal, kFast };
 std::vector<uint8_t> PackData(const uint8_t* data, size_t size, CodeCounts* counts = nullptr,
                               const PackProgress& progress = {}, Parse parse = Parse::kOptimal);
 
-}  // namespace qxpack
+}  // namespace velmora::tools

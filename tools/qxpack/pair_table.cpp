@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace qxpack {
+namespace velmora::tools {
 
 namespace {
 
@@ -27,4 +27,4 @@ PairTable::~PairTable() {
     if (spare.empty()) spare.swap(entries_);
 }
 
-}  // namespace qxpack
+}  // namespace velmora::tools

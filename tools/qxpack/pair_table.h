@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace qxpack {
+namespace velmora::tools {
 
 class PairTable {
 public:
@@ -30,4 +30,4 @@ private:
     std::vector<uint32_t> entries_;
 };
 
-}  // namespace qxpack
+}  // namespace velmora::tools

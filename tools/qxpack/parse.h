@@ -8,7 +8,7 @@
 #include "code_writer.h"
 #include "packer.h"
 
-namespace qxpack {
+namespace velmora::tools {
 
 // Both parses take the input a block at a time: packBlock(start) parses from
 // start and returns where the next block begins. Progress is told about
@@ -36,4 +36,4 @@ void FastParse(const uint8_t* data, uint32_t size, CodeWriter& writer, const Pac
 // of every length from a binary tree.
 void OptimalParse(const uint8_t* data, uint32_t size, CodeWriter& writer, const PackProgress& progress);
 
-}  // namespace qxpack
+}  // namespace velmora::tools

@@ -19,6 +19,7 @@
 
 #include "archive_writer.h"
 #include "common/output_path.h"
+#include "common/staging_folder.h"
 #include "sample_show/sample_show.h"
 #include "show/show_files.h"
 
@@ -28,16 +29,6 @@ int Refuse(const std::string& line) {
     std::fprintf(stderr, "qxshow: %s\n", line.c_str());
     return 2;
 }
-
-// The working folder, removed however the program ends.
-struct WorkingFolder {
-    std::string path;
-    ~WorkingFolder() {
-        if (path.empty()) return;
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
 
 }  // namespace
 
@@ -55,10 +46,9 @@ int main(int argc, char** argv) {
     const std::string absolute = std::filesystem::absolute(directory, failed).lexically_normal().string();
     if (failed) return Refuse("cannot tell where " + directory + " is");
 
-    WorkingFolder work;
-    std::string pattern = absolute + "/.qxshow-XXXXXX";
-    if (!mkdtemp(pattern.data())) return Refuse("cannot write in " + directory + ": " + std::strerror(errno));
-    work.path = pattern;
+    // Written whole in a hidden folder, removed however the program ends.
+    velmora::tools::StagingFolder work;
+    if (!work.Make(absolute, ".qxshow")) return Refuse("cannot write in " + directory + ": " + std::strerror(errno));
 
     // Drawing the visibility reads back frame after frame; with large blocks
     // kept rather than mapped and unmapped each time, that runs several times
@@ -68,16 +58,15 @@ int main(int argc, char** argv) {
     // The visibility is drawn offscreen: nothing is shown.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     std::vector<std::string> names;
-    if (!velmora::tools::WriteShowFiles(work.path, names, why)) return Refuse(why);
+    if (!velmora::tools::WriteShowFiles(work.path(), names, why)) return Refuse(why);
 
     std::vector<std::string> paths;
-    for (const std::string& name : names) paths.push_back(work.path + "/" + name);
-    const std::string packed = work.path + "/packed.QXD";
-    if (!qxpack::CreateArchive(packed, paths, why)) return Refuse(why);
+    for (const std::string& name : names) paths.push_back(work.path() + "/" + name);
+    if (!velmora::tools::CreateArchive(work.path() + "/packed.QXD", paths, why)) return Refuse(why);
 
     // Both whole: now they take their names, the archive first.
-    std::filesystem::rename(packed, absolute + "/" + kShowArchiveName, failed);
-    if (!failed) std::filesystem::rename(work.path + "/" + kShowScriptName, absolute + "/" + kShowScriptName, failed);
-    if (failed) return Refuse("cannot write in " + directory + ": " + failed.message());
+    if (!work.Publish("packed.QXD", absolute + "/" + kShowArchiveName) ||
+        !work.Publish(kShowScriptName, absolute + "/" + kShowScriptName))
+        return Refuse("cannot write in " + directory + ": " + std::strerror(errno));
     return 0;
 }

@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     bool written =
         WriteScene("cube.QX3", ExampleShowScene(), allVisible, &error) &&
         WriteFile("cube.bmp", ExampleTextureBytes(), &error) &&
-        qxpack::CreateArchive(directory + kShowArchiveName,
+        velmora::tools::CreateArchive(directory + kShowArchiveName,
                               {directory + "cube.QX3", directory + "cube.VIS", directory + "cube.bmp"},
                               error) &&
         WriteFile(kShowScriptName, std::vector<uint8_t>(script.begin(), script.end()), &error) &&

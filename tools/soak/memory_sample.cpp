@@ -21,7 +21,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include "diag/memory_counters.h"
 #include "texture/texture_container.h"
 
-namespace velmora::soak {
+namespace velmora::tools {
 
 namespace {
 
@@ -64,4 +64,4 @@ MemorySample SampleMemory() {
     return sample;
 }
 
-}  // namespace velmora::soak
+}  // namespace velmora::tools

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace velmora::soak {
+namespace velmora::tools {
 
 struct MemorySample {
     int64_t residentKb = -1;   // VmRSS of /proc/self/status; -1 when unreadable
@@ -23,4 +23,4 @@ struct MemorySample {
 
 MemorySample SampleMemory();
 
-}  // namespace velmora::soak
+}  // namespace velmora::tools

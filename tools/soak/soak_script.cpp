@@ -2,7 +2,7 @@
 
 #include "soak_show.h"
 
-namespace velmora::soak {
+namespace velmora::tools {
 
 namespace {
 
@@ -85,4 +85,4 @@ std::string SoakScript(bool withMp3) {
     return s.Text();
 }
 
-}  // namespace velmora::soak
+}  // namespace velmora::tools

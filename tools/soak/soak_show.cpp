@@ -13,7 +13,7 @@
 #include "scene_writer/sample_scenes.h"
 #include "show/show_files.h"
 
-namespace velmora::soak {
+namespace velmora::tools {
 
 namespace {
 
@@ -133,9 +133,9 @@ bool WriteSoakShow(const std::string& folder, const std::vector<uint8_t>& mp3, s
         paths.push_back(path);
     }
     const std::string archive = (std::filesystem::path(folder) / kShowArchiveName).string();
-    const bool packed = qxpack::CreateArchive(archive, paths, why, false, qxpack::Parse::kFast);
+    const bool packed = velmora::tools::CreateArchive(archive, paths, why, false, velmora::tools::Parse::kFast);
     std::filesystem::remove_all(pieces, failed);
     return packed;
 }
 
-}  // namespace velmora::soak
+}  // namespace velmora::tools

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::soak {
+namespace velmora::tools {
 
 // The show's last action comes this long after its start; with the player's
 // one-second pause after the show a run lasts one show minute.
@@ -24,4 +24,4 @@ std::string SoakScript(bool withMp3);
 // reason.
 bool WriteSoakShow(const std::string& folder, const std::vector<uint8_t>& mp3, std::string& why);
 
-}  // namespace velmora::soak
+}  // namespace velmora::tools
