@@ -5,16 +5,20 @@
 # stand-in's internals or a back end. Fails too on an include that runs up a
 # floor of the house, in the engine or in the platform, and on a platform
 # file that includes the engine.
-src=${1:?usage: check_engine_includes.sh SRC_DIR}
+# Given a tools folder as well, fails on a tool that includes a stand-in's
+# or back end's internals beyond what a program needs.
+src=${1:?usage: check_engine_includes.sh SRC_DIR [TOOLS_DIR]}
+tools=${2:-}
 # The public API headers of the stand-ins, the only platform headers the
 # engine may include.
-public_api='platform/win32/windows\.h|platform/ddraw/ddraw\.h|platform/ddraw/d3d\.h|platform/ddraw/d3dtypes\.h|platform/fmod/fmod\.h'
+# The picture decoder is the image library's API, as fmod.h is the sound's.
+public_api='platform/win32/windows\.h|platform/ddraw/ddraw\.h|platform/ddraw/d3d\.h|platform/ddraw/d3dtypes\.h|platform/fmod/fmod\.h|platform/image/picture_decoder\.h'
 include='^[[:space:]]*#[[:space:]]*include[[:space:]]*'
 status=0
 for folder in app diag data show scene render texture music state math; do
   [ -d "$src/$folder" ] || continue
   hits=$(grep -rn -E "$include[<\"]" "$src/$folder" |
-         grep -i -E '[<"/](SDL|GL/|epoxy|gtk|gdk|glib|openmpt|mpg123|sndfile|X11|EGL)' )
+         grep -i -E '[<"/](SDL|GL/|epoxy|gtk|gdk|glib|openmpt|mpg123|sndfile|X11|EGL|FreeImage|assimp|png\.h|jpeglib)' )
   if [ -n "$hits" ]; then
     echo "$hits"
     status=1
@@ -98,5 +102,22 @@ done
     fi
   done
 done
+# A tool reaches the platform as a program does: the stand-ins' API, the
+# chooser and its report, the display's and the sound library's program-level
+# controls, the clock, the frame capture, the PNG writer and the Direct3D
+# math. Only the programs that draw with OpenGL themselves (the visibility
+# generator, the benchmark's plain OpenGL) reach the SDL and OpenGL back ends.
+tool_platform='platform/(win32/windows|ddraw/ddraw|ddraw/d3d|ddraw/d3dtypes|ddraw/matrix_math|ddraw/display_objects|fmod/fmod|fmod/sound_system|setup/platform_settings|setup/display_report|backend/frame_clock|backend/draw_counters|capture/frame_capture|capture/frame_writer|image/png_writer)\.h'
+own_gl='platform/(sdl/sdl_window_system|gl/[a-z0-9_]+)\.h'
+if [ -n "$tools" ] && [ -d "$tools" ]; then
+  hits=$(grep -rn -E "$include[<\"]platform/" "$tools" |
+         grep -v -E "#[[:space:]]*include[[:space:]]*[<\"]$tool_platform[>\"]" |
+         grep -v -E "^$tools/(qxvis/visibility_generator|render_bench/plain_gl)\.cpp:[0-9]+:#include \"$own_gl\"")
+  if [ -n "$hits" ]; then
+    echo "$hits"
+    echo "  (a tool may include only what a program needs of the platform)"
+    status=1
+  fi
+fi
 [ $status -eq 0 ] && echo "engine includes: only the stand-ins' API and engine headers, every floor pointing down"
 exit $status

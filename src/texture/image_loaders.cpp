@@ -1,20 +1,20 @@
-// The five image loaders: FreeImage decodes each file out of its MemoryFile
-// through our own I/O procedures.
-#include <FreeImage.h>
-
+// The five image loaders: the picture decoder reads each file out of its
+// MemoryFile through our own I/O procedures.
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "data/data_archive.h"
 #include "data/memory_file.h"
 #include "diag/memory_counters.h"
+#include "platform/image/picture_decoder.h"
 #include "texture/texture_container.h"
 
 namespace {
 
-unsigned DLL_CALLCONV ImageReadProc(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+unsigned ImageReadProc(void* buffer, unsigned size, unsigned count, void* handle) {
     auto* file = static_cast<MemoryFile*>(handle);
     if (!file || !buffer || size == 0 || count == 0) return 0;
     // A request larger than the file could ever hold is cut to what is there.
@@ -26,7 +26,7 @@ unsigned DLL_CALLCONV ImageReadProc(void* buffer, unsigned size, unsigned count,
     return static_cast<unsigned>(static_cast<uint64_t>(got) / size);
 }
 
-int DLL_CALLCONV ImageSeekProc(fi_handle handle, long offset, int origin) {
+int ImageSeekProc(void* handle, long offset, int origin) {
     auto* file = static_cast<MemoryFile*>(handle);
     if (!file) return 1;
     if (offset < INT32_MIN + 1 || offset > INT32_MAX) return 1;
@@ -37,52 +37,41 @@ int DLL_CALLCONV ImageSeekProc(fi_handle handle, long offset, int origin) {
     return 1;
 }
 
-long DLL_CALLCONV ImageTellProc(fi_handle handle) {
+long ImageTellProc(void* handle) {
     auto* file = static_cast<MemoryFile*>(handle);
     return file ? MemTell(file) : 0;
 }
 
-// Only the loaders of the five formats are left on.
-void EnableShowLoaders() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    int count = FreeImage_GetFIFCount();
-    for (int i = 0; i < count; ++i) {
-        auto fif = static_cast<FREE_IMAGE_FORMAT>(i);
-        bool keep = fif == FIF_BMP || fif == FIF_TARGA || fif == FIF_JPEG || fif == FIF_PNG ||
-                    fif == FIF_PCX;
-        FreeImage_SetPluginEnabled(fif, keep ? TRUE : FALSE);
-    }
-}
+using velmora::platform::DecodedPicture;
+using velmora::platform::PictureFormat;
 
 struct Decoder {
-    FREE_IMAGE_FORMAT fif;
-    int flags;
+    PictureFormat format;
     bool copies32;   // a 32-bit image keeps its alpha
     bool scansAlpha; // bAlpha is set from the pixels
 };
 
 Decoder DecoderFor(ImageFormat format) {
     switch (format) {
-    case ImageFormat::Bmp: return {FIF_BMP, 0, true, true};
-    case ImageFormat::Tga: return {FIF_TARGA, 0, true, true};
-    case ImageFormat::Jpg: return {FIF_JPEG, JPEG_ACCURATE, false, false};
-    case ImageFormat::Png: return {FIF_PNG, 0, true, true};
-    default: return {FIF_PCX, 0, false, false};
+    case ImageFormat::Bmp: return {PictureFormat::Bmp, true, true};
+    case ImageFormat::Tga: return {PictureFormat::Tga, true, true};
+    case ImageFormat::Jpg: return {PictureFormat::Jpeg, false, false};
+    case ImageFormat::Png: return {PictureFormat::Png, true, true};
+    default: return {PictureFormat::Pcx, false, false};
     }
 }
 
 // One decoded row of blue, green, red (and alpha) bytes as pixel words.
 template <int kBytes>
-void CopyRow(const BYTE* row, DWORD* out, DWORD width, bool keepAlpha) {
+void CopyRow(const uint8_t* row, DWORD* out, DWORD width, bool keepAlpha) {
+    using namespace velmora::platform;
     for (DWORD x = 0; x < width; ++x, row += kBytes)
-        out[x] = static_cast<DWORD>(row[FI_RGBA_RED]) << 24 | static_cast<DWORD>(row[FI_RGBA_GREEN]) << 16 |
-                 static_cast<DWORD>(row[FI_RGBA_BLUE]) << 8 | (keepAlpha ? row[FI_RGBA_ALPHA] : 255u);
+        out[x] = static_cast<DWORD>(row[kPictureRed]) << 24 | static_cast<DWORD>(row[kPictureGreen]) << 16 |
+                 static_cast<DWORD>(row[kPictureBlue]) << 8 | (keepAlpha ? row[kPictureAlpha] : 255u);
 }
 
 // One row of a 32-bit BMP's little-endian words, laid out by its masks.
-void CopyBmpWords(const BYTE* row, DWORD* out, DWORD width, const BmpMasks& masks) {
+void CopyBmpWords(const uint8_t* row, DWORD* out, DWORD width, const BmpMasks& masks) {
     for (DWORD x = 0; x < width; ++x, row += 4)
         out[x] = BmpPixelWord(static_cast<uint32_t>(row[0] | row[1] << 8 | row[2] << 16) |
                                   static_cast<uint32_t>(row[3]) << 24,
@@ -132,13 +121,11 @@ HRESULT LoadFile(TextureContainer* texture, const char* pathname, ImageFormat fo
 HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat format) {
     if (!texture || !file || !file->data || file->size <= 0) return E_FAIL;
     if (!ImageHeaderIsSound(format, file->data, file->size)) return E_FAIL;
-    EnableShowLoaders();
     Decoder decoder = DecoderFor(format);
-    FreeImageIO io;
-    io.read_proc = ImageReadProc;
-    io.write_proc = nullptr;
-    io.seek_proc = ImageSeekProc;
-    io.tell_proc = ImageTellProc;
+    velmora::platform::PictureSource source;
+    source.read = ImageReadProc;
+    source.seek = ImageSeekProc;
+    source.tell = ImageTellProc;
     MemSeek(file, 0, 0);
     // Some files reach the decoder rewritten into a form it reads correctly.
     std::vector<uint8_t> rewritten;
@@ -153,37 +140,33 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
         rewrittenFile.data = rewritten.data();
         input = &rewrittenFile;
     }
-    FIBITMAP* bitmap = FreeImage_LoadFromHandle(decoder.fif, &io, input, decoder.flags);
+    source.handle = input;
+    std::unique_ptr<DecodedPicture> bitmap = velmora::platform::DecodePicture(decoder.format, source);
     std::vector<uint8_t>().swap(rewritten);  // the decoder is done with it
     if (!bitmap) return E_FAIL;
 
     texture->bAlpha = 0;
-    DWORD width = FreeImage_GetWidth(bitmap);
-    DWORD height = FreeImage_GetHeight(bitmap);
-    DWORD bits = FreeImage_GetBPP(bitmap);
+    DWORD width = bitmap->Width();
+    DWORD height = bitmap->Height();
+    DWORD bits = bitmap->BitsPerPixel();
     if (width == 0 || height == 0 || width > kLargestTextureSide || height > kLargestTextureSide ||
-        static_cast<int64_t>(width) * height * 4 > kLargestTextureBytes) {
-        FreeImage_Unload(bitmap);
+        static_cast<int64_t>(width) * height * 4 > kLargestTextureBytes)
         return E_FAIL;
-    }
     // Everything but plain 24-bit images, and 32-bit ones of the formats that
     // keep alpha, becomes 32-bit with its palette colours and transparency;
     // the decoded bitmap goes as soon as its converted copy is there.
-    bool plain = FreeImage_GetImageType(bitmap) == FIT_BITMAP &&
-                 (bits == 24 || (bits == 32 && decoder.copies32));
+    bool plain = bitmap->PlainPixels() && (bits == 24 || (bits == 32 && decoder.copies32));
     bool converted = !plain;
-    FIBITMAP* source = bitmap;
     if (converted) {
-        source = FreeImage_ConvertTo32Bits(bitmap);
-        FreeImage_Unload(bitmap);
-        if (!source) return E_FAIL;
+        bitmap = bitmap->To32Bits();
+        if (!bitmap) return E_FAIL;
     }
-    DWORD sourceBits = FreeImage_GetBPP(source);
+    const DecodedPicture& picture = *bitmap;
+    DWORD sourceBits = picture.BitsPerPixel();
     auto* pixels = static_cast<DWORD*>(std::malloc(static_cast<size_t>(width) * height * 4));
-    if (!pixels || (sourceBits != 24 && sourceBits != 32) || FreeImage_GetWidth(source) != width ||
-        FreeImage_GetHeight(source) != height) {
+    if (!pixels || (sourceBits != 24 && sourceBits != 32) || picture.Width() != width ||
+        picture.Height() != height) {
         std::free(pixels);
-        FreeImage_Unload(source);
         return pixels ? E_FAIL : E_OUTOFMEMORY;
     }
     CountMemory(&textureMemoryCounter, static_cast<int64_t>(width) * height * 4);
@@ -199,7 +182,7 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     BmpMasks masks = bmpWords ? BmpMasksOf(file->data, file->size) : BmpMasks{};
     bool keepAlpha = sourceBits == 32 && (decoder.copies32 || converted) && decoder.scansAlpha;
     for (DWORD y = 0; y < height; ++y) {
-        const BYTE* row = FreeImage_GetScanLine(source, static_cast<int>(turnOver ? height - 1 - y : y));
+        const uint8_t* row = picture.Row(turnOver ? height - 1 - y : y);
         DWORD* out = pixels + static_cast<size_t>(y) * width;
         if (bmpWords)
             CopyBmpWords(row, out, width, masks);
@@ -216,7 +199,6 @@ HRESULT DecodeImageFile(TextureContainer* texture, MemoryFile* file, ImageFormat
     texture->dwHeight = height;
     std::free(texture->pPixels);
     texture->pPixels = pixels;
-    FreeImage_Unload(source);
     return 0;
 }
 

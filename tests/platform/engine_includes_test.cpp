@@ -40,10 +40,11 @@ protected:
         std::filesystem::create_directories(std::filesystem::path(root + "/" + path).parent_path());
         std::ofstream(root + "/" + path) << text;
     }
-    CheckResult Check() {
+    // With tools, the tools folder root/tools.d is checked as well.
+    CheckResult Check(bool tools = false) {
         std::string out = root + "/check.out";
-        std::string command =
-            std::string("sh '") + ENGINE_INCLUDE_CHECK + "' '" + root + "' > '" + out + "' 2>&1";
+        std::string command = std::string("sh '") + ENGINE_INCLUDE_CHECK + "' '" + root + "'" +
+                              (tools ? " '" + root + "/tools.d'" : "") + " > '" + out + "' 2>&1";
         int raw = std::system(command.c_str());
         CheckResult result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -147,9 +148,49 @@ TEST_F(EngineIncludesTest, ThePlatformIncludesNoEngineAndPointsDown) {
 }
 
 TEST_F(EngineIncludesTest, BackEndLibrariesAreRefused) {
-    for (const char* header : {"<SDL.h>", "<SDL2/SDL.h>", "<GL/gl.h>", "<epoxy/gl.h>", "<gtk/gtk.h>"}) {
+    for (const char* header : {"<SDL.h>", "<SDL2/SDL.h>", "<GL/gl.h>", "<epoxy/gl.h>", "<gtk/gtk.h>",
+                               "<FreeImage.h>", "<assimp/scene.h>"}) {
         Write("show/main_loop.cpp", std::string("#include ") + header + "\n");
         EXPECT_EQ(Check().status, 1) << header;
+    }
+}
+
+// The texture loaders speak to the picture decoder's API, never to the
+// library behind it.
+TEST_F(EngineIncludesTest, TheTextureLoadersReachTheImageLibraryOnlyThroughItsApi) {
+    Write("texture/image_loaders.cpp", "#include \"platform/image/picture_decoder.h\"\n");
+    EXPECT_EQ(Check().status, 0) << Check().output;
+    Write("texture/image_loaders.cpp", "#include <FreeImage.h>\n");
+    CheckResult result = Check();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("texture/image_loaders.cpp:1:"), std::string::npos) << result.output;
+    Write("texture/image_loaders.cpp", "#include \"platform/image/png_writer.h\"\n");
+    EXPECT_EQ(Check().status, 1) << "the PNG writer is no part of the decoder's API";
+}
+
+TEST_F(EngineIncludesTest, AToolReachesThePlatformOnlyAsAProgramDoes) {
+    Write("tools.d/capture/show_run.cpp",
+          "#include \"app/run_show.h\"\n#include \"platform/setup/platform_settings.h\"\n"
+          "#include \"platform/setup/display_report.h\"\n#include \"platform/ddraw/display_objects.h\"\n"
+          "#include \"platform/capture/frame_writer.h\"\n#include \"platform/backend/frame_clock.h\"\n");
+    // The programs that draw with OpenGL themselves reach its back end.
+    Write("tools.d/qxvis/visibility_generator.cpp",
+          "#include \"platform/sdl/sdl_window_system.h\"\n#include \"platform/gl/gl_render_device.h\"\n");
+    EXPECT_EQ(Check(true).status, 0) << Check(true).output;
+    EXPECT_EQ(Check(false).status, 0) << "without a tools folder, tools are not looked at";
+
+    for (const auto& [file, header] : std::vector<std::pair<std::string, std::string>>{
+             {"tools.d/capture/show_run.cpp", "platform/gl/gl_render_device.h"},
+             {"tools.d/render_bench/render_bench.cpp", "platform/win32/window_table.h"},
+             {"tools.d/qxcheck/qxcheck.cpp", "platform/sdl/sdl_window_system.h"},
+             {"tools.d/soak/velmora_soak.cpp", "platform/ddraw/objects.h"},
+             {"tools.d/qxvis/qxvis_check.cpp", "platform/null/null_window_system.h"}}) {
+        SetUp();
+        Write(file, "#include \"" + header + "\"\n");
+        CheckResult result = Check(true);
+        EXPECT_EQ(result.status, 1) << file << " including " << header;
+        EXPECT_NE(result.output.find(file + ":1:"), std::string::npos) << result.output;
+        EXPECT_NE(result.output.find("what a program needs"), std::string::npos) << result.output;
     }
 }
 

@@ -15,7 +15,7 @@
 
 using velmora::tools::PlayingScenes;
 using velmora::tools::SceneTimings;
-using velmora::platform::gl::DrawCounters;
+using velmora::platform::DrawCounters;
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "interrupt.h"
 #include "platform/ddraw/display_objects.h"
-#include "platform/gl/gl_render_device.h"
+#include "platform/setup/display_report.h"
 #include "show_length.h"
 #include "state/engine_state.h"
 
@@ -21,12 +21,6 @@ double ProcessorSeconds() {
     timespec now{};
     if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now) != 0) return 0.0;
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-platform::gl::DrawCounters CountersNow() {
-    const platform::RenderDevice* device = platform::DisplayBackEnd();
-    if (!device) return {};
-    return platform::gl::DrawCountersOf(*device).value_or(platform::gl::DrawCounters{});
 }
 
 }  // namespace
@@ -68,8 +62,8 @@ bool FilmSink::Take(Store store, bool drawn) {
     }
     auto start = std::chrono::steady_clock::now();
     if (timingRate_ && timed_ && drawn) {
-        const platform::gl::DrawCounters now = CountersNow();
-        platform::gl::DrawCounters grown;
+        const platform::DrawCounters now = platform::DisplayDrawCounters();
+        platform::DrawCounters grown;
         grown.draws = now.draws - lastCounters_.draws;
         grown.stateChanges = now.stateChanges - lastCounters_.stateChanges;
         grown.bytesStreamed = now.bytesStreamed - lastCounters_.bytesStreamed;
@@ -86,7 +80,7 @@ bool FilmSink::Take(Store store, bool drawn) {
         timed_ = true;
         lastEnd_ = end;
         lastProcessor_ = ProcessorSeconds();
-        lastCounters_ = CountersNow();
+        lastCounters_ = platform::DisplayDrawCounters();
     }
     if (!stored) {
         failed_ = InterruptSignal() == 0;

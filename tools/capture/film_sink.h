@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "platform/capture/frame_writer.h"
-#include "platform/gl/draw_counters.h"
+#include "platform/backend/draw_counters.h"
 #include "progress_bar.h"
 #include "scene_timings.h"
 
@@ -64,7 +64,7 @@ private:
     bool timed_ = false;  // lastEnd_ and the rest hold the end of a frame
     std::chrono::steady_clock::time_point lastEnd_;
     double lastProcessor_ = 0.0;
-    platform::gl::DrawCounters lastCounters_;
+    platform::DrawCounters lastCounters_;
 };
 
 }  // namespace velmora::tools

@@ -9,7 +9,7 @@ namespace velmora::tools {
 
 void SceneTimings::FrameDrawn(const std::string& scenes, double showSeconds, double frameSeconds,
                               double wallSeconds, double processorSeconds,
-                              const platform::gl::DrawCounters& counters) {
+                              const platform::DrawCounters& counters) {
     if (windows_.empty() || windows_.back().scenes != scenes) {
         SceneWindow window;
         window.scenes = scenes;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gl/draw_counters.h"
+#include "platform/backend/draw_counters.h"
 
 namespace velmora::tools {
 
@@ -19,7 +19,7 @@ struct SceneWindow {
     uint64_t frames = 0;       // frames drawn (repeats of a held picture are not)
     double wallSeconds = 0.0;
     double processorSeconds = 0.0;
-    platform::gl::DrawCounters counters;  // summed over its frames
+    platform::DrawCounters counters;  // summed over its frames
 };
 
 class SceneTimings {
@@ -27,7 +27,7 @@ public:
     // One frame drawn at show time seconds while the scenes named played,
     // taking wall and processor seconds and the counters' growth.
     void FrameDrawn(const std::string& scenes, double showSeconds, double frameSeconds, double wallSeconds,
-                    double processorSeconds, const platform::gl::DrawCounters& counters);
+                    double processorSeconds, const platform::DrawCounters& counters);
     const std::vector<SceneWindow>& windows() const { return windows_; }
     // The table, one line a window and a heading.
     std::string Table() const;

@@ -7,7 +7,7 @@
 #include "app/run_show.h"
 #include "diag/log.h"
 #include "platform/ddraw/display_objects.h"
-#include "platform/gl/gl_render_device.h"
+#include "platform/setup/display_report.h"
 #include "platform/setup/platform_settings.h"
 #include "state/engine_state.h"
 
@@ -59,13 +59,7 @@ ShowRunResult PlayShowForCapture(const CaptureOptions& options, const std::strin
                      std::to_string(options.height) + "; nothing would be captured";
     }
     if (result.played) {
-        if (const platform::RenderDevice* device = platform::DisplayBackEnd()) {
-            result.renderer = platform::gl::RendererOf(*device);
-            const auto depth = platform::gl::DepthPathOf(*device);
-            if (depth)
-                result.renderer += *depth == platform::gl::DepthPath::Reversed ? "; reversed depth"
-                                                                                : "; depth written per fragment";
-        }
+        result.renderer = platform::DisplayRendererDescription();
         RunShow();
     }
     // The picture on screen stands through the pause after the show.

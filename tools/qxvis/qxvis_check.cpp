@@ -22,6 +22,7 @@
 #include "platform/capture/frame_capture.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
+#include "platform/image/png_writer.h"
 #include "platform/setup/platform_settings.h"
 #include "render/display.h"
 #include "render/scene_renderer.h"

@@ -23,10 +23,9 @@
 #include "common/numbers.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display_objects.h"
-#include "platform/gl/gl_render_device.h"
+#include "platform/setup/display_report.h"
 #include "platform/setup/platform_settings.h"
 #include "platform/backend/frame_clock.h"
-#include "platform/win32/window_table.h"
 #include "render/display.h"
 #include "render/scene_renderer.h"
 #include "render_bench/bench_scene.h"
@@ -56,7 +55,6 @@ tools::RunFigures RunStandIn(Scene& scene, int width, int height, int frames, bo
     settings.virtualClock = true;
     settings.frameRate = platform::FrameRate{30, 1};
     settings.sound = platform::SoundBackEnd::Silent;
-    platform::ResetWindowTable();
     platform::InstallPlatform(settings);
     tools::RunFigures figures;
     std::string why;
@@ -66,13 +64,7 @@ tools::RunFigures RunStandIn(Scene& scene, int width, int height, int frames, bo
         std::fprintf(stderr, "velmora_bench: OpenGL could not draw at %dx%d\n", width, height);
     } else {
         RestoreTexture(tools::kOverdrawTexture, d3dDevice);
-        if (renderer && platform::DisplayBackEnd()) {
-            *renderer = platform::gl::RendererOf(*platform::DisplayBackEnd());
-            auto path = platform::gl::DepthPathOf(*platform::DisplayBackEnd());
-            if (path)
-                *renderer += *path == platform::gl::DepthPath::Reversed ? "; reversed depth"
-                                                                       : "; depth written per fragment";
-        }
+        if (renderer) *renderer = platform::DisplayRendererDescription();
         auto start = std::chrono::steady_clock::now();
         tools::CpuTimes before = tools::TakeCpuTimes();
         const int warmUp = 5;
@@ -99,7 +91,6 @@ tools::RunFigures RunStandIn(Scene& scene, int width, int height, int frames, bo
     ReleaseTextureSurface(tools::kOverdrawTexture);
     platform::UninstallPlatform();
     ForgetDisplay();
-    platform::ResetWindowTable();
     return figures;
 }
 

@@ -21,9 +21,6 @@ public:
     }
 };
 
-// Writes width x height 0xAARRGGBB words, top row first, as an opaque RGB PNG.
-bool WritePng(const std::string& path, const uint32_t* pixels, int width, int height);
-
 // DIR/frame_000000.png, DIR/frame_000001.png, ...; the folder is made at the
 // first frame. A frame that cannot be written is said once on standard error.
 std::unique_ptr<FrameWriter> OpenPngFrameWriter(const std::string& directory);

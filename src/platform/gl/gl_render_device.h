@@ -10,7 +10,7 @@
 
 #include "platform/backend/gl_host.h"
 #include "platform/backend/render_device.h"
-#include "platform/gl/draw_counters.h"
+#include "platform/backend/draw_counters.h"
 
 namespace velmora::platform::gl {
 

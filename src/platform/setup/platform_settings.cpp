@@ -14,6 +14,7 @@
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/ttf/ttf_text.h"
 #include "platform/win32/dialog_controls.h"
+#include "platform/win32/window_table.h"
 
 namespace velmora::platform {
 
@@ -137,6 +138,7 @@ void UninstallPlatform() {
     ReleaseDisplayObjects();
     StopSoundOutput();
     InstallWindowSystem(nullptr);
+    ResetWindowTable();
     UseRealClock();
     ResetPlatformSettings();
 }

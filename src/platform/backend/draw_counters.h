@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace velmora::platform::gl {
+namespace velmora::platform {
 
 struct DrawCounters {
     uint64_t draws = 0;
@@ -18,4 +18,4 @@ struct DrawCounters {
     uint64_t bytesKept = 0;
 };
 
-}  // namespace velmora::platform::gl
+}  // namespace velmora::platform
