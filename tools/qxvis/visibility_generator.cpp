@@ -179,6 +179,226 @@ void FarthestAround(std::vector<float>& depth, std::vector<float>& rows, int wid
     }
 }
 
+
+// The offscreen targets of the wider image: part numbers in colour, depth, and
+// the depth image the margin pass draws back.
+bool MakeTargets(Drawing& gl, int width, int height, std::string& why) {
+    glGenTextures(1, &gl.color);
+    glBindTexture(GL_TEXTURE_2D, gl.color);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glGenRenderbuffers(1, &gl.depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, gl.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
+    glGenFramebuffers(1, &gl.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.color, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gl.depth);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        why = "the offscreen framebuffer cannot be made";
+        return false;
+    }
+    glGenTextures(1, &gl.depthImage);
+    glBindTexture(GL_TEXTURE_2D, gl.depthImage);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R32F, width, height, 0, GL_RED, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glGenVertexArrays(1, &gl.emptyArray);
+    return true;
+}
+
+// Every part's vertices and triangles in buffers of its own, with a query each.
+void UploadParts(Drawing& gl, const Scene& scene) {
+    for (int32_t o = 0; o < scene.objectCount; ++o) {
+        const SceneObject& object = scene.objects[o];
+        for (int32_t p = 0; p < object.partCount; ++p) {
+            PartBuffers part;
+            part.object = o;
+            part.part = p;
+            part.occludes = PartOccludes(*object.partDrawStyles[p]);
+            part.indexCount = object.partPolygonCounts[p] * 3;
+            glGenVertexArrays(1, &part.vertexArray);
+            glBindVertexArray(part.vertexArray);
+            glGenBuffers(1, &part.vertices);
+            glBindBuffer(GL_ARRAY_BUFFER, part.vertices);
+            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(object.partVertexCounts[p]) * sizeof(Vertex),
+                         object.partVertices[p], GL_STATIC_DRAW);
+            glGenBuffers(1, &part.indices);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, part.indices);
+            glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(object.partPolygonCounts[p]) * sizeof(Polygon),
+                         object.partPolygons[p], GL_STATIC_DRAW);
+            glEnableVertexAttribArray(0);
+            glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
+            gl.parts.push_back(part);
+        }
+    }
+    gl.queries.resize(gl.parts.size());
+    if (!gl.queries.empty()) glGenQueries(static_cast<GLsizei>(gl.queries.size()), gl.queries.data());
+}
+
+// The uniforms and states that hold for the whole run.
+void SetFixedState(const Drawing& gl, const GeneratorOptions& options, int width, int height) {
+    glUseProgram(gl.partProgram);
+    // The old API's pixel centres, taken on the image without the guard band,
+    // then that image scaled into the middle of the wider one.
+    glUniform2f(glGetUniformLocation(gl.partProgram, "uPixelOffset"), 1.0f / options.width,
+                -1.0f / options.height);
+    glUniform2f(glGetUniformLocation(gl.partProgram, "uGuardScale"),
+                static_cast<float>(options.width) / width, static_cast<float>(options.height) / height);
+    const float span = kFarPlane - kNearPlane;
+    glUniform2f(glGetUniformLocation(gl.partProgram, "uDepthMap"), 1.0f / span, -kNearPlane / span);
+    glUseProgram(gl.depthProgram);
+    glUniform1i(glGetUniformLocation(gl.depthProgram, "uDepth"), 0);
+
+    glDisable(GL_DITHER);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glViewport(0, 0, width, height);
+}
+
+// The renderer's aspect for the display the file is made for: the
+// whole-number quotient of its sides.
+float AspectFor(const GeneratorOptions& options) {
+    int32_t savedWidth = screenWidth, savedHeight = screenHeight;
+    screenWidth = options.width;
+    screenHeight = options.height;
+    const float aspect = ProjectionAspect();
+    screenWidth = savedWidth;
+    screenHeight = savedHeight;
+    return aspect;
+}
+
+// Each object's world, view and projection at fraction s from frame f
+// towards next, as the renderer blends them.
+void PlaceObjects(const Scene& scene, int32_t camera, int32_t f, int32_t next, float s,
+                  const D3DMATRIX& projection, std::vector<D3DMATRIX>& worlds) {
+    D3DMATRIX view = Between(s, scene.cameraMatrices[camera][f], scene.cameraMatrices[camera][next]);
+    float viewProjection[16];
+    platform::ddraw::MultiplyMatrices(view, projection, viewProjection);
+    D3DMATRIX viewProjectionMatrix;
+    std::memcpy(&viewProjectionMatrix, viewProjection, sizeof viewProjection);
+    for (int32_t o = 0; o < scene.objectCount; ++o) {
+        const SceneObject& object = scene.objects[o];
+        D3DMATRIX world = object.animated ? Between(s, object.matrices[f], object.matrices[next]) : object.matrices[0];
+        float product[16];
+        platform::ddraw::MultiplyMatrices(world, viewProjectionMatrix, product);
+        std::memcpy(&worlds[o], product, sizeof product);
+    }
+}
+
+// One drawn position of one camera and frame: what it reads back and where.
+class PositionPass {
+public:
+    PositionPass(const Drawing& gl, const Scene& scene, int width, int height, int margin)
+        : gl_(gl), scene_(scene), width_(width), height_(height), margin_(margin),
+          pixels_(static_cast<size_t>(width) * height * 4), depth_(static_cast<size_t>(width) * height) {}
+
+    // Marks in bits, for camera c and frame f, every part seen with the
+    // objects placed at worlds.
+    void Run(const std::vector<D3DMATRIX>& worlds, int32_t c, int32_t f, VisibilityBits& bits) {
+        worlds_ = &worlds;
+        MarkOpaqueSeen(c, f, bits);
+        tested_.clear();
+        for (size_t i = 0; i < gl_.parts.size(); ++i) {
+            const PartBuffers& part = gl_.parts[i];
+            if (part.indexCount == 0 || bits.Get(c, f, part.object, part.part)) continue;
+            if (part.occludes && margin_ == 0) continue;
+            tested_.push_back(i);
+        }
+        if (tested_.empty()) return;
+        if (margin_ > 0) WidenDepth();
+        MarkTestedSeen(c, f, bits);
+    }
+
+private:
+    void DrawPart(const PartBuffers& part, int32_t& lastObject) const {
+        if (part.object != lastObject) {
+            lastObject = part.object;
+            if (scene_.objects[part.object].cullBackfaces) glEnable(GL_CULL_FACE);
+            else glDisable(GL_CULL_FACE);
+            glUniformMatrix4fv(gl_.worldViewProjection, 1, GL_FALSE, &(*worlds_)[part.object]._11);
+        }
+        glBindVertexArray(part.vertexArray);
+        glDrawElements(GL_TRIANGLES, part.indexCount, GL_UNSIGNED_SHORT, nullptr);
+    }
+
+    // Opaque parts, each in its own colour: what is left in the image is what
+    // can be seen.
+    void MarkOpaqueSeen(int32_t c, int32_t f, VisibilityBits& bits) {
+        glBindFramebuffer(GL_FRAMEBUFFER, gl_.framebuffer);
+        glUseProgram(gl_.partProgram);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDepthMask(GL_TRUE);
+        glDepthFunc(GL_LEQUAL);
+        glClearColor(0, 0, 0, 0);
+        glClearDepth(1.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        int32_t lastObject = -1;
+        for (size_t i = 0; i < gl_.parts.size(); ++i) {
+            const PartBuffers& part = gl_.parts[i];
+            if (!part.occludes || part.indexCount == 0) continue;
+            const uint32_t number = static_cast<uint32_t>(i + 1);
+            glUniform3f(gl_.partNumber, (number & 255) / 255.0f, ((number >> 8) & 255) / 255.0f,
+                        ((number >> 16) & 255) / 255.0f);
+            DrawPart(part, lastObject);
+        }
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, pixels_.data());
+        for (size_t at = 0; at < pixels_.size(); at += 4) {
+            uint32_t number = pixels_[at] | (pixels_[at + 1] << 8) | (pixels_[at + 2] << 16);
+            if (number == 0 || number > gl_.parts.size()) continue;
+            const PartBuffers& part = gl_.parts[number - 1];
+            bits.Set(c, f, part.object, part.part);
+        }
+    }
+
+    // The opaque depth moved back to the farthest depth within the margin.
+    void WidenDepth() {
+        glReadPixels(0, 0, width_, height_, GL_DEPTH_COMPONENT, GL_FLOAT, depth_.data());
+        FarthestAround(depth_, depthRows_, width_, height_, margin_);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, gl_.depthImage);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_RED, GL_FLOAT, depth_.data());
+        glUseProgram(gl_.depthProgram);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        glDepthFunc(GL_ALWAYS);
+        glDisable(GL_CULL_FACE);
+        glBindVertexArray(gl_.emptyArray);
+        glDrawArrays(GL_TRIANGLES, 0, 3);
+    }
+
+    // Everything else against that depth: a part any of whose samples passes
+    // can be seen.
+    void MarkTestedSeen(int32_t c, int32_t f, VisibilityBits& bits) {
+        glUseProgram(gl_.partProgram);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        glDepthMask(GL_FALSE);
+        glDepthFunc(GL_LEQUAL);
+        int32_t lastObject = -1;
+        for (size_t i : tested_) {
+            glBeginQuery(GL_ANY_SAMPLES_PASSED, gl_.queries[i]);
+            DrawPart(gl_.parts[i], lastObject);
+            glEndQuery(GL_ANY_SAMPLES_PASSED);
+        }
+        for (size_t i : tested_) {
+            GLuint passed = 0;
+            glGetQueryObjectuiv(gl_.queries[i], GL_QUERY_RESULT, &passed);
+            if (passed) bits.Set(c, f, gl_.parts[i].object, gl_.parts[i].part);
+        }
+    }
+
+    const Drawing& gl_;
+    const Scene& scene_;
+    const int width_, height_, margin_;
+    const std::vector<D3DMATRIX>* worlds_ = nullptr;
+    std::vector<uint8_t> pixels_;
+    std::vector<float> depth_, depthRows_;
+    std::vector<size_t> tested_;
+};
+
 }  // namespace
 
 bool PartOccludes(const DrawStyle& style) {
@@ -216,86 +436,13 @@ bool GenerateVisibility(const Scene& scene, const GeneratorOptions& options, Vis
     if (!gl.depthProgram) return false;
     gl.worldViewProjection = glGetUniformLocation(gl.partProgram, "uWorldViewProjection");
     gl.partNumber = glGetUniformLocation(gl.partProgram, "uPartNumber");
+    if (!MakeTargets(gl, width, height, why)) return false;
+    UploadParts(gl, scene);
+    SetFixedState(gl, options, width, height);
 
-    glGenTextures(1, &gl.color);
-    glBindTexture(GL_TEXTURE_2D, gl.color);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glGenRenderbuffers(1, &gl.depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, gl.depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, width, height);
-    glGenFramebuffers(1, &gl.framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, gl.framebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.color, 0);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gl.depth);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        why = "the offscreen framebuffer cannot be made";
-        return false;
-    }
-    glGenTextures(1, &gl.depthImage);
-    glBindTexture(GL_TEXTURE_2D, gl.depthImage);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_R32F, width, height, 0, GL_RED, GL_FLOAT, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glGenVertexArrays(1, &gl.emptyArray);
-
-    for (int32_t o = 0; o < scene.objectCount; ++o) {
-        const SceneObject& object = scene.objects[o];
-        for (int32_t p = 0; p < object.partCount; ++p) {
-            PartBuffers part;
-            part.object = o;
-            part.part = p;
-            part.occludes = PartOccludes(*object.partDrawStyles[p]);
-            part.indexCount = object.partPolygonCounts[p] * 3;
-            glGenVertexArrays(1, &part.vertexArray);
-            glBindVertexArray(part.vertexArray);
-            glGenBuffers(1, &part.vertices);
-            glBindBuffer(GL_ARRAY_BUFFER, part.vertices);
-            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(object.partVertexCounts[p]) * sizeof(Vertex),
-                         object.partVertices[p], GL_STATIC_DRAW);
-            glGenBuffers(1, &part.indices);
-            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, part.indices);
-            glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(object.partPolygonCounts[p]) * sizeof(Polygon),
-                         object.partPolygons[p], GL_STATIC_DRAW);
-            glEnableVertexAttribArray(0);
-            glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
-            gl.parts.push_back(part);
-        }
-    }
-    gl.queries.resize(gl.parts.size());
-    if (!gl.queries.empty()) glGenQueries(static_cast<GLsizei>(gl.queries.size()), gl.queries.data());
-
-    glUseProgram(gl.partProgram);
-    // The old API's pixel centres, taken on the image without the guard band,
-    // then that image scaled into the middle of the wider one.
-    glUniform2f(glGetUniformLocation(gl.partProgram, "uPixelOffset"), 1.0f / options.width,
-                -1.0f / options.height);
-    glUniform2f(glGetUniformLocation(gl.partProgram, "uGuardScale"),
-                static_cast<float>(options.width) / width, static_cast<float>(options.height) / height);
-    const float span = kFarPlane - kNearPlane;
-    glUniform2f(glGetUniformLocation(gl.partProgram, "uDepthMap"), 1.0f / span, -kNearPlane / span);
-    glUseProgram(gl.depthProgram);
-    glUniform1i(glGetUniformLocation(gl.depthProgram, "uDepth"), 0);
-
-    glDisable(GL_DITHER);
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glFrontFace(GL_CCW);
-    glCullFace(GL_BACK);
-    glViewport(0, 0, width, height);
-
-    // The renderer's aspect: the whole-number quotient of the display's sides.
-    int32_t savedWidth = screenWidth, savedHeight = screenHeight;
-    screenWidth = options.width;
-    screenHeight = options.height;
-    const float aspect = ProjectionAspect();
-    screenWidth = savedWidth;
-    screenHeight = savedHeight;
-
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-    std::vector<float> depth(static_cast<size_t>(width) * height), depthRows;
+    const float aspect = AspectFor(options);
     std::vector<D3DMATRIX> worlds(scene.objectCount);
-    std::vector<size_t> tested;
+    PositionPass pass(gl, scene, width, height, margin);
     const int64_t total = static_cast<int64_t>(scene.cameraCount) * scene.frameCount;
     int64_t done = 0;
     for (int32_t c = 0; c < scene.cameraCount; ++c) {
@@ -306,97 +453,8 @@ bool GenerateVisibility(const Scene& scene, const GeneratorOptions& options, Vis
             D3DMATRIX projection = ProjectionMatrix(scene.cameras[c].frameFov[f], aspect, kNearPlane, kFarPlane);
             for (int step = 0; step < steps; ++step) {
                 const float s = steps == 1 ? 0.0f : static_cast<float>(step) / (steps - 1);
-                D3DMATRIX view = Between(s, scene.cameraMatrices[c][f], scene.cameraMatrices[c][next]);
-                float viewProjection[16];
-                platform::ddraw::MultiplyMatrices(view, projection, viewProjection);
-                D3DMATRIX viewProjectionMatrix;
-                std::memcpy(&viewProjectionMatrix, viewProjection, sizeof viewProjection);
-                for (int32_t o = 0; o < scene.objectCount; ++o) {
-                    const SceneObject& object = scene.objects[o];
-                    D3DMATRIX world = object.animated ? Between(s, object.matrices[f], object.matrices[next])
-                                                      : object.matrices[0];
-                    float product[16];
-                    platform::ddraw::MultiplyMatrices(world, viewProjectionMatrix, product);
-                    std::memcpy(&worlds[o], product, sizeof product);
-                }
-                auto drawPart = [&](const PartBuffers& part, int32_t& lastObject) {
-                    if (part.object != lastObject) {
-                        lastObject = part.object;
-                        if (scene.objects[part.object].cullBackfaces) glEnable(GL_CULL_FACE);
-                        else glDisable(GL_CULL_FACE);
-                        glUniformMatrix4fv(gl.worldViewProjection, 1, GL_FALSE, &worlds[part.object]._11);
-                    }
-                    glBindVertexArray(part.vertexArray);
-                    glDrawElements(GL_TRIANGLES, part.indexCount, GL_UNSIGNED_SHORT, nullptr);
-                };
-
-                // Opaque parts, each in its own colour: what is left in the
-                // image is what can be seen.
-                glBindFramebuffer(GL_FRAMEBUFFER, gl.framebuffer);
-                glUseProgram(gl.partProgram);
-                glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-                glDepthMask(GL_TRUE);
-                glDepthFunc(GL_LEQUAL);
-                glClearColor(0, 0, 0, 0);
-                glClearDepth(1.0);
-                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-                int32_t lastObject = -1;
-                for (size_t i = 0; i < gl.parts.size(); ++i) {
-                    const PartBuffers& part = gl.parts[i];
-                    if (!part.occludes || part.indexCount == 0) continue;
-                    const uint32_t number = static_cast<uint32_t>(i + 1);
-                    glUniform3f(gl.partNumber, (number & 255) / 255.0f, ((number >> 8) & 255) / 255.0f,
-                                ((number >> 16) & 255) / 255.0f);
-                    drawPart(part, lastObject);
-                }
-                glPixelStorei(GL_PACK_ALIGNMENT, 1);
-                glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-                for (size_t at = 0; at < pixels.size(); at += 4) {
-                    uint32_t number = pixels[at] | (pixels[at + 1] << 8) | (pixels[at + 2] << 16);
-                    if (number == 0 || number > gl.parts.size()) continue;
-                    const PartBuffers& part = gl.parts[number - 1];
-                    bits.Set(c, f, part.object, part.part);
-                }
-
-                // Everything else against the opaque depth, moved back to the
-                // farthest depth within the margin.
-                tested.clear();
-                for (size_t i = 0; i < gl.parts.size(); ++i) {
-                    const PartBuffers& part = gl.parts[i];
-                    if (part.indexCount == 0 || bits.Get(c, f, part.object, part.part)) continue;
-                    if (part.occludes && margin == 0) continue;
-                    tested.push_back(i);
-                }
-                if (tested.empty()) continue;
-                if (margin > 0) {
-                    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-                    FarthestAround(depth, depthRows, width, height, margin);
-                    glActiveTexture(GL_TEXTURE0);
-                    glBindTexture(GL_TEXTURE_2D, gl.depthImage);
-                    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-                    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RED, GL_FLOAT, depth.data());
-                    glUseProgram(gl.depthProgram);
-                    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-                    glDepthFunc(GL_ALWAYS);
-                    glDisable(GL_CULL_FACE);
-                    glBindVertexArray(gl.emptyArray);
-                    glDrawArrays(GL_TRIANGLES, 0, 3);
-                }
-                glUseProgram(gl.partProgram);
-                glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-                glDepthMask(GL_FALSE);
-                glDepthFunc(GL_LEQUAL);
-                lastObject = -1;
-                for (size_t i : tested) {
-                    glBeginQuery(GL_ANY_SAMPLES_PASSED, gl.queries[i]);
-                    drawPart(gl.parts[i], lastObject);
-                    glEndQuery(GL_ANY_SAMPLES_PASSED);
-                }
-                for (size_t i : tested) {
-                    GLuint passed = 0;
-                    glGetQueryObjectuiv(gl.queries[i], GL_QUERY_RESULT, &passed);
-                    if (passed) bits.Set(c, f, gl.parts[i].object, gl.parts[i].part);
-                }
+                PlaceObjects(scene, c, f, next, s, projection, worlds);
+                pass.Run(worlds, c, f, bits);
             }
             ++done;
             if (progress) progress(done, total);

@@ -32,32 +32,17 @@ Vec3 StreetEye(int f) {
     return {20.0f + 1.5f * std::sin(t * 0.9f), 3.0f + 40.0f * rise, -110.0f + 17.0f * t};
 }
 
-}  // namespace
-
-ShowScene CityScene() {
-    ShowScene show;
-    show.fileName = "city.QX3";
-    show.framesPerSecond = 25;
-    SceneDescription& scene = show.scene;
-    scene.frameCount = kFrames;
-    scene.ambient.assign(kFrames, 0x303848);
-    scene.drawStyles = {
-        {0.55f, 0.55f, 0.7f, 0.0f, kTilesTexture},
-        {0.9f, 0.85f, 0.8f, 0.0f, kBricksTexture},
-        {1.0f, 1.0f, 1.0f, 0.0f, kWindowsTexture},
-        {0.8f, 0.85f, 1.0f, 0.0f, kMetalTexture},
-        {1.0f, 0.8f, 0.5f, 0.02f, kGlowTexture},
-        {0.5f, 0.8f, 1.0f, 0.02f, kGlowTexture},
-        {1.0f, 0.25f, 0.2f, 0.02f, kGlowTexture},
-    };
-
+// The tiled ground under the whole city.
+void AddGround(SceneDescription& scene) {
     PartBuilder ground(kGround);
     ground.Grid(10, 10, 14.0f, 14.0f, [](int i, int j, Vec3& position, Vec3& front) {
         position = {-120.0f + 240.0f * i / 10, 0.0f, 120.0f - 240.0f * j / 10};
         front = {0, 1, 0};
     });
     scene.objects.push_back(Still("Ground", {ground.Take()}));
+}
 
+void AddBlocks(SceneDescription& scene) {
     // Each block: a brick wall round it (one part) and four towers (a part each).
     Random random(2024u);
     for (int i = 0; i < kBlocks; ++i)
@@ -89,7 +74,9 @@ ShowScene CityScene() {
             const std::string name = std::string(centre ? "Plaza" : "Block") + std::to_string(i) + std::to_string(j);
             scene.objects.push_back(Still(name, parts));
         }
+}
 
+void AddCars(SceneDescription& scene) {
     // Cars of light down the streets, each with a street light of its own
     // (constant, linear and quadratic), and searchlights on the roofs.
     struct Car {
@@ -120,6 +107,10 @@ ShowScene CityScene() {
         }
         scene.lights.push_back(light);
     }
+}
+
+// Searchlights sweeping from the roofs, each lighting up on the beat.
+void AddSearchlights(SceneDescription& scene) {
     struct Searchlight {
         const char* name;
         int attenuation;
@@ -145,7 +136,10 @@ ShowScene CityScene() {
         }
         scene.lights.push_back(light);
     }
+}
 
+// The street camera, and the aerial one that circles the city at the end.
+void AddCameras(SceneDescription& scene) {
     WriterCamera street = MakeCamera("Street", kFrames), air = MakeCamera("Air", kFrames);
     for (int f = 0; f < kFrames; ++f) {
         const float t = f / 25.0f;
@@ -158,6 +152,32 @@ ShowScene CityScene() {
         AddCameraFrame(air, 0.8f, LookAt(high, {0, 12, 0}, {0, 1, 0}));
     }
     scene.cameras = {street, air};
+}
+
+}  // namespace
+
+ShowScene CityScene() {
+    ShowScene show;
+    show.fileName = "city.QX3";
+    show.framesPerSecond = 25;
+    SceneDescription& scene = show.scene;
+    scene.frameCount = kFrames;
+    scene.ambient.assign(kFrames, 0x303848);
+    scene.drawStyles = {
+        {0.55f, 0.55f, 0.7f, 0.0f, kTilesTexture},
+        {0.9f, 0.85f, 0.8f, 0.0f, kBricksTexture},
+        {1.0f, 1.0f, 1.0f, 0.0f, kWindowsTexture},
+        {0.8f, 0.85f, 1.0f, 0.0f, kMetalTexture},
+        {1.0f, 0.8f, 0.5f, 0.02f, kGlowTexture},
+        {0.5f, 0.8f, 1.0f, 0.02f, kGlowTexture},
+        {1.0f, 0.25f, 0.2f, 0.02f, kGlowTexture},
+    };
+
+    AddGround(scene);
+    AddBlocks(scene);
+    AddCars(scene);
+    AddSearchlights(scene);
+    AddCameras(scene);
 
     show.windows = {
         {"Street", 0, 240, 20, 25, 100, 0, false},

@@ -34,27 +34,8 @@ Vec3 KnotSide(float t) {
     return KnotAt(t) - Vec3{5.5f * std::cos(2.0f * a), 5.5f * std::sin(2.0f * a), 0.0f};
 }
 
-}  // namespace
-
-ShowScene KnotScene() {
-    ShowScene show;
-    show.fileName = "knot.QX3";
-    show.framesPerSecond = 25;
-    SceneDescription& scene = show.scene;
-    scene.frameCount = kFrames;
-    scene.ambient.assign(kFrames, 0x181820);
-    scene.drawStyles = {
-        {0.45f, 0.5f, 0.65f, 0.0f, kMetalTexture},
-        {0.8f, 0.5f, 0.15f, 0.0f, kMetalTexture},
-        {1.0f, 1.0f, 1.0f, 0.0f, kTilesTexture},
-        {0.7f, 0.75f, 0.85f, 0.0f, kMetalTexture},
-        {1.0f, 0.35f, 0.2f, 0.0f, kMetalTexture},
-        {0.4f, 0.8f, 1.0f, 0.55f, kMetalTexture},
-        {1.0f, 0.35f, 0.25f, 0.02f, kGlowTexture},
-        {0.35f, 1.0f, 0.45f, 0.02f, kGlowTexture},
-        {0.35f, 0.55f, 1.0f, 0.02f, kGlowTexture},
-    };
-
+// The knot itself, turning, with a small kick on every beat.
+void AddKnot(SceneDescription& scene) {
     std::vector<WriterPart> knot;
     for (int k = 0; k < kKnotParts; ++k) {
         const float t0 = static_cast<float>(k) / kKnotParts, t1 = static_cast<float>(k + 1) / kKnotParts;
@@ -69,14 +50,20 @@ ShowScene KnotScene() {
         return Multiply(Multiply(Scaling(kick, kick, kick), RotationY(0.5f * t)),
                         Multiply(RotationX(0.3f * t + 0.4f), Translation({0, 1.0f, 0})));
     }));
+}
 
+// The floor of glowing tiles.
+void AddFloor(SceneDescription& scene) {
     PartBuilder floor(kFloor);
     floor.Grid(8, 8, 6.0f, 6.0f, [](int i, int j, Vec3& position, Vec3& front) {
         position = {-45.0f + 90.0f * i / 8, -13.0f, 45.0f - 90.0f * j / 8};
         front = {0, 1, 0};
     });
     scene.objects.push_back(Still("Floor", {floor.Take()}));
+}
 
+// The faceted ring with its studs, and the glass one.
+void AddRings(SceneDescription& scene) {
     std::vector<WriterPart> faceted = {TorusPart(kFaceted, 11.0f, 0.5f, 36, 6, 6.0f, 1.0f)};
     PartBuilder studs(kStud);
     for (int k = 0; k < 8; ++k) {
@@ -94,9 +81,10 @@ ShowScene KnotScene() {
                                          const float t = f / 25.0f;
                                          return Multiply(RotationX(-0.4f * t), RotationY(0.7f + 0.15f * t));
                                      }));
+}
 
-    // Point lights of each kind circle the knot, each with a flare; spot
-    // lights of each kind shine from above, the side and below.
+void AddOrbiters(SceneDescription& scene) {
+    // Point lights of each kind circle the knot, each with a flare.
     struct Orbiter {
         const char* name;
         const char* flare;
@@ -129,6 +117,10 @@ ShowScene KnotScene() {
         }
         scene.lights.push_back(light);
     }
+}
+
+// Spot lights of each kind from above, the side and below.
+void AddBeams(SceneDescription& scene) {
     struct Beam {
         const char* name;
         int attenuation;
@@ -152,7 +144,9 @@ ShowScene KnotScene() {
         }
         scene.lights.push_back(light);
     }
+}
 
+void AddCameras(SceneDescription& scene) {
     // In the file: the echo camera, the close one, the orbiting one; the
     // order line draws them the other way round.
     WriterCamera echo = MakeCamera("Echo", kFrames), close = MakeCamera("Close", kFrames),
@@ -172,6 +166,35 @@ ShowScene KnotScene() {
         else AddCameraFrame(echo, 0.8f, closeView);
     }
     scene.cameras = {echo, close, orbit};
+}
+
+}  // namespace
+
+ShowScene KnotScene() {
+    ShowScene show;
+    show.fileName = "knot.QX3";
+    show.framesPerSecond = 25;
+    SceneDescription& scene = show.scene;
+    scene.frameCount = kFrames;
+    scene.ambient.assign(kFrames, 0x181820);
+    scene.drawStyles = {
+        {0.45f, 0.5f, 0.65f, 0.0f, kMetalTexture},
+        {0.8f, 0.5f, 0.15f, 0.0f, kMetalTexture},
+        {1.0f, 1.0f, 1.0f, 0.0f, kTilesTexture},
+        {0.7f, 0.75f, 0.85f, 0.0f, kMetalTexture},
+        {1.0f, 0.35f, 0.2f, 0.0f, kMetalTexture},
+        {0.4f, 0.8f, 1.0f, 0.55f, kMetalTexture},
+        {1.0f, 0.35f, 0.25f, 0.02f, kGlowTexture},
+        {0.35f, 1.0f, 0.45f, 0.02f, kGlowTexture},
+        {0.35f, 0.55f, 1.0f, 0.02f, kGlowTexture},
+    };
+
+    AddKnot(scene);
+    AddFloor(scene);
+    AddRings(scene);
+    AddOrbiters(scene);
+    AddBeams(scene);
+    AddCameras(scene);
 
     show.windows = {
         {"Orbit", 0, 200, 25, 25, 100, 0, false},

@@ -113,7 +113,7 @@ struct SoundState {
     std::vector<int16_t> block;
 };
 
-SoundState& State() {
+SoundState& SoundLibraryState() {
     static SoundState* state = new SoundState;  // outlives every static destructor
     return *state;
 }
@@ -152,14 +152,14 @@ void StepLocked(SoundState& s) {
 }
 
 void ClockMoved() {
-    SoundState& s = State();
+    SoundState& s = SoundLibraryState();
     std::lock_guard<std::mutex> guard(s.lock);
     StepLocked(s);
 }
 
 // The first call of any kind starts the stepping with the clock.
 SoundState& Started() {
-    SoundState& s = State();
+    SoundState& s = SoundLibraryState();
     if (!s.started) {
         s.started = true;
         s.realStart = ClockMilliseconds();
@@ -169,7 +169,7 @@ SoundState& Started() {
 }
 
 void PullFromDevice(int16_t* samples, size_t frames) {
-    SoundState& s = State();
+    SoundState& s = SoundLibraryState();
     std::lock_guard<std::mutex> guard(s.lock);
     MixInto(s, samples, frames);
 }
@@ -261,7 +261,7 @@ void StartSoundOutput(const std::string& captureDirectory) {
 }
 
 void StopSoundOutput() {
-    SoundState& s = State();
+    SoundState& s = SoundLibraryState();
     // Closed outside the lock: closing waits for a pull under way, which takes it.
     std::unique_ptr<SoundDevice> device = std::move(s.device);
     const bool devicePulled = device && device->PullsOnItsOwn();
@@ -289,13 +289,13 @@ void StopSoundOutput() {
 }
 
 uint64_t SamplesMixed() {
-    SoundState& s = State();
+    SoundState& s = SoundLibraryState();
     std::lock_guard<std::mutex> guard(s.lock);
     return s.mixed;
 }
 
 const char* SoundOutputName() {
-    SoundState& s = State();
+    SoundState& s = SoundLibraryState();
     return s.device ? s.device->Name() : nullptr;
 }
 
@@ -374,7 +374,7 @@ signed char F_API FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int
     return true;
 }
 
-int F_API FSOUND_GetError() { return State().error; }
+int F_API FSOUND_GetError() { return SoundLibraryState().error; }
 
 FMUSIC_MODULE* F_API FMUSIC_LoadSongMemory(void* data, int length) {
     SoundState& s = Call();
