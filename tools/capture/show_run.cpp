@@ -1,8 +1,5 @@
 #include "show_run.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "app/display_start.h"
 #include "app/run_show.h"
 #include "diag/log.h"
@@ -17,20 +14,10 @@ namespace {
 
 platform::PlatformSettings CaptureSettings(const CaptureOptions& options, const std::string& audioFolder,
                                            std::shared_ptr<platform::FrameWriter> frames) {
-    // Always offscreen, whatever display there is: nothing is shown, and SDL
-    // started on its offscreen driver by name says nothing about a display.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    platform::PlatformSettings settings;
-    std::string ignored;
-    // Of the player's switches only the log, the overlay and the classic drawing apply.
-    platform::ReadPlatformSettings(
-        [](const char* name) -> const char* {
-            if (std::strcmp(name, "VELMORA_LOG") == 0 || std::strcmp(name, "VELMORA_STATS") == 0 ||
-                std::strcmp(name, "VELMORA_GL_CLASSIC") == 0 || std::strcmp(name, "SDL_VIDEODRIVER") == 0)
-                return std::getenv(name);
-            return nullptr;
-        },
-        settings, ignored);
+    // Always offscreen: nothing is shown. Of the player's switches only the
+    // log, the overlay and the classic drawing apply.
+    platform::PlatformSettings settings =
+        platform::ReadOffscreenSettings({"VELMORA_LOG", "VELMORA_STATS", "VELMORA_GL_CLASSIC"});
     settings.sound = platform::SoundBackEnd::Silent;
     settings.virtualClock = true;
     settings.frameRate = options.rate;

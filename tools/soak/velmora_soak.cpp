@@ -106,18 +106,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
 // Offscreen through SDL's offscreen driver by name, as the capture tool runs
 // (or with nothing drawn at all), silent, on the virtual clock.
 platform::PlatformSettings SoakSettings(const Options& options) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    platform::PlatformSettings settings;
-    std::string ignored;
     // Of the player's switches only the log and the overlay apply.
-    platform::ReadPlatformSettings(
-        [](const char* name) -> const char* {
-            if (std::strcmp(name, "VELMORA_LOG") == 0 || std::strcmp(name, "VELMORA_STATS") == 0 ||
-                std::strcmp(name, "SDL_VIDEODRIVER") == 0)
-                return std::getenv(name);
-            return nullptr;
-        },
-        settings, ignored);
+    platform::PlatformSettings settings = platform::ReadOffscreenSettings({"VELMORA_LOG", "VELMORA_STATS"});
     settings.windowSystem = options.drawNull ? platform::WindowBackEnd::Null : platform::WindowBackEnd::Sdl;
     settings.renderDevice = options.drawNull ? platform::RenderBackEnd::Null : platform::RenderBackEnd::OpenGl;
     settings.sound = platform::SoundBackEnd::Silent;

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/backend/text_rasterizer.h"
 #include "platform/ddraw/display_objects.h"
@@ -102,6 +104,21 @@ bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& set
 
 bool ReadPlatformSettings(PlatformSettings& settings, std::string& error) {
     return ReadPlatformSettings([](const char* name) { return std::getenv(name); }, settings, error);
+}
+
+PlatformSettings ReadOffscreenSettings(std::initializer_list<const char*> switches) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    const std::vector<std::string> read(switches.begin(), switches.end());
+    PlatformSettings settings;
+    std::string ignored;
+    ReadPlatformSettings(
+        [&read](const char* name) -> const char* {
+            if (std::strcmp(name, "SDL_VIDEODRIVER") == 0 || std::find(read.begin(), read.end(), name) != read.end())
+                return std::getenv(name);
+            return nullptr;
+        },
+        settings, ignored);
+    return settings;
 }
 
 const PlatformSettings& CurrentPlatformSettings() {

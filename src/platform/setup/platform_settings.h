@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -74,6 +75,11 @@ bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& set
                           std::string& error);
 // The same from the process environment.
 bool ReadPlatformSettings(PlatformSettings& settings, std::string& error);
+// The record of a tool that plays a show offscreen whatever display there is
+// (SDL started on its offscreen driver by name, which says nothing about a
+// display), with only the named switches of the player's read from the
+// process environment and the rest left as they are by default.
+PlatformSettings ReadOffscreenSettings(std::initializer_list<const char*> switches);
 
 // The record in force: the one put in force last, or, before any is, the one
 // read from the process environment on first use (the real clock when its

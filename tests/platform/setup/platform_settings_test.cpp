@@ -216,3 +216,36 @@ TEST_F(PlatformSettingsTest, RenderDeviceChoice) {
 }
 
 }  // namespace
+
+namespace {
+
+// A tool that plays offscreen reads the switches it names and no other, and
+// starts SDL offscreen whatever the environment asked for.
+TEST(OffscreenSettingsTest, OnlyTheNamedSwitchesAreRead) {
+    const char* names[] = {"VELMORA_LOG", "VELMORA_STATS", "VELMORA_WINDOWED", "VELMORA_FPS", "SDL_VIDEODRIVER"};
+    std::map<std::string, std::string> saved;
+    for (const char* name : names)
+        if (const char* value = std::getenv(name)) saved[name] = value;
+    setenv("VELMORA_LOG", "1", 1);
+    setenv("VELMORA_STATS", "1", 1);
+    setenv("VELMORA_WINDOWED", "1", 1);
+    setenv("VELMORA_FPS", "7", 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+
+    const PlatformSettings settings = ReadOffscreenSettings({"VELMORA_LOG"});
+    EXPECT_TRUE(settings.log);
+    EXPECT_FALSE(settings.statistics);
+    EXPECT_FALSE(settings.windowed);
+    EXPECT_FALSE(settings.virtualClock) << "VELMORA_FPS was not named";
+    // SDL is then started on the driver the variable names.
+    EXPECT_STREQ(std::getenv("SDL_VIDEODRIVER"), "offscreen");
+    EXPECT_TRUE(ReadOffscreenSettings({"VELMORA_LOG", "VELMORA_STATS"}).statistics);
+
+    for (const char* name : names) {
+        auto found = saved.find(name);
+        if (found == saved.end()) unsetenv(name);
+        else setenv(name, found->second.c_str(), 1);
+    }
+}
+
+}  // namespace
