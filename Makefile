@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build asan fuzz bench play test test-plain test-asan clean
+.PHONY: all deps build asan fuzz bench play test test-plain test-asan install deb package-test clean
 
 all: build
 
@@ -64,6 +64,20 @@ bench: build
 	$(BUILD)/bench/script_bench
 	$(BUILD)/velmora_bench $(BENCH_FRAMES)
 	sh scripts/capture-bench.sh $(BUILD) $(CAPTURE_SHOW)
+
+# Installs what `make build` built under PREFIX (DESTDIR=... stages it
+# elsewhere, as packagers do).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, $(BUILD)/velmora_VERSION_ARCH.deb, under /usr whatever
+# PREFIX says; then its test: lintian, and the player unpacked from it playing
+# the sample show as an unprivileged user.
+deb: build
+	cd $(BUILD) && cpack -G DEB
+package-test: deb
+	sh scripts/package-test.sh $(BUILD)
 
 test: test-plain test-asan fuzz
 

@@ -5,7 +5,8 @@ set -e
 packages="build-essential cmake pkg-config libsdl2-dev libepoxy-dev libgl-dev libegl-dev
   libgl1-mesa-dri libegl-mesa0 libfreeimage-dev libsdl2-ttf-dev fonts-dejavu-core libgtk-3-dev
   libopenmpt-dev libmpg123-dev libsndfile1-dev libassimp-dev
-  libgtest-dev libbenchmark-dev zlib1g-dev clang xvfb xdotool gzip xz-utils ffmpeg"
+  libgtest-dev libbenchmark-dev zlib1g-dev clang xvfb xdotool gzip xz-utils ffmpeg
+  dpkg-dev lintian man-db"
 missing=""
 for package in $packages; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

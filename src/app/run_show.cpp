@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/command_line.h"
 #include "data/data_archive.h"
 #include "music/music_player.h"
 #include "platform/win32/windows.h"
@@ -24,12 +25,11 @@ void SayNoShow() {
     std::FILE* archive = std::fopen(archiveFileName, "rb");
     if (archive) std::fclose(archive);
     if (!archive)
-        std::fprintf(stderr,
-                     "velmora: no show to play: neither %s nor %s is in the current folder\n",
-                     archiveFileName, scriptFileName);
+        std::fprintf(stderr, "velmora: no show to play: neither %s nor %s is in %s\n", archiveFileName,
+                     scriptFileName, ShowFolderName());
     else
-        std::fprintf(stderr, "velmora: no show to play: %s is neither in %s nor in the current folder\n",
-                     scriptFileName, archiveFileName);
+        std::fprintf(stderr, "velmora: no show to play: %s is neither in %s nor in %s\n", scriptFileName,
+                     archiveFileName, ShowFolderName());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "data/data_archive.h"
 #include "diag/log.h"
+#include "diag/user_folder.h"
 #include "render/display.h"
 #include "state/engine_state.h"
 
@@ -127,28 +128,31 @@ int ReadSettings(const char* data, size_t size) {
     return autorun;
 }
 
-int LoadSettings() {
-    // Read under the bare name, from the current folder. Only the first
-    // kSettingsReadLimit bytes count: a file that never ends (a link to a
-    // device) is read as a file cut there.
-    std::FILE* file = std::fopen(kSettingsFileName, "rb");
-    if (!file) return 0;
+namespace {
+
+// At most kSettingsReadLimit bytes of the file at path; false when it cannot
+// be opened.
+bool ReadSettingsFile(const char* path, int& autorun) {
+    // Only the first kSettingsReadLimit bytes count: a file that never ends
+    // (a link to a device) is read as a file cut there.
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
     std::vector<char> bytes(kSettingsReadLimit);
     size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
-    return ReadSettings(bytes.data(), size);
+    autorun = ReadSettings(bytes.data(), size);
+    return true;
 }
 
-void SaveSettings(HWND dialog) {
-    FindExeDirectory();
-    char path[kExeDirectorySize + 32];
-    std::snprintf(path, sizeof path, "%s%s", exeDirectory, kSettingsFileName);
-    // Written beside its final name and moved there whole, so a failed write
-    // leaves the old settings rather than half a file.
-    char partial[sizeof path + 8];
-    std::snprintf(partial, sizeof partial, "%s.part", path);
+// The dialog's settings into the file at path, written beside it and moved
+// there whole, so a failed write leaves the old settings rather than half a
+// file. False when not even the partial file could be made there.
+bool WriteSettingsFile(const char* path, HWND dialog) {
+    char partial[kExeDirectorySize + 48];
+    int length = std::snprintf(partial, sizeof partial, "%s.part", path);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof partial) return false;
     std::FILE* file = std::fopen(partial, "wb");
-    if (!file) return;
+    if (!file) return false;
 
     LRESULT listPosition = SendDlgItemMessageA(dialog, kDeviceComboBox, CB_GETCURSEL, 0, 0);
     int device = -1;  // an empty device list saves what the reader refuses
@@ -169,4 +173,39 @@ void SaveSettings(HWND dialog) {
     bool written = std::fflush(file) == 0 && !std::ferror(file);
     written = std::fclose(file) == 0 && written;
     if (!written || std::rename(partial, path) != 0) std::remove(partial);
+    return true;
+}
+
+// The settings file in the user's own folder, where an installed program
+// keeps its settings; false where the user has no such folder.
+bool UserSettingsPath(char (&path)[kExeDirectorySize + 32]) {
+    char folder[kExeDirectorySize];
+    if (!FindUserFolder(CSIDL_APPDATA, folder, sizeof folder)) return false;
+    int length = std::snprintf(path, sizeof path, "%s%s", folder, kSettingsFileName);
+    return length >= 0 && static_cast<size_t>(length) < sizeof path;
+}
+
+}  // namespace
+
+int LoadSettings() {
+    // Read under the bare name, from the current folder.
+    int autorun = 0;
+    if (ReadSettingsFile(kSettingsFileName, autorun)) return autorun;
+    // Without one there, an installed program (whose own folder cannot be
+    // written) reads what its "Save settings" wrote into the user's folder.
+    // A program in a folder of its own never looks there.
+    FindExeDirectory();
+    char path[kExeDirectorySize + 32];
+    if (!ProgramFolderWritable() && UserSettingsPath(path) && ReadSettingsFile(path, autorun))
+        return autorun;
+    return 0;
+}
+
+void SaveSettings(HWND dialog) {
+    FindExeDirectory();
+    char path[kExeDirectorySize + 32];
+    std::snprintf(path, sizeof path, "%s%s", exeDirectory, kSettingsFileName);
+    if (WriteSettingsFile(path, dialog)) return;
+    // The program's folder cannot be written: the user's own folder instead.
+    if (UserSettingsPath(path)) WriteSettingsFile(path, dialog);
 }

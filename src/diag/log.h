@@ -1,5 +1,6 @@
 // The log: one line per message, appended with CR LF to "Log.TXT" beside the
-// executable while the log switch is on.
+// executable while the log switch is on, or in the user's own folder when
+// StartLog finds the executable's folder cannot be written.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,9 @@ constexpr size_t kExeDirectorySize = 512;
 
 extern int logEnabled;
 extern char exeDirectory[kExeDirectorySize];
+// Where StartLog put the log when it could not go beside the program, with
+// its trailing separator; empty while the log is beside the program.
+extern char userLogDirectory[kExeDirectorySize];
 extern char logLine[kLogLineSize];
 
 void WriteLog(const char* text);

@@ -287,4 +287,42 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenLeavesNoFile) {
     EXPECT_FALSE(velmora::testing::FileExists(directory + "/missing/QX_Engine.ini"));
 }
 
+// Installed, the program's folder cannot be written: "Save settings" goes to
+// the user's folder, and a start without settings in the current folder reads
+// them back from there. A program in a folder of its own never looks there.
+TEST_F(SettingsTest, AnUnwritableProgramFolderKeepsTheSettingsInTheUsersFolder) {
+    std::ofstream(directory + "/file") << "x";
+    velmora::platform::UseModuleFileName(directory + "/file/bin/velmora");
+    const std::string config = velmora::testing::MakeTempDirectory();
+    velmora::platform::UseUserFolders(config + "/.config", config + "/.local/state");
+    const std::string userFile = config + "/.config/velmora/QX_Engine.ini";
+
+    SetDialog(true, false, 3, 4);
+    std::snprintf(sceneFileName, kFileNameSize, "user.QX3");
+    SaveSettings(dialog);
+    EXPECT_EQ(velmora::testing::ReadFile(userFile), Layout("TRUE", "FALSE", "3", "4", "user.QX3"));
+    EXPECT_FALSE(velmora::testing::FileExists(config + "/.config/velmora/QX_Engine.ini.part"));
+
+    sceneFileName[0] = '\0';
+    EXPECT_EQ(LoadSettings(), 1);
+    EXPECT_STREQ(sceneFileName, "user.QX3");
+    EXPECT_EQ(selectedMode, 4);
+
+    // A file in the current folder still comes first.
+    WriteSettings(Layout("FALSE", "FALSE", "3", "2", "current.QX3"));
+    EXPECT_EQ(LoadSettings(), 0);
+    EXPECT_STREQ(sceneFileName, "current.QX3");
+    std::remove("QX_Engine.ini");
+
+    // Portable again: the user's file is neither read nor written.
+    velmora::platform::UseModuleFileName(directory + "/velmora");
+    sceneFileName[0] = '\0';
+    EXPECT_EQ(LoadSettings(), 0);
+    EXPECT_STREQ(sceneFileName, "");
+    SetDialog(false, false, 3, 1);
+    SaveSettings(dialog);
+    EXPECT_EQ(velmora::testing::ReadFile(directory + "/QX_Engine.ini"), Layout("FALSE", "FALSE", "3", "1"));
+    EXPECT_EQ(velmora::testing::ReadFile(userFile), Layout("TRUE", "FALSE", "3", "4", "user.QX3"));
+}
+
 }  // namespace

@@ -22,12 +22,13 @@ protected:
         program = directory + "/velmora";
         std::filesystem::copy_file(VELMORA_PROGRAM, program);
     }
-    ProgramResult Run(const std::map<std::string, std::string>& variables) {
+    ProgramResult Run(const std::map<std::string, std::string>& variables,
+                      const std::vector<std::string>& arguments = {}) {
         std::map<std::string, std::string> environment = {
             {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""},
             {"VELMORA_LOG", ""}, {"VELMORA_FPS", ""}};
         for (const auto& [name, value] : variables) environment[name] = value;
-        return RunProgram(program, {}, directory, environment, 5.0);
+        return RunProgram(program, arguments, directory, environment, 5.0);
     }
     std::string directory;
     std::string program;
@@ -126,6 +127,49 @@ TEST_F(ProgramTest, BadFrameRateStopsBeforeAnyWindow) {
         EXPECT_EQ(result.standardError.find("offscreen"), std::string::npos);
         EXPECT_FALSE(FileExists(directory + "/Log.TXT"));
     }
+}
+
+// Named on the command line, a folder's show plays as if the program had
+// been started there; "first_device" beside it still picks the first device.
+TEST_F(ProgramTest, AShowFolderOnTheCommandLinePlaysThatShowWithTheDeviceRule) {
+    const std::string show = MakeTempDirectory();
+    std::ofstream(show + "/MORVAST.QXP", std::ios::binary) << "[Engine][Hold] 0 10\r\n";
+    auto driverLine = [this] {
+        std::string log = ReadFile(directory + "/Log.TXT");
+        size_t at = log.find("Driver:\t\t\t");
+        return at == std::string::npos ? std::string() : log.substr(at, log.find("\r\n", at) - at);
+    };
+    ProgramResult result = Run({{"VELMORA_LOG", "1"}, {"VELMORA_FPS", "30"}}, {show});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(result.standardError.find("no show to play"), std::string::npos) << result.standardError;
+    EXPECT_EQ(driverLine(), "Driver:\t\t\tDirect3D T&L HAL");  // the last device found
+    EXPECT_FALSE(FileExists(show + "/Log.TXT"));  // the log stays beside the program
+
+    result = Run({{"VELMORA_LOG", "1"}, {"VELMORA_FPS", "30"}}, {"first_device", show});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(driverLine(), "Driver:\t\t\tDirect3D HAL");
+    EXPECT_EQ(result.standardError.find("no show to play"), std::string::npos) << result.standardError;
+
+    // A folder without a show is named in the one line.
+    const std::string empty = MakeTempDirectory();
+    result = Run({{"VELMORA_FPS", "30"}}, {empty});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_NE(result.standardError.find("velmora: no show to play: neither MORVAST.QXD nor MORVAST.QXP is in " +
+                                        empty + "\n"),
+              std::string::npos)
+        << result.standardError;
+}
+
+TEST_F(ProgramTest, AnUnknownOptionIsOneLineAndStatusTwoBeforeAnythingRuns) {
+    ProgramResult result = Run({{"VELMORA_LOG", "1"}}, {"--fullscreen"});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.standardError,
+              "velmora: unknown option --fullscreen; usage: velmora [first_device] [SHOWDIR]\n");
+    EXPECT_FALSE(FileExists(directory + "/Log.TXT"));
 }
 
 }  // namespace

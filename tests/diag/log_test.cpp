@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "diag/user_folder.h"
+#include "platform/win32/module_control.h"
 #include "support/engine_fixture.h"
 
 using velmora::testing::FileExists;
@@ -115,6 +117,69 @@ TEST(StartLogTest, EmptiesBothFilesBesideTheProgramAndSetsTheSwitch) {
     WriteLog("not written");
     EXPECT_EQ(ReadFile(dir + "Log.TXT"), "");
     exeDirectory[0] = '\0';
+}
+
+// A program whose folder cannot be written (installed under /usr) logs into
+// the user's own folder, says so once, and the lines are those it would
+// have written beside itself.
+class UserLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home = MakeTempDirectory();
+        // A folder under a plain file cannot be written, not even by root.
+        std::ofstream(home + "/file") << "x";
+        velmora::platform::UseModuleFileName(home + "/file/bin/velmora");
+        velmora::platform::UseUserFolders(home + "/config", home + "/state");
+    }
+    void TearDown() override {
+        velmora::platform::UseModuleFileName("");
+        velmora::platform::UseUserFolders("", "");
+        logEnabled = 0;
+        exeDirectory[0] = userLogDirectory[0] = '\0';
+    }
+    std::string home;
+};
+
+TEST_F(UserLogTest, AnUnwritableProgramFolderSendsTheLogToTheUsersFolder) {
+    ::testing::internal::CaptureStderr();
+    StartLog(1);
+    WriteLog("QXP:\t\t\t\tline");
+    StartLog(1);  // started again: said only once
+    WriteLog("again");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "velmora: the log is in " + home +
+                        "/state/velmora/Log.TXT, since the program's folder cannot be written\n");
+    EXPECT_EQ(std::string(userLogDirectory), home + "/state/velmora/");
+    EXPECT_EQ(ReadFile(home + "/state/velmora/Log.TXT"), "again\r\n");
+    EXPECT_TRUE(FileExists(home + "/state/velmora/Errors.TXT"));
+    EXPECT_FALSE(FileExists(home + "/config/velmora"));  // the settings' folder is not made for the log
+}
+
+TEST_F(UserLogTest, ALogThatCannotBeWrittenAnywhereIsSaidOnceAndLeftOut) {
+    velmora::platform::UseUserFolders("", home + "/file/state");
+    ::testing::internal::CaptureStderr();
+    StartLog(1);
+    StartLog(1);
+    WriteLog("lost");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "velmora: the log cannot be written beside the program (" + home +
+                        "/file/bin/) nor in the user's folder; the show plays without it\n");
+    EXPECT_EQ(logEnabled, 1);
+    EXPECT_STREQ(userLogDirectory, "");
+}
+
+TEST_F(UserLogTest, AWritableProgramFolderKeepsTheLogBesideIt) {
+    velmora::platform::UseModuleFileName(home + "/velmora");
+    ::testing::internal::CaptureStderr();
+    StartLog(1);
+    WriteLog("here");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(ReadFile(home + "/Log.TXT"), "here\r\n");
+    EXPECT_FALSE(FileExists(home + "/state"));
+    EXPECT_TRUE(ProgramFolderWritable());
+    velmora::platform::UseModuleFileName(home + "/file/bin/velmora");
+    FindExeDirectory();
+    EXPECT_FALSE(ProgramFolderWritable());
 }
 
 }  // namespace

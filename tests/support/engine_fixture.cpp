@@ -37,6 +37,7 @@ void ResetEngineState() {
     showStatistics = 0;
     logEnabled = 0;
     exeDirectory[0] = '\0';
+    userLogDirectory[0] = '\0';
     textureMemoryCounter = textureAllocationCounter = animationMemoryCounter = 0;
     generalMemoryCounter = fileMemoryCounter = 0;
     d3dDevice = nullptr;

@@ -22,6 +22,7 @@
 #include <system_error>
 
 #include "common/output_path.h"
+#include "common/standard_options.h"
 #include "common/staging_folder.h"
 #include "capture_options.h"
 #include "ffmpeg_commands.h"
@@ -119,9 +120,23 @@ void PrintTimings(const CaptureOptions& options, uint64_t frames, double total, 
                 options.framesOnly ? "writing PNG files" : "encoding", encoding, share(encoding));
 }
 
+constexpr const char* kHelp =
+    "usage: velmora-capture SHOWDIR OUTPUT [--fps N] [--size WxH] [--crf N] [--max-hours H] [--frames-only] [--timings]\n"
+    "Plays the show in SHOWDIR headless and films it into OUTPUT, an MP4 made with ffmpeg.\n"
+    "  --fps N          the film's frame rate, 1 to 1000 (default 60)\n"
+    "  --size WxH       the picture's size, each side 1 to 8192 (default 1280x720)\n"
+    "  --crf N          the H.264 quality, 0 (lossless) to 51 (default 18)\n"
+    "  --max-hours H    the longest show filmed, in hours (default 6)\n"
+    "  --frames-only    writes PNG frames and audio.wav into the folder OUTPUT instead\n"
+    "  --timings        prints where the time went at the end\n"
+    "  --help           prints this help and exits\n"
+    "  --version        prints the version and exits\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto answered = velmora::tools::AnswerStandardOptions(argc, argv, "velmora-capture", kHelp, true))
+        return *answered;
     CaptureOptions options;
     std::string why;
     if (!ParseCaptureOptions(argc, argv, options, why)) return Refuse(why);

@@ -8,11 +8,26 @@
 #include <string>
 
 #include "data/data_archive.h"
+#include "common/standard_options.h"
 #include "platform/setup/platform_settings.h"
 #include "qxcheck/script_check.h"
 #include "show/show_files.h"
 
+namespace {
+
+constexpr const char* kHelp =
+    "usage: qxcheck [DIR/]MORVAST.QXP\n"
+    "Reads a play script with the player's own reader and prints what the player\n"
+    "does with each line, warning where the reader falls out of step with the text.\n"
+    "Exit status 0: nothing found, 1: warnings, 2: the script cannot be read.\n"
+    "  --help     prints this help and exits\n"
+    "  --version  prints the version and exits\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (auto answered = velmora::tools::AnswerStandardOptions(argc, argv, "qxcheck", kHelp, false))
+        return *answered;
     if (argc != 2 || !*argv[1]) {
         std::fprintf(stderr, "usage: qxcheck [DIR/]MORVAST.QXP\n");
         return 2;

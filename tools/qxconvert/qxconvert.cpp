@@ -11,6 +11,7 @@
 
 #include "common/numbers.h"
 #include "common/output_path.h"
+#include "common/standard_options.h"
 #include "qxconvert/conversion.h"
 #include "qxconvert/export_names.h"
 #include "qxconvert/frame_plan.h"
@@ -61,9 +62,22 @@ std::string Plural(size_t count, const std::string& word) {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
+constexpr const char* kHelp =
+    "usage: qxconvert INPUT [-o DIR] [--fps N] [--frames A-B] [--scale S]\n"
+    "Converts a modelling tool's scene (glTF, FBX, Collada, OBJ, 3DS, ASE, ...) into a\n"
+    "scene file, its visibility file, its textures and a starter play script.\n"
+    "  -o DIR         the folder written into (default: the current folder)\n"
+    "  --fps N        the frames sampled per second (default: the source's, else 30)\n"
+    "  --frames A-B   only the frames A to B, counted at that rate\n"
+    "  --scale S      scales the whole scene by S\n"
+    "  --help         prints this help and exits\n"
+    "  --version      prints the version and exits\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto answered = velmora::tools::AnswerStandardOptions(argc, argv, "qxconvert", kHelp, true))
+        return *answered;
     std::string input, directory = ".";
     ConvertOptions options;
     for (int i = 1; i < argc; ++i) {

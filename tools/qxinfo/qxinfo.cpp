@@ -6,6 +6,7 @@
 #include <string>
 
 #include "data/data_archive.h"
+#include "common/standard_options.h"
 #include "qxinfo/scene_summary.h"
 #include "scene/scene_reader.h"
 
@@ -29,9 +30,19 @@ void ReportVisibility(const Scene& scene, const std::string& sceneName) {
                 size < needed ? " (the missing bytes count as all visible)" : "");
 }
 
+constexpr const char* kHelp =
+    "usage: qxinfo FILE.QX3\n"
+    "Prints what the player reads from a scene file: frames, draw styles, objects,\n"
+    "cameras, lights, the bounding box of frame 0, and whether the visibility file\n"
+    "beside it has the size the scene needs.\n"
+    "  --help     prints this help and exits\n"
+    "  --version  prints the version and exits\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto answered = velmora::tools::AnswerStandardOptions(argc, argv, "qxinfo", kHelp, false))
+        return *answered;
     if (argc != 2) {
         std::fprintf(stderr, "usage: qxinfo FILE.QX3\n");
         return 2;

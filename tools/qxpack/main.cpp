@@ -14,6 +14,7 @@
 #include "archive_writer.h"
 #include "common/output_path.h"
 #include "common/atomic_file.h"
+#include "common/standard_options.h"
 #include "data/archive_reader.h"
 #include "data/data_name.h"
 #include "data/memory_file.h"
@@ -137,10 +138,27 @@ std::vector<std::string> FilesToPack(const std::string& archive, const std::vect
     return files;
 }
 
+constexpr const char* kHelp =
+    "usage: qxpack create [--fast] ARCHIVE FILE|FOLDER... | qxpack list ARCHIVE | qxpack extract ARCHIVE [DIR]\n"
+    "Writes, lists and unpacks the packed data archives the player reads.\n"
+    "  create ARCHIVE FILE|FOLDER...  packs the files (a folder: its files) under their bare names\n"
+    "  list ARCHIVE                   size, packed size and ratio per file, and a total\n"
+    "  extract ARCHIVE [DIR]          every file back to disk\n"
+    "  --fast     packs nearly twice as fast into blocks some 5% larger\n"
+    "  --help     prints this help and exits\n"
+    "  --version  prints the version and exits\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto answered = velmora::tools::AnswerStandardOptions(argc, argv, "qxpack", kHelp, true))
+        return *answered;
     std::vector<std::string> args(argv + 1, argv + argc);
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool fastOption = i == 1 && args[0] == "create" && args[1] == "--fast";
+        if (args[i].size() > 1 && args[i][0] == '-' && !fastOption)
+            return Fail("unknown option " + args[i] + "; " + kUsage);
+    }
     if (!args.empty() && args[0] == "create") {
         bool fast = args.size() > 1 && args[1] == "--fast";
         size_t first = fast ? 2 : 1;  // the archive's name

@@ -16,6 +16,7 @@
 #include "common/numbers.h"
 #include "common/atomic_file.h"
 #include "common/output_path.h"
+#include "common/standard_options.h"
 #include "data/data_archive.h"
 #include "qxvis/visibility_generator.h"
 #include "scene/scene_reader.h"
@@ -56,9 +57,22 @@ bool WriteWhole(const std::string& path, const std::vector<uint8_t>& bytes, std:
     return false;
 }
 
+constexpr const char* kHelp =
+    "usage: qxvis SCENE.QX3 [-o FILE.VIS] [--size WxH] [--margin PIXELS] [--steps N]\n"
+    "Works out a scene's visibility file (one bit per part for every camera, frame\n"
+    "and object) by drawing it offscreen with OpenGL.\n"
+    "  -o FILE.VIS       the file written (default: beside the scene, ending in VIS)\n"
+    "  --size WxH        the picture drawn (default 640x480)\n"
+    "  --margin PIXELS   also counts parts this close to an edge (default 1)\n"
+    "  --steps N         positions drawn between a frame and the next (default 2)\n"
+    "  --help            prints this help and exits\n"
+    "  --version         prints the version and exits\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto answered = velmora::tools::AnswerStandardOptions(argc, argv, "qxvis", kHelp, true))
+        return *answered;
     GeneratorOptions options;
     std::string sceneName, outputName;
     for (int i = 1; i < argc; ++i) {

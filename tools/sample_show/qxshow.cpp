@@ -19,6 +19,7 @@
 
 #include "archive_writer.h"
 #include "common/output_path.h"
+#include "common/standard_options.h"
 #include "common/staging_folder.h"
 #include "sample_show/sample_show.h"
 #include "show/show_files.h"
@@ -30,9 +31,18 @@ int Refuse(const std::string& line) {
     return 2;
 }
 
+constexpr const char* kHelp =
+    "usage: qxshow DIR\n"
+    "Writes the sample show, a minute of five scenes with its music, into DIR as\n"
+    "MORVAST.QXD and MORVAST.QXP, the same bytes on every run.\n"
+    "  --help     prints this help and exits\n"
+    "  --version  prints the version and exits\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto answered = velmora::tools::AnswerStandardOptions(argc, argv, "qxshow", kHelp, false))
+        return *answered;
     if (argc != 2 || !*argv[1] || argv[1][0] == '-') return Refuse("usage: qxshow DIR");
     const std::string directory = argv[1];
     std::string why;

@@ -16,6 +16,7 @@
 #include "archive_writer.h"
 #include "common/atomic_file.h"
 #include "common/output_path.h"
+#include "common/standard_options.h"
 #include "scene_writer/sample_scenes.h"
 #include "show/show_files.h"
 
@@ -45,9 +46,18 @@ bool WriteScene(const std::string& name, const SceneDescription& scene, const Vi
            WriteFile(base + "VIS", VisibilityBytes(scene, visible), error);
 }
 
+constexpr const char* kHelp =
+    "usage: qxsample DIR\n"
+    "Writes the guide's example show (MORVAST.QXD, MORVAST.QXP and their cube scene)\n"
+    "and three sample scenes with their visibility files into DIR.\n"
+    "  --help     prints this help and exits\n"
+    "  --version  prints the version and exits\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto answered = velmora::tools::AnswerStandardOptions(argc, argv, "qxsample", kHelp, false))
+        return *answered;
     if (argc != 2 || !*argv[1]) {
         std::fprintf(stderr, "usage: qxsample DIR\n");
         return 2;

@@ -1,8 +1,11 @@
 #include "platform/setup/platform_settings.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -16,6 +19,7 @@
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/ttf/ttf_text.h"
 #include "platform/win32/dialog_controls.h"
+#include "platform/win32/module_control.h"
 #include "platform/win32/window_table.h"
 
 namespace velmora::platform {
@@ -24,6 +28,14 @@ namespace {
 
 bool SwitchOn(const char* value) { return value && std::strcmp(value, "1") == 0; }
 bool NotEmpty(const char* value) { return value && *value; }
+
+// An XDG base folder: the variable when it holds an absolute path, else the
+// default under the home folder, else none.
+std::string BaseFolder(const char* variable, const char* home, const char* underHome) {
+    if (variable && variable[0] == '/') return variable;
+    if (home && home[0] == '/') return std::string(home) + underHome;
+    return "";
+}
 
 std::optional<PlatformSettings>& Installed() {
     static std::optional<PlatformSettings> settings;
@@ -53,6 +65,7 @@ void HandOptions(const PlatformSettings& settings) {
     display.capture.film = settings.filmCapture && settings.virtualClock;
     SetDisplayOptions(display);
     UseSoundDevice(settings.sound == SoundBackEnd::Sdl);
+    UseUserFolders(settings.configHome, settings.stateHome);
     ShowHiddenDialogControls(settings.developerDialog);
 }
 
@@ -85,6 +98,9 @@ bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& set
             from = comma + 1;
         }
     }
+    const char* home = lookup("HOME");
+    settings.configHome = BaseFolder(lookup("XDG_CONFIG_HOME"), home, "/.config");
+    settings.stateHome = BaseFolder(lookup("XDG_STATE_HOME"), home, "/.local/state");
     const char* capture = lookup("VELMORA_CAPTURE");
     settings.captureDirectory = capture ? capture : "";
     bool displayNamed = NotEmpty(lookup("DISPLAY")) || NotEmpty(lookup("WAYLAND_DISPLAY"));
@@ -103,7 +119,14 @@ bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& set
 }
 
 bool ReadPlatformSettings(PlatformSettings& settings, std::string& error) {
-    return ReadPlatformSettings([](const char* name) { return std::getenv(name); }, settings, error);
+    return ReadPlatformSettings(
+        [](const char* name) -> const char* {
+            const char* value = std::getenv(name);
+            if (value || std::strcmp(name, "HOME") != 0) return value;
+            const passwd* user = getpwuid(getuid());
+            return user ? user->pw_dir : nullptr;
+        },
+        settings, error);
 }
 
 PlatformSettings ReadOffscreenSettings(std::initializer_list<const char*> switches) {

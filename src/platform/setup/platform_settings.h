@@ -46,6 +46,13 @@ struct PlatformSettings {
     std::string captureDirectory;
     bool virtualClock = false;     // VELMORA_FPS=N: the clock moves per frame shown
     FrameRate frameRate;           // N, when virtualClock is set
+    // The per-user folders, for a program whose own folder cannot be
+    // written: $XDG_CONFIG_HOME/velmora's base (default ~/.config) for the
+    // settings, $XDG_STATE_HOME's (default ~/.local/state) for the log. A
+    // variable that is not an absolute path is passed over, as the XDG base
+    // directory rules ask; empty when there is no home either.
+    std::string configHome;
+    std::string stateHome;
     WindowBackEnd windowSystem = WindowBackEnd::Sdl;
     VideoDriver videoDriver = VideoDriver::Display;
     RenderBackEnd renderDevice = RenderBackEnd::OpenGl;
@@ -66,14 +73,16 @@ struct PlatformSettings {
 // The value of an environment variable, or null when it is unset.
 using EnvironmentLookup = std::function<const char*(const char* name)>;
 
-// Reads the switches through lookup into settings. False, with a one-line
+// Reads the switches through lookup into settings (the per-user folders from
+// XDG_CONFIG_HOME, XDG_STATE_HOME and HOME). False, with a one-line
 // message in error, for a VELMORA_FPS that is set but not a positive decimal;
 // everything else is read whatever it holds ("1" switches on, anything else
 // leaves off). SDL starts offscreen at once when neither DISPLAY nor
 // WAYLAND_DISPLAY names a display and SDL_VIDEODRIVER forces no driver.
 bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& settings,
                           std::string& error);
-// The same from the process environment.
+// The same from the process environment; without HOME the user's home is
+// taken from the password database.
 bool ReadPlatformSettings(PlatformSettings& settings, std::string& error);
 // The record of a tool that plays a show offscreen whatever display there is
 // (SDL started on its offscreen driver by name, which says nothing about a

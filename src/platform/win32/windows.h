@@ -328,5 +328,35 @@ void WINAPI Sleep(DWORD milliseconds);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
 
+// Result codes (winerror.h).
+#ifndef S_OK
+#define S_OK static_cast<HRESULT>(0)
+#endif
+#ifndef E_FAIL
+#define E_FAIL static_cast<HRESULT>(0x80004005L)
+#endif
+
+// Files and folders (kernel32).
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
+typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES;
+DWORD WINAPI GetFileAttributesA(LPCSTR path);
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);
+// TRUE also where the folder exists already, as the caller of a per-user
+// folder wants it; the stand-in makes it readable by its owner alone.
+BOOL WINAPI CreateDirectoryA(LPCSTR path, SECURITY_ATTRIBUTES* security);
+
+// The per-user folders (shell32): CSIDL_APPDATA holds a program's settings,
+// CSIDL_LOCAL_APPDATA what stays on this machine, such as its logs. The path
+// has no trailing separator; with CSIDL_FLAG_CREATE the folder is made when
+// missing. S_OK, or E_FAIL where the user has no such folder.
+#define CSIDL_APPDATA 0x001a
+#define CSIDL_LOCAL_APPDATA 0x001c
+#define CSIDL_FLAG_CREATE 0x8000
+#define SHGFP_TYPE_CURRENT 0
+HRESULT WINAPI SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path);
+
 // The program's entry point, defined by the engine and called by the stand-in's main().
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);

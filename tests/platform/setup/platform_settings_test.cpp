@@ -71,6 +71,25 @@ TEST_F(PlatformSettingsTest, CaptureFolderIsTakenAsGiven) {
     EXPECT_EQ(settings.captureDirectory, "");
 }
 
+// The per-user folders follow the XDG base directory rules: the variable when
+// it is an absolute path, else the default under HOME, else none.
+TEST_F(PlatformSettingsTest, PerUserFoldersComeFromXdgVariablesOrTheHome) {
+    ASSERT_TRUE(Read({{"HOME", "/home/ann"}}));
+    EXPECT_EQ(settings.configHome, "/home/ann/.config");
+    EXPECT_EQ(settings.stateHome, "/home/ann/.local/state");
+    ASSERT_TRUE(Read({{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "/c"}, {"XDG_STATE_HOME", "/s t"}}));
+    EXPECT_EQ(settings.configHome, "/c");
+    EXPECT_EQ(settings.stateHome, "/s t");
+    ASSERT_TRUE(Read({{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative"}, {"XDG_STATE_HOME", ""}}));
+    EXPECT_EQ(settings.configHome, "/home/ann/.config");
+    EXPECT_EQ(settings.stateHome, "/home/ann/.local/state");
+    ASSERT_TRUE(Read({{"HOME", "not/absolute"}}));
+    EXPECT_EQ(settings.configHome, "");
+    EXPECT_EQ(settings.stateHome, "");
+    ASSERT_TRUE(Read({}));
+    EXPECT_EQ(settings.configHome, "");
+}
+
 TEST_F(PlatformSettingsTest, ClassicDrawingIsChosenPartByPartOrAllAtOnce) {
     auto classic = [&] {
         return std::string(settings.classicDepth ? "d" : "") + (settings.classicBlending ? "b" : "") +
