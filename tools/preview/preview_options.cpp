@@ -45,6 +45,10 @@ bool ParsePreviewOptions(int argc, const char* const* argv, PreviewOptions& opti
                 options.rate.numerator < options.rate.denominator)
                 return bad("a frame rate from 1 to 240 such as 60 or 59.94");
             ++i;
+        } else if (argument == "--picture") {
+            if (!value || !*value) return bad("the PNG file to write");
+            options.picture = value;
+            ++i;
         } else if (argument == "--seek-times") {
             options.seekTimes = true;
         } else if (argument.size() > 1 && argument[0] == '-') {

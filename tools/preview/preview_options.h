@@ -8,7 +8,7 @@
 namespace velmora::tools {
 
 inline constexpr const char* kPreviewUsage =
-    "usage: velmora-preview [SHOWDIR] [--at SECONDS] [--loop A-B] [--size WxH] [--fps N] [--seek-times]";
+    "usage: velmora-preview [SHOWDIR] [--at SECONDS] [--loop A-B] [--size WxH] [--fps N] [--seek-times] [--picture FILE.png]";
 
 struct PreviewOptions {
     std::string showDirectory = ".";
@@ -20,6 +20,8 @@ struct PreviewOptions {
     // Seeks to every whole second of the show, prints how long each took
     // and ends, instead of opening the preview for work.
     bool seekTimes = false;
+    // Writes the picture at --at, bar and all, as a PNG file and ends.
+    std::string picture;
 };
 
 // False with a one-line reason for a bad argument.

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "render/display.h"
-#include "render/overlay_text.h"
 #include "scene/scene.h"
 #include "state/engine_state.h"
 
@@ -13,7 +12,7 @@ namespace velmora::tools {
 namespace {
 
 constexpr int kLine = 15;  // the overlay text's line height
-constexpr int kBand = 16;
+constexpr int kBand = 15;
 constexpr int kTicks = 5;
 constexpr size_t kNotesShown = 4;
 
@@ -57,6 +56,37 @@ private:
     DDPIXELFORMAT format_{};
 };
 
+// The bar's lines of text, put on the frame through one device context: each
+// DrawOverlayText would fetch and store the whole frame for its line alone.
+class TextBatch {
+public:
+    void Add(const std::string& text, int x, int y, Colour c) { lines_.push_back({text, x, y, c}); }
+    void Draw() {
+        if (!d3dDevice || lines_.empty()) return;
+        IDirectDrawSurface7* target = nullptr;
+        if (FAILED(d3dDevice->GetRenderTarget(&target)) || !target) return;
+        HDC dc = nullptr;
+        if (SUCCEEDED(target->GetDC(&dc))) {
+            SetBkMode(dc, TRANSPARENT);
+            for (const Line& line : lines_) {
+                SetTextColor(dc, RGB(line.colour.r, line.colour.g, line.colour.b));
+                ExtTextOutA(dc, line.x, line.y, 0, nullptr, line.text.c_str(),
+                            static_cast<UINT>(line.text.size()), nullptr);
+            }
+            target->ReleaseDC(dc);
+        }
+        target->Release();
+    }
+
+private:
+    struct Line {
+        std::string text;
+        int x, y;
+        Colour colour;
+    };
+    std::vector<Line> lines_;
+};
+
 const Colour kBandColours[] = {{70, 110, 170}, {160, 90, 60}, {80, 140, 80}, {140, 80, 150}, {150, 140, 60}};
 
 std::string Clock(uint64_t frame, double framesPerSecond) {
@@ -87,7 +117,23 @@ std::string CameraNow(const Scene& scene) {
 
 }  // namespace
 
-int BarHeight(int noteLines) { return kLine + kBand + kTicks + kLine + kLine * noteLines + 4; }
+int BarHeight(int noteLines, int lanes) { return kLine + kBand * lanes + kTicks + kLine + kLine * noteLines + 4; }
+
+// Each span's row: the first whose last span has ended by its beginning, so
+// that scenes playing together lie one above the other.
+std::vector<int> Lanes(const ShowOutline& outline, int& count) {
+    std::vector<int> lanes;
+    std::vector<uint64_t> ends;
+    for (const SceneSpan& span : outline.spans) {
+        size_t lane = 0;
+        while (lane < ends.size() && ends[lane] > span.begin) ++lane;
+        if (lane == ends.size()) ends.push_back(0);
+        ends[lane] = span.end;
+        lanes.push_back(static_cast<int>(lane));
+    }
+    count = ends.empty() ? 1 : static_cast<int>(ends.size());
+    return lanes;
+}
 
 uint64_t FrameAtColumn(const ShowOutline& outline, int x, int width) {
     if (outline.length == 0 || width <= 0) return 0;
@@ -129,27 +175,28 @@ std::string TimeLine(const ShowOutline& outline, const BarState& state, double f
 void DrawTimelineBar(const ShowOutline& outline, const BarState& state, double framesPerSecond, int width,
                      int height) {
     Painter paint;
+    TextBatch text;
     const size_t noteCount = state.notes.size() < kNotesShown ? state.notes.size() : kNotesShown;
-    int y = height - BarHeight(static_cast<int>(noteCount));
+    int laneCount = 1;
+    const std::vector<int> lanes = Lanes(outline, laneCount);
+    int y = height - BarHeight(static_cast<int>(noteCount), laneCount);
     paint.Fill(0, y, width, height, {16, 16, 24});
     y += 2;
     for (size_t i = state.notes.size() - noteCount; i < state.notes.size(); ++i, y += kLine)
-        DrawOverlayText(state.notes[i].c_str(), 4, y, 255, 120, 100);
-    DrawOverlayText(PlayingLine().c_str(), 4, y, 200, 200, 200);
+        text.Add(state.notes[i], 4, y, {255, 120, 100});
+    text.Add(PlayingLine(), 4, y, {200, 200, 200});
     y += kLine;
-    // The scene bands, stacked in one row: a later span paints over an earlier one.
+    // The scene bands, a row for each scene playing at once, coloured by scene.
     const int bandTop = y;
-    size_t colour = 0;
-    for (const SceneSpan& span : outline.spans) {
+    for (size_t i = 0; i < outline.spans.size(); ++i) {
+        const SceneSpan& span = outline.spans[i];
         const int left = Column(outline, span.begin, width), right = Column(outline, span.end, width);
-        paint.Fill(left, bandTop, right > left ? right : left + 1, bandTop + kBand,
-                   kBandColours[colour++ % (sizeof kBandColours / sizeof kBandColours[0])]);
+        const int top = bandTop + lanes[i] * kBand;
+        paint.Fill(left, top, right > left ? right : left + 1, top + kBand - 1,
+                   kBandColours[static_cast<size_t>(span.scene) % (sizeof kBandColours / sizeof kBandColours[0])]);
+        if (right - left > 40) text.Add(span.name, left + 2, top - 1, {255, 255, 255});
     }
-    for (const SceneSpan& span : outline.spans) {
-        const int left = Column(outline, span.begin, width), right = Column(outline, span.end, width);
-        if (right - left > 40) DrawOverlayText(span.name.c_str(), left + 2, bandTop, 255, 255, 255);
-    }
-    y += kBand;
+    y += kBand * laneCount;
     for (const OutlineAction& action : outline.actions) {
         const int x = Column(outline, action.frame, width);
         paint.Fill(x, y, x + 1, y + kTicks, {220, 220, 220});
@@ -164,7 +211,8 @@ void DrawTimelineBar(const ShowOutline& outline, const BarState& state, double f
     const int head = Column(outline, state.frame, width);
     paint.Fill(head, bandTop - 2, head + 2, y + kTicks + 2, {255, 255, 255});
     y += kTicks;
-    DrawOverlayText(TimeLine(outline, state, framesPerSecond).c_str(), 4, y, 255, 255, 0);
+    text.Add(TimeLine(outline, state, framesPerSecond), 4, y, {255, 255, 0});
+    text.Draw();
 }
 
 }  // namespace velmora::tools

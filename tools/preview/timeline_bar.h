@@ -22,9 +22,6 @@ struct BarState {
     std::vector<std::string> notes;  // from the last reload, shown above the bar
 };
 
-// The pixels of the bar's strip, from the bottom of a height-high picture.
-int BarHeight(int noteLines);
-
 // The film frame under column x of a picture width wide.
 uint64_t FrameAtColumn(const ShowOutline& outline, int x, int width);
 

@@ -11,11 +11,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/display_start.h"
+#include "common/output_path.h"
 #include "diag/log.h"
+#include "platform/image/png_writer.h"
 #include "platform/setup/platform_settings.h"
 #include "preview_options.h"
 #include "previewer.h"
@@ -32,6 +36,24 @@ int Refuse(const std::string& why) {
     std::fprintf(stderr, "velmora-preview: %s\n", why.c_str());
     return 2;
 }
+
+// Keeps the last frame presented, for --picture.
+class LastFrame : public velmora::platform::FrameWriter {
+public:
+    bool WriteFrame(const uint32_t* pixels, int width, int height) override {
+        pixels_.assign(pixels, pixels + static_cast<size_t>(width) * height);
+        width_ = width;
+        height_ = height;
+        return true;
+    }
+    bool Write(const std::string& path) const {
+        return width_ > 0 && velmora::platform::WritePng(path, pixels_.data(), width_, height_);
+    }
+
+private:
+    std::vector<uint32_t> pixels_;
+    int width_ = 0, height_ = 0;
+};
 
 velmora::platform::PlatformSettings PreviewSettings(const PreviewOptions& options) {
     velmora::platform::PlatformSettings settings;
@@ -69,7 +91,13 @@ int main(int argc, char** argv) {
     ShowWatch watch;
     if (!watch.Open(folder, why)) return Refuse(why);
 
-    const velmora::platform::PlatformSettings settings = PreviewSettings(options);
+    velmora::platform::PlatformSettings settings = PreviewSettings(options);
+    auto lastFrame = std::make_shared<LastFrame>();
+    if (!options.picture.empty()) {
+        if (!CheckOutputFile(options.picture, why)) return Refuse(why);
+        options.picture = fs::absolute(options.picture, failed).string();
+        settings.frameWriter = lastFrame;
+    }
     velmora::platform::InstallPlatform(settings);
     if (settings.log) StartLog(1);
     if (settings.statistics) showStatistics = 1;
@@ -89,6 +117,13 @@ int main(int argc, char** argv) {
                         static_cast<double>(preview.outline().length) * options.rate.denominator /
                             static_cast<double>(options.rate.numerator),
                         preview.lastSeekSeconds());
+            if (!options.picture.empty()) {
+                if (!lastFrame->Write(options.picture)) {
+                    std::fprintf(stderr, "velmora-preview: cannot write %s\n", options.picture.c_str());
+                    status = 1;
+                }
+                preview.Perform(PreviewCommand::Quit);
+            }
             if (options.seekTimes) {
                 const double rate = static_cast<double>(options.rate.numerator) / options.rate.denominator;
                 double longest = 0.0, sum = 0.0;
