@@ -72,10 +72,20 @@ void ClearActionList(ActionList* list) {
 // Sleeps for the given milliseconds; a negative or absurd length is clamped
 // rather than converted out of range. Key presses are handled while it waits,
 // so that Escape ends a hold at once instead of after it.
+namespace {
+bool holdsTakenWhole = false;
+}  // namespace
+
+void TakeHoldsWhole(bool whole) { holdsTakenWhole = whole; }
+
 void HoldFor(float milliseconds) {
     if (!(milliseconds > 0.0f)) return;
     if (milliseconds >= 4294967295.0f) milliseconds = 4294967295.0f;
     const DWORD length = static_cast<DWORD>(milliseconds);
+    if (holdsTakenWhole) {
+        Sleep(length);
+        return;
+    }
     const DWORD start = timeGetTime();
     for (DWORD waited = 0; waited < length && !exitRequested; waited = timeGetTime() - start) {
         if (MsgWaitForMultipleObjects(0, nullptr, FALSE, length - waited, QS_KEY) == WAIT_TIMEOUT)
@@ -225,6 +235,11 @@ int64_t WholeFrame(float frame) {
 }  // namespace
 
 void AdvanceTimeline(IDirect3DDevice7* device) {
+    PerformDueAction(device);
+    RenderPlayingScenes(device);
+}
+
+void PerformDueAction(IDirect3DDevice7* device) {
     if (!timelineStarted) {
         actionCursor = actionList.next;
         timelineStarted = 1;
@@ -240,10 +255,11 @@ void AdvanceTimeline(IDirect3DDevice7* device) {
             PerformAction(device, performed);
         }
     }
-    RenderPlayingScenes(device);
 }
 
-void RenderPlayingScenes(IDirect3DDevice7*) {
+void RenderPlayingScenes(IDirect3DDevice7* device) { StepPlayingScenes(device, true); }
+
+void StepPlayingScenes(IDirect3DDevice7*, bool draw) {
     if (!renderList.next && !actionCursor) {
         exitRequested = 1;
         WriteLog("Time:\t\t\t\tDemoExit");
@@ -259,10 +275,12 @@ void RenderPlayingScenes(IDirect3DDevice7*) {
         }
         int32_t elapsed = static_cast<int32_t>(timeGetTime() - showStartTime);
         if (WholeFrame(scene->currentFrame) < scene->frameCount) {
-            // The lights go on the device the renderer draws on.
-            EnableSceneLights(scene, d3dDevice);
-            RenderScene(scene);
-            DisableSceneLights(scene, d3dDevice);
+            if (draw) {
+                // The lights go on the device the renderer draws on.
+                EnableSceneLights(scene, d3dDevice);
+                RenderScene(scene);
+                DisableSceneLights(scene, d3dDevice);
+            }
             scene->currentFrame = FrameAt(elapsed, *scene);
             if (scene->looping && scene->currentFrame >= static_cast<float>(scene->frameCount)) {
                 scene->startTime = elapsed;

@@ -29,13 +29,22 @@ void TellListener() {
     if (ClockListener listener = Listener()) listener();
 }
 
-uint32_t VirtualNow() {
+uint32_t VirtualAt(uint64_t frames, uint64_t slept) {
     const ClockState& s = Clock();
     // Exact integer arithmetic so that 59.94 frames per second never drift.
-    unsigned __int128 scaled = static_cast<unsigned __int128>(s.framesPresented) * 1000u *
-                               s.rate.denominator / s.rate.numerator;
-    return static_cast<uint32_t>(s.startValue + static_cast<uint64_t>(scaled) +
-                                 s.sleptMilliseconds);
+    unsigned __int128 scaled =
+        static_cast<unsigned __int128>(frames) * 1000u * s.rate.denominator / s.rate.numerator;
+    return static_cast<uint32_t>(s.startValue + static_cast<uint64_t>(scaled) + slept);
+}
+
+uint32_t VirtualNow() { return VirtualAt(Clock().framesPresented, Clock().sleptMilliseconds); }
+
+FilmPosition FilmPositionAt(uint64_t frames, uint64_t slept) {
+    const ClockState& s = Clock();
+    // slept x num / (1000 x den) frames
+    unsigned __int128 held = static_cast<unsigned __int128>(slept) * s.rate.numerator;
+    unsigned __int128 perFrame = static_cast<unsigned __int128>(1000u) * s.rate.denominator;
+    return {frames + static_cast<uint64_t>(held / perFrame), held % perFrame != 0};
 }
 
 uint32_t RealNow() {
@@ -102,10 +111,19 @@ uint64_t VirtualClockSamples(uint32_t sampleRate) {
 FilmPosition VirtualClockFilmPosition() {
     const ClockState& s = Clock();
     if (!s.isVirtual) return {};
-    // slept x num / (1000 x den) frames
-    unsigned __int128 held = static_cast<unsigned __int128>(s.sleptMilliseconds) * s.rate.numerator;
-    unsigned __int128 perFrame = static_cast<unsigned __int128>(1000u) * s.rate.denominator;
-    return {s.framesPresented + static_cast<uint64_t>(held / perFrame), held % perFrame != 0};
+    return FilmPositionAt(s.framesPresented, s.sleptMilliseconds);
+}
+
+uint32_t VirtualClockMillisecondsAfter(uint64_t frames, uint64_t milliseconds) {
+    const ClockState& s = Clock();
+    if (!s.isVirtual) return RealNow();
+    return VirtualAt(s.framesPresented + frames, s.sleptMilliseconds + milliseconds);
+}
+
+FilmPosition VirtualClockFilmPositionAfter(uint64_t frames, uint64_t milliseconds) {
+    const ClockState& s = Clock();
+    if (!s.isVirtual) return {};
+    return FilmPositionAt(s.framesPresented + frames, s.sleptMilliseconds + milliseconds);
 }
 
 void SetClockListener(ClockListener listener) { Listener() = listener; }

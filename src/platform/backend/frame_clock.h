@@ -45,6 +45,13 @@ struct FilmPosition {
 // Frame 0, not partway, on the real clock.
 FilmPosition VirtualClockFilmPosition();
 
+// Where the virtual clock would stand with frames more presented and
+// milliseconds more slept: its time, and where that falls in its film. A
+// preview that decides before a frame whether the frame is drawn looks ahead
+// with them. On the real clock: the time now, and frame 0.
+uint32_t VirtualClockMillisecondsAfter(uint64_t frames, uint64_t milliseconds);
+FilmPosition VirtualClockFilmPositionAfter(uint64_t frames, uint64_t milliseconds);
+
 // Called after every frame presented and every Sleep, on either clock (the
 // sound library stand-in mixes in step with the clock through it). One
 // listener at a time; null removes it.

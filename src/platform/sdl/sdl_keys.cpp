@@ -22,6 +22,12 @@ int VirtualKeyFromScancode(SDL_Scancode scancode) {
         case SDL_SCANCODE_RIGHT: return kKeyRight;
         case SDL_SCANCODE_UP: return kKeyUp;
         case SDL_SCANCODE_DOWN: return kKeyDown;
+        case SDL_SCANCODE_PAGEUP: return kKeyPageUp;
+        case SDL_SCANCODE_PAGEDOWN: return kKeyPageDown;
+        case SDL_SCANCODE_HOME: return kKeyHome;
+        case SDL_SCANCODE_END: return kKeyEnd;
+        case SDL_SCANCODE_COMMA: return kKeyComma;
+        case SDL_SCANCODE_PERIOD: return kKeyPeriod;
         case SDL_SCANCODE_LSHIFT:
         case SDL_SCANCODE_RSHIFT: return kKeyShift;
         case SDL_SCANCODE_LCTRL:

@@ -121,19 +121,28 @@ struct WNDCLASSA {
 #define VK_MENU 0x12
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
 #define VK_LEFT 0x25
 #define VK_UP 0x26
 #define VK_RIGHT 0x27
 #define VK_DOWN 0x28
 #define VK_F1 0x70
 #define VK_F4 0x73
+#define VK_OEM_COMMA 0xBC
+#define VK_OEM_PERIOD 0xBE
 static_assert(VK_BACK == velmora::platform::kKeyBack && VK_TAB == velmora::platform::kKeyTab &&
               VK_RETURN == velmora::platform::kKeyReturn && VK_SHIFT == velmora::platform::kKeyShift &&
               VK_CONTROL == velmora::platform::kKeyControl && VK_MENU == velmora::platform::kKeyMenu &&
               VK_ESCAPE == velmora::platform::kKeyEscape && VK_SPACE == velmora::platform::kKeySpace &&
               VK_LEFT == velmora::platform::kKeyLeft && VK_UP == velmora::platform::kKeyUp &&
               VK_RIGHT == velmora::platform::kKeyRight && VK_DOWN == velmora::platform::kKeyDown &&
-              VK_F1 == velmora::platform::kKeyF1,
+              VK_F1 == velmora::platform::kKeyF1 && VK_PRIOR == velmora::platform::kKeyPageUp &&
+              VK_NEXT == velmora::platform::kKeyPageDown && VK_END == velmora::platform::kKeyEnd &&
+              VK_HOME == velmora::platform::kKeyHome && VK_OEM_COMMA == velmora::platform::kKeyComma &&
+              VK_OEM_PERIOD == velmora::platform::kKeyPeriod,
               "the back ends report the documented virtual-key codes");
 
 // Hit-test code carried by WM_SETCURSOR.

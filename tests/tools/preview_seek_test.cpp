@@ -1,0 +1,309 @@
+// The preview's seek against the plain run: the sample show played by the
+// run sequence on the virtual clock, filmed, and the preview's picture after
+// a seek to several times compared with the film's frame of that time, byte
+// for byte; then the keys fed through the window system, and a reload.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/display_start.h"
+#include "app/run_show.h"
+#include "data/data_archive.h"
+#include "platform/ddraw/display_objects.h"
+#include "platform/fmod/sound_system.h"
+#include "platform/null/null_window_system.h"
+#include "platform/win32/windows.h"
+#include "platform/setup/platform_settings.h"
+#include "previewer.h"
+#include "state/engine_state.h"
+#include "support/temp_files.h"
+
+using namespace velmora::tools;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWidth = 160, kHeight = 120;
+constexpr uint64_t kRate = 10;
+
+// Keeps the film frames asked for, and the last frame presented.
+class FrameKeeper : public velmora::platform::FrameWriter {
+public:
+    explicit FrameKeeper(std::set<uint64_t> wanted = {}) : wanted_(std::move(wanted)) {}
+    bool WriteFrame(const uint32_t* pixels, int width, int height) override {
+        last.assign(pixels, pixels + static_cast<size_t>(width) * height);
+        if (wanted_.count(count_)) kept[count_] = last;
+        ++count_;
+        return true;
+    }
+    std::vector<uint32_t> last;
+    std::map<uint64_t, std::vector<uint32_t>> kept;
+
+private:
+    std::set<uint64_t> wanted_;
+    uint64_t count_ = 0;
+};
+
+velmora::platform::PlatformSettings Settings(std::shared_ptr<FrameKeeper> keeper, bool film) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    velmora::platform::PlatformSettings settings;
+    settings.videoDriver = velmora::platform::VideoDriver::Offscreen;
+    settings.sound = velmora::platform::SoundBackEnd::Silent;
+    settings.virtualClock = true;
+    settings.frameRate = {kRate, 1};
+    settings.frameWriter = std::move(keeper);
+    settings.filmCapture = film;
+    settings.extraModeWidth = kWidth;
+    settings.extraModeHeight = kHeight;
+    return settings;
+}
+
+// Brings the display up for a test and takes it down after.
+class Display {
+public:
+    Display(std::shared_ptr<FrameKeeper> keeper, bool film) {
+        velmora::platform::InstallPlatform(Settings(std::move(keeper), film));
+        std::string why;
+        up = StartDisplayAt(kWidth, kHeight, "preview test", why) && velmora::platform::DisplayDrawnByOpenGl();
+        EXPECT_TRUE(up) << why;
+    }
+    ~Display() {
+        velmora::platform::UninstallPlatform();
+        ForgetDisplay();
+    }
+    bool up = false;
+};
+
+uint64_t At(double seconds) { return static_cast<uint64_t>(seconds * kRate + 1e-6); }
+
+PreviewOptions Options() {
+    PreviewOptions options;
+    options.width = kWidth;
+    options.height = kHeight;
+    options.rate = {kRate, 1};
+    return options;
+}
+
+class PreviewSeekTest : public ::testing::Test {
+protected:
+    void SetUp() override { before_ = fs::current_path(); }
+    void TearDown() override { fs::current_path(before_); }
+    fs::path before_;
+};
+
+TEST_F(PreviewSeekTest, TheFrameAfterASeekIsThePlainRunsFrame) {
+    // In the looped stars under the title, in the title's glow trail, inside
+    // the hold, just after the tunnel's textures are released and after it
+    // is unloaded, in the knot's echo trail, and in the close.
+    const std::vector<double> times = {3.0, 4.2, 15.6, 15.8, 23.6, 23.9, 30.3, 55.0};
+    std::set<uint64_t> wanted;
+    for (double t : times) wanted.insert(At(t));
+    auto plain = std::make_shared<FrameKeeper>(wanted);
+    {
+        Display display(plain, true);
+        ASSERT_TRUE(display.up);
+        fs::current_path(VELMORA_SAMPLE_SHOW_DIR);
+        RunShow();
+        EXPECT_EQ(showStartTime, 0u) << "the film's frame k is the show's time k / rate";
+        velmora::platform::FinishFrameCapture();
+    }
+    ASSERT_EQ(plain->kept.size(), wanted.size());
+    // Pictures that differ from one time to the next, or the comparison says nothing.
+    EXPECT_FALSE(plain->kept[At(3.0)] == plain->kept[At(4.2)]);
+    EXPECT_FALSE(plain->kept[At(15.6)] == plain->kept[At(30.3)]);
+
+    auto seen = std::make_shared<FrameKeeper>();
+    Display display(seen, false);
+    ASSERT_TRUE(display.up);
+    Previewer preview(VELMORA_SAMPLE_SHOW_DIR, Options());
+    preview.ShowBar(false);
+    std::string why;
+    ASSERT_TRUE(preview.Open(why)) << why;
+    // Out of order, so that each seek starts from a show somewhere else.
+    for (auto it = times.rbegin(); it != times.rend(); ++it) {
+        preview.SeekTo(At(*it));
+        EXPECT_TRUE(seen->last == plain->kept[At(*it)]) << "at " << *it << " s";
+    }
+    // Twice to one time gives one picture; so does a seek back after playing on.
+    preview.SeekTo(At(15.6));
+    const std::vector<uint32_t> first = seen->last;
+    preview.SeekTo(At(40.0));
+    preview.SeekTo(At(15.6));
+    EXPECT_TRUE(seen->last == first);
+    EXPECT_TRUE(seen->last == plain->kept[At(15.6)]);
+    preview.session().Stop();
+}
+
+}  // namespace
+
+namespace {
+
+// The preview on the null window system and drawing device, whose window
+// takes the keys a test queues.
+class NullPreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        before_ = fs::current_path();
+        velmora::platform::PlatformSettings settings;
+        settings.windowSystem = velmora::platform::WindowBackEnd::Null;
+        settings.renderDevice = velmora::platform::RenderBackEnd::Null;
+        settings.sound = velmora::platform::SoundBackEnd::Silent;
+        settings.virtualClock = true;
+        settings.frameRate = {kRate, 1};
+        settings.extraModeWidth = kWidth;
+        settings.extraModeHeight = kHeight;
+        velmora::platform::InstallPlatform(settings);
+        std::string why;
+        ASSERT_TRUE(StartDisplayAt(kWidth, kHeight, "preview test", why)) << why;
+        window_ = dynamic_cast<velmora::platform::NullWindowSystem*>(&velmora::platform::CurrentWindowSystem());
+        ASSERT_NE(window_, nullptr);
+    }
+    void TearDown() override {
+        if (preview_) preview_->session().Stop();
+        preview_.reset();
+        velmora::platform::UninstallPlatform();
+        ForgetDisplay();
+        fs::current_path(before_);
+    }
+    Previewer& Open(const std::string& folder) {
+        preview_ = std::make_unique<Previewer>(folder, Options());
+        std::string why;
+        EXPECT_TRUE(preview_->Open(why)) << why;
+        return *preview_;
+    }
+    // One key pressed and let go, then a turn of the preview's loop.
+    void Press(int key, bool shift = false) {
+        using velmora::platform::WindowEventType;
+        if (shift) window_->QueueEvent(WindowEventType::KeyDown, VK_SHIFT);
+        window_->QueueEvent(WindowEventType::KeyDown, key);
+        window_->QueueEvent(WindowEventType::KeyUp, key);
+        if (shift) window_->QueueEvent(WindowEventType::KeyUp, VK_SHIFT);
+        preview_->Turn();
+    }
+    velmora::platform::NullWindowSystem* window_ = nullptr;
+    std::unique_ptr<Previewer> preview_;
+    fs::path before_;
+};
+
+TEST_F(NullPreviewTest, KeysPauseSeekStepLoopAndQuit) {
+    Previewer& preview = Open(VELMORA_SAMPLE_SHOW_DIR);
+    EXPECT_GT(preview.outline().length, At(60.0)) << "the sample show runs a minute and more";
+    Press(VK_SPACE);
+    ASSERT_TRUE(preview.bar().paused);
+    // Paused, the picture and the mix stand still however long it lasts.
+    const uint64_t frame = preview.bar().frame;
+    const uint64_t mixed = velmora::platform::SamplesMixed();
+    for (int i = 0; i < 20; ++i) preview.Turn();
+    EXPECT_EQ(preview.bar().frame, frame);
+    EXPECT_EQ(velmora::platform::SamplesMixed(), mixed);
+
+    Press(VK_RIGHT, true);
+    EXPECT_EQ(preview.bar().frame, frame + 10 * kRate);
+    Press(VK_LEFT);
+    EXPECT_EQ(preview.bar().frame, frame + 9 * kRate);
+    Press(VK_OEM_PERIOD);
+    Press(VK_OEM_PERIOD);
+    Press(VK_OEM_COMMA);
+    EXPECT_EQ(preview.bar().frame, frame + 9 * kRate + 1);
+    Press(VK_HOME);
+    EXPECT_EQ(preview.bar().frame, 0u);
+    Press(VK_LEFT, true);
+    EXPECT_EQ(preview.bar().frame, 0u) << "no time before the start";
+    // The actions at the start fall one a frame; the next after them is the
+    // tunnel's preload at 6 s.
+    Press(VK_NEXT);
+    const uint64_t next = preview.bar().frame;
+    EXPECT_GT(next, 0u);
+    Press(VK_NEXT);
+    Press(VK_PRIOR);
+    EXPECT_EQ(preview.bar().frame, next);
+
+    Press(VK_HOME);
+    Press(VK_RIGHT);
+    Press('I');
+    for (int i = 0; i < 3; ++i) Press(VK_OEM_PERIOD);
+    Press('O');
+    Press('L');
+    EXPECT_TRUE(preview.bar().loopOn);
+    EXPECT_EQ(preview.bar().loopIn, At(1.0));
+    EXPECT_EQ(preview.bar().loopOut, At(1.0) + 3);
+    // Played, the loop brings the show back to its in mark.
+    Press(VK_SPACE);
+    ASSERT_FALSE(preview.bar().paused);
+    bool wentBack = false;
+    for (int i = 0; i < 20000 && !wentBack; ++i) {
+        const uint64_t before = preview.bar().frame;
+        preview.Turn();
+        wentBack = preview.bar().frame < before;
+    }
+    EXPECT_TRUE(wentBack);
+    EXPECT_EQ(preview.bar().frame, At(1.0));
+
+    Press('F');
+    EXPECT_EQ(showStatistics, 1);
+    Press('F');
+    EXPECT_EQ(showStatistics, 0);
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(preview.quit());
+    EXPECT_FALSE(preview.Turn());
+}
+
+// The sample show's script with one line replaced by another.
+void EditScript(const fs::path& folder, const std::string& line, const std::string& by) {
+    std::ifstream in(folder / "MORVAST.QXP", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t at = text.find(line);
+    ASSERT_NE(at, std::string::npos) << line;
+    text.replace(at, line.size(), by);
+    std::ofstream(folder / "MORVAST.QXP", std::ios::binary | std::ios::trunc) << text;
+}
+
+TEST_F(NullPreviewTest, AReloadShowsTheEditAtTheSameTimeAndABrokenOneKeepsTheShow) {
+    // The sample show unpacked into loose files: the archive's own script
+    // would be read before a loose one.
+    const fs::path folder = velmora::testing::MakeTempDirectory();
+    fs::current_path(folder);
+    LoadDataArchive((fs::path(VELMORA_SAMPLE_SHOW_DIR) / "MORVAST.QXD").c_str());
+    UnpackDataArchive();
+    LoadDataArchive("none");
+    Previewer& preview = Open(folder.string());
+    Press(VK_SPACE);
+    preview.SeekTo(At(20.0));
+    const size_t actions = preview.outline().actions.size();
+
+    // Without its hold line the show has no hold.
+    auto holds = [&] {
+        int count = 0;
+        for (const OutlineAction& action : preview.outline().actions) count += action.type == kActionHold;
+        return count;
+    };
+    EXPECT_EQ(holds(), 1);
+    EditScript(folder, "[Engine][Hold] 15.5 469\r\n", "");
+    preview.Reload();
+    EXPECT_EQ(preview.bar().frame, At(20.0));
+    EXPECT_EQ(preview.outline().actions.size(), actions - 1);
+    EXPECT_EQ(holds(), 0);
+    EXPECT_TRUE(preview.bar().notes.empty());
+
+    // A scene that no longer reads: the show on screen stays, and the bar
+    // names the line.
+    EditScript(folder, "[QX3][01][Filename] ", "[QX3][01][Filename] missing");
+    preview.Reload();
+    EXPECT_EQ(preview.bar().frame, At(20.0));
+    EXPECT_EQ(preview.outline().actions.size(), actions - 1);
+    ASSERT_GE(preview.bar().notes.size(), 2u);
+    EXPECT_EQ(preview.bar().notes[0], "not reloaded, the last show kept:");
+    EXPECT_EQ(preview.bar().notes[1].rfind("line ", 0), 0u) << preview.bar().notes[1];
+    EXPECT_NE(preview.bar().notes[1].find("could not be read"), std::string::npos) << preview.bar().notes[1];
+    fs::remove_all(folder);
+}
+
+}  // namespace

@@ -1,0 +1,243 @@
+#include "previewer.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include "data/data_archive.h"
+#include "platform/win32/windows.h"
+#include "qxcheck/script_check.h"
+#include "show/show_files.h"
+#include "state/engine_state.h"
+
+namespace velmora::tools {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A show that never ends (a looped scene never stopped) is outlined this far.
+constexpr double kLongestOutline = 3600.0;
+
+double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// A finding that means the show no longer reads as it did: a scene that
+// cannot be read, or a line the player refuses.
+bool Breaks(const ScriptFinding& finding) {
+    return finding.warning && (finding.text.find("could not be read") != std::string::npos ||
+                               finding.text.find("the player refuses") != std::string::npos);
+}
+
+}  // namespace
+
+Previewer::Previewer(const std::string& showFolder, const PreviewOptions& options)
+    : folder_(showFolder), options_(options), session_(options.rate) {
+    if (options.loop) {
+        bar_.loopOn = true;
+        bar_.loopIn = Frames(options.loopFrom);
+        bar_.loopOut = Frames(options.loopTo);
+    }
+}
+
+uint64_t Previewer::Frames(double seconds) const {
+    return static_cast<uint64_t>(seconds * static_cast<double>(options_.rate.numerator) /
+                                     static_cast<double>(options_.rate.denominator) +
+                                 1e-6);
+}
+
+uint64_t Previewer::Clamp(int64_t frame) const {
+    if (frame < 0) return 0;
+    const auto last = static_cast<int64_t>(outline_.length > 0 ? outline_.length - 1 : 0);
+    return static_cast<uint64_t>(frame > last ? last : frame);
+}
+
+bool Previewer::ReadShow(std::vector<std::string>& notes) {
+    session_.Stop();
+    LoadDataArchive(kShowArchiveName);
+    ScriptCheck check;
+    std::string error;
+    bool reads = CheckPlayScript(kShowScriptName, check, error);
+    if (!reads) notes.push_back(error);
+    for (const ScriptFinding& finding : check.findings) {
+        if (!finding.warning) continue;
+        notes.push_back("line " + std::to_string(finding.line) + ": " + finding.text);
+        if (Breaks(finding)) reads = false;
+    }
+    if (!reads) return false;
+    session_.Start();
+    outline_ = OutlineShow(session_, Frames(kLongestOutline));
+    return true;
+}
+
+bool Previewer::Open(std::string& why) {
+    if (!snapshot_.Take(folder_, why)) return false;
+    if (chdir(snapshot_.path().c_str()) != 0) {
+        why = "cannot enter " + snapshot_.path() + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<std::string> notes;
+    if (!ReadShow(notes)) {
+        notes.insert(notes.begin(), "the show in " + folder_ + " does not read:");
+        bar_.notes = notes;
+        bar_.paused = true;
+    } else {
+        bar_.notes = notes;
+    }
+    SeekTo(Clamp(static_cast<int64_t>(Frames(options_.atSeconds))));
+    return true;
+}
+
+void Previewer::Reload() {
+    const auto start = Clock::now();
+    const uint64_t at = bar_.loopOn ? bar_.loopIn : bar_.frame;
+    std::string why;
+    ShowSnapshot fresh;
+    std::vector<std::string> notes;
+    bool read = fresh.Take(folder_, why) && chdir(fresh.path().c_str()) == 0;
+    if (!read) notes.push_back(why);
+    if (read) read = ReadShow(notes);
+    if (read) {
+        snapshot_ = std::move(fresh);
+        bar_.notes = notes;
+    } else {
+        // The last show that read, back on screen at the same time.
+        notes.insert(notes.begin(), "not reloaded, the last show kept:");
+        bar_.notes = notes;
+        if (chdir(snapshot_.path().c_str()) == 0) {
+            std::vector<std::string> ignored;
+            ReadShow(ignored);
+        }
+    }
+    SeekTo(Clamp(static_cast<int64_t>(at)));
+    reloadSeconds_ = Since(start);
+}
+
+void Previewer::Finish() {
+    if (barShown_) DrawTimelineBar(outline_, bar_, static_cast<double>(options_.rate.numerator) /
+                                                       static_cast<double>(options_.rate.denominator),
+                                   screenWidth, screenHeight);
+    session_.Present();
+    bar_.frame = session_.ShownFrame();
+}
+
+void Previewer::SeekTo(uint64_t frame) {
+    const auto start = Clock::now();
+    session_.SeekTo(frame);
+    bar_.frame = frame;
+    Finish();
+    // The picture of frame shows until the next pass presents.
+    bar_.frame = frame;
+    seekSeconds_ = Since(start);
+    Anchor();
+}
+
+void Previewer::Anchor() {
+    anchorTime_ = Clock::now();
+    anchorFrame_ = bar_.frame;
+}
+
+void Previewer::PlayFrame() {
+    session_.Pass(true);
+    Finish();
+}
+
+void Previewer::Perform(PreviewCommand command) {
+    const auto second = static_cast<int64_t>(Frames(1.0));
+    const auto now = static_cast<int64_t>(bar_.frame);
+    switch (command) {
+        case PreviewCommand::None: break;
+        case PreviewCommand::PauseOrResume:
+            bar_.paused = !bar_.paused;
+            SeekTo(bar_.frame);  // the bar says so; playing goes on from here
+            break;
+        case PreviewCommand::Back: SeekTo(Clamp(now - second)); break;
+        case PreviewCommand::Forward: SeekTo(Clamp(now + second)); break;
+        case PreviewCommand::BackLong: SeekTo(Clamp(now - 10 * second)); break;
+        case PreviewCommand::ForwardLong: SeekTo(Clamp(now + 10 * second)); break;
+        case PreviewCommand::PreviousAction: SeekTo(PreviousActionFrame(outline_, bar_.frame)); break;
+        case PreviewCommand::NextAction: SeekTo(NextActionFrame(outline_, bar_.frame)); break;
+        case PreviewCommand::ToStart: SeekTo(0); break;
+        case PreviewCommand::StepBack:
+            if (bar_.paused) SeekTo(Clamp(now - 1));
+            break;
+        case PreviewCommand::StepForward:
+            if (bar_.paused) SeekTo(Clamp(now + 1));
+            break;
+        case PreviewCommand::MarkIn:
+            bar_.loopIn = bar_.frame;
+            if (bar_.loopOut <= bar_.loopIn) bar_.loopOut = Clamp(now + 5 * second);
+            SeekTo(bar_.frame);
+            break;
+        case PreviewCommand::MarkOut:
+            bar_.loopOut = bar_.frame;
+            if (bar_.loopIn >= bar_.loopOut) bar_.loopIn = 0;
+            SeekTo(bar_.frame);
+            break;
+        case PreviewCommand::ToggleLoop:
+            bar_.loopOn = !bar_.loopOn && bar_.loopOut > bar_.loopIn;
+            SeekTo(bar_.frame);
+            break;
+        case PreviewCommand::Reload: Reload(); break;
+        case PreviewCommand::ToggleStatistics:
+            showStatistics = !showStatistics;
+            SeekTo(bar_.frame);
+            break;
+        case PreviewCommand::Quit: quit_ = true; break;
+    }
+}
+
+void Previewer::Key(unsigned message, int key) {
+    if (key == VK_SHIFT) {
+        shift_ = message == WM_KEYDOWN;
+        return;
+    }
+    if (message == WM_KEYDOWN) Perform(CommandForKey(key, shift_));
+}
+
+bool Previewer::Turn() {
+    MSG msg;
+    while (!quit_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP)
+            Key(msg.message, static_cast<int>(msg.wParam));
+        else if (msg.message == WM_CLOSE || msg.message == WM_QUIT)
+            quit_ = true;
+        else
+            DispatchMessageA(&msg);
+    }
+    if (quit_) return false;
+    const double rate = static_cast<double>(options_.rate.numerator) / static_cast<double>(options_.rate.denominator);
+    if (bar_.paused || !session_.started()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return true;
+    }
+    if (bar_.loopOn && session_.NextPresentFrame() > bar_.loopOut) {
+        SeekTo(bar_.loopIn);
+        return true;
+    }
+    if (session_.Ended()) {
+        bar_.paused = true;
+        SeekTo(Clamp(static_cast<int64_t>(outline_.length) - 1));
+        return true;
+    }
+    // Real time says which film frame should be on screen.
+    const double due = static_cast<double>(anchorFrame_) + Since(anchorTime_) * rate;
+    const auto next = static_cast<double>(session_.NextPresentFrame());
+    if (next > due) {
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        return true;
+    }
+    PlayFrame();
+    // Drawing slower than real time: the show time runs slower, from here.
+    if (due - static_cast<double>(bar_.frame) > 2.0) {
+        const double real = Since(anchorTime_);
+        bar_.speed = real > 0.0 ? static_cast<double>(bar_.frame - anchorFrame_) / (real * rate) : 1.0;
+        if (real > 1.0) Anchor();
+    } else if (Since(anchorTime_) > 1.0) {
+        bar_.speed = 1.0;
+    }
+    return true;
+}
+
+}  // namespace velmora::tools

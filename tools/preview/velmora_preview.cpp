@@ -1,0 +1,157 @@
+// velmora-preview [SHOWDIR] [--at T] [--loop A-B] [--size WxH] [--fps N]
+//
+// Plays the show in SHOWDIR (the current folder when none is named) in a
+// window, never full-screen, without the dialog and without the settings
+// file, on the virtual clock paced to real time; with keys to pause, seek,
+// step and loop, a timeline bar, and a reload whenever the show's files are
+// saved. The log, when VELMORA_LOG=1, is kept beside this program.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/display_start.h"
+#include "common/output_path.h"
+#include "diag/log.h"
+#include "platform/image/png_writer.h"
+#include "platform/setup/platform_settings.h"
+#include "preview_options.h"
+#include "previewer.h"
+#include "show/show_files.h"
+#include "show_watch.h"
+#include "state/engine_state.h"
+
+using namespace velmora::tools;
+namespace fs = std::filesystem;
+
+namespace {
+
+int Refuse(const std::string& why) {
+    std::fprintf(stderr, "velmora-preview: %s\n", why.c_str());
+    return 2;
+}
+
+// Keeps the last frame presented, for --picture.
+class LastFrame : public velmora::platform::FrameWriter {
+public:
+    bool WriteFrame(const uint32_t* pixels, int width, int height) override {
+        pixels_.assign(pixels, pixels + static_cast<size_t>(width) * height);
+        width_ = width;
+        height_ = height;
+        return true;
+    }
+    bool Write(const std::string& path) const {
+        return width_ > 0 && velmora::platform::WritePng(path, pixels_.data(), width_, height_);
+    }
+
+private:
+    std::vector<uint32_t> pixels_;
+    int width_ = 0, height_ = 0;
+};
+
+velmora::platform::PlatformSettings PreviewSettings(const PreviewOptions& options) {
+    velmora::platform::PlatformSettings settings;
+    std::string ignored;
+    // Of the player's switches only the log, the overlay and the classic drawing apply.
+    velmora::platform::ReadPlatformSettings(
+        [](const char* name) -> const char* {
+            if (std::strcmp(name, "VELMORA_LOG") == 0 || std::strcmp(name, "VELMORA_STATS") == 0 ||
+                std::strcmp(name, "VELMORA_GL_CLASSIC") == 0 || std::strcmp(name, "SDL_VIDEODRIVER") == 0)
+                return std::getenv(name);
+            return nullptr;
+        },
+        settings, ignored);
+    settings.windowed = true;
+    settings.virtualClock = true;
+    settings.frameRate = options.rate;
+    settings.extraModeWidth = options.width;
+    settings.extraModeHeight = options.height;
+    return settings;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    PreviewOptions options;
+    std::string why;
+    if (!ParsePreviewOptions(argc, const_cast<const char* const*>(argv), options, why)) return Refuse(why);
+    std::error_code failed;
+    if (!fs::is_directory(options.showDirectory, failed)) return Refuse(options.showDirectory + " is not a folder");
+    const std::string folder = fs::absolute(options.showDirectory, failed).lexically_normal().string();
+    if (!fs::exists(fs::path(folder) / kShowArchiveName, failed) &&
+        !fs::exists(fs::path(folder) / kShowScriptName, failed))
+        return Refuse("no show in " + folder + ": neither " + kShowArchiveName + " nor " + kShowScriptName +
+                      " is there");
+    ShowWatch watch;
+    if (!watch.Open(folder, why)) return Refuse(why);
+
+    velmora::platform::PlatformSettings settings = PreviewSettings(options);
+    auto lastFrame = std::make_shared<LastFrame>();
+    if (!options.picture.empty()) {
+        if (!CheckOutputFile(options.picture, why)) return Refuse(why);
+        options.picture = fs::absolute(options.picture, failed).string();
+        settings.frameWriter = lastFrame;
+    }
+    velmora::platform::InstallPlatform(settings);
+    if (settings.log) StartLog(1);
+    if (settings.statistics) showStatistics = 1;
+    if (!StartDisplayAt(options.width, options.height, "Velmora Preview", why)) {
+        velmora::platform::UninstallPlatform();
+        std::fprintf(stderr, "velmora-preview: %s\n", why.c_str());
+        return 1;
+    }
+    int status = 0;
+    {
+        Previewer preview(folder, options);
+        if (!preview.Open(why)) {
+            std::fprintf(stderr, "velmora-preview: %s\n", why.c_str());
+            status = 1;
+        } else {
+            std::printf("velmora-preview: %s, %.2f s of show; first seek %.3f s\n", folder.c_str(),
+                        static_cast<double>(preview.outline().length) * options.rate.denominator /
+                            static_cast<double>(options.rate.numerator),
+                        preview.lastSeekSeconds());
+            if (!options.picture.empty()) {
+                if (!lastFrame->Write(options.picture)) {
+                    std::fprintf(stderr, "velmora-preview: cannot write %s\n", options.picture.c_str());
+                    status = 1;
+                }
+                preview.Perform(PreviewCommand::Quit);
+            }
+            if (options.seekTimes) {
+                const double rate = static_cast<double>(options.rate.numerator) / options.rate.denominator;
+                double longest = 0.0, sum = 0.0;
+                int seeks = 0;
+                for (uint64_t frame = 0; frame < preview.outline().length; frame += options.rate.numerator /
+                                                                                     options.rate.denominator) {
+                    preview.SeekTo(frame);
+                    std::printf("seek to %6.2f s: %.3f s\n", static_cast<double>(frame) / rate,
+                                preview.lastSeekSeconds());
+                    longest = std::max(longest, preview.lastSeekSeconds());
+                    sum += preview.lastSeekSeconds();
+                    ++seeks;
+                }
+                std::printf("%d seeks, longest %.3f s, mean %.3f s\n", seeks, longest, seeks ? sum / seeks : 0.0);
+                preview.Reload();
+                std::printf("reload at %.2f s: %.3f s\n", static_cast<double>(preview.bar().frame) / rate,
+                            preview.lastReloadSeconds());
+                preview.Perform(PreviewCommand::Quit);
+            }
+            while (preview.Turn()) {
+                if (watch.Settled()) {
+                    preview.Reload();
+                    std::printf("velmora-preview: reloaded in %.3f s\n", preview.lastReloadSeconds());
+                }
+            }
+        }
+        preview.session().Stop();
+    }
+    velmora::platform::UninstallPlatform();
+    return status;
+}
