@@ -18,6 +18,7 @@
 
 #include "app/display_start.h"
 #include "common/output_path.h"
+#include "common/standard_options.h"
 #include "diag/log.h"
 #include "platform/image/png_writer.h"
 #include "platform/setup/platform_settings.h"
@@ -56,17 +57,10 @@ private:
 };
 
 velmora::platform::PlatformSettings PreviewSettings(const PreviewOptions& options) {
-    velmora::platform::PlatformSettings settings;
-    std::string ignored;
-    // Of the player's switches only the log, the overlay and the classic drawing apply.
-    velmora::platform::ReadPlatformSettings(
-        [](const char* name) -> const char* {
-            if (std::strcmp(name, "VELMORA_LOG") == 0 || std::strcmp(name, "VELMORA_STATS") == 0 ||
-                std::strcmp(name, "VELMORA_GL_CLASSIC") == 0 || std::strcmp(name, "SDL_VIDEODRIVER") == 0)
-                return std::getenv(name);
-            return nullptr;
-        },
-        settings, ignored);
+    // Of the player's switches only the log, the overlay and the classic
+    // drawing apply; the window opens on the display there is.
+    velmora::platform::PlatformSettings settings =
+        velmora::platform::ReadNamedSettings({"VELMORA_LOG", "VELMORA_STATS", "VELMORA_GL_CLASSIC"});
     settings.windowed = true;
     settings.virtualClock = true;
     settings.frameRate = options.rate;
@@ -75,9 +69,27 @@ velmora::platform::PlatformSettings PreviewSettings(const PreviewOptions& option
     return settings;
 }
 
+constexpr const char* kHelp =
+    "usage: velmora-preview [SHOWDIR] [--at SECONDS] [--loop A-B] [--size WxH] [--fps N] [--seek-times] "
+    "[--picture FILE.png]\n"
+    "Plays the show in SHOWDIR (default the current folder) in a window, to seek, pause, step and loop while\n"
+    "working on it; reloads it when its files are saved.\n"
+    "  --at SECONDS       starts at that show time\n"
+    "  --loop A-B         loops the show between A and B seconds\n"
+    "  --size WxH         the picture's size, each side 1 to 8192 (default 800x600)\n"
+    "  --fps N            the virtual clock's frame rate, 1 to 240 (default 60)\n"
+    "  --seek-times       seeks to every whole second, reloads once, prints the times and ends\n"
+    "  --picture FILE.png writes the picture at --at, bar included, and ends\n"
+    "  --help             prints this help and exits\n"
+    "  --version          prints the version and exits\n"
+    "Keys: Space pause, Left/Right 1 s (Shift 10 s), Page Up/Down the previous/next action, Home the start,\n"
+    "comma/period a frame back/forward while paused, I/O/L the loop, R reload, F statistics, Escape quit.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto answered = velmora::tools::AnswerStandardOptions(argc, argv, "velmora-preview", kHelp, true))
+        return *answered;
     PreviewOptions options;
     std::string why;
     if (!ParsePreviewOptions(argc, const_cast<const char* const*>(argv), options, why)) return Refuse(why);

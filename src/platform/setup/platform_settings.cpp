@@ -129,19 +129,22 @@ bool ReadPlatformSettings(PlatformSettings& settings, std::string& error) {
         settings, error);
 }
 
-PlatformSettings ReadOffscreenSettings(std::initializer_list<const char*> switches) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    const std::vector<std::string> read(switches.begin(), switches.end());
+PlatformSettings ReadNamedSettings(std::initializer_list<const char*> switches) {
+    std::vector<std::string> read(switches.begin(), switches.end());
+    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) read.push_back(display);
     PlatformSettings settings;
     std::string ignored;
     ReadPlatformSettings(
         [&read](const char* name) -> const char* {
-            if (std::strcmp(name, "SDL_VIDEODRIVER") == 0 || std::find(read.begin(), read.end(), name) != read.end())
-                return std::getenv(name);
-            return nullptr;
+            return std::find(read.begin(), read.end(), name) != read.end() ? std::getenv(name) : nullptr;
         },
         settings, ignored);
     return settings;
+}
+
+PlatformSettings ReadOffscreenSettings(std::initializer_list<const char*> switches) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    return ReadNamedSettings(switches);
 }
 
 const PlatformSettings& CurrentPlatformSettings() {

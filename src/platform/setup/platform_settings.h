@@ -84,10 +84,13 @@ bool ReadPlatformSettings(const EnvironmentLookup& lookup, PlatformSettings& set
 // The same from the process environment; without HOME the user's home is
 // taken from the password database.
 bool ReadPlatformSettings(PlatformSettings& settings, std::string& error);
-// The record of a tool that plays a show offscreen whatever display there is
-// (SDL started on its offscreen driver by name, which says nothing about a
-// display), with only the named switches of the player's read from the
-// process environment and the rest left as they are by default.
+// The record of a tool that plays a show, with only the named switches of the
+// player's read from the process environment and the rest left as they are
+// by default; the display variables (DISPLAY, WAYLAND_DISPLAY,
+// SDL_VIDEODRIVER) are read as the player reads them.
+PlatformSettings ReadNamedSettings(std::initializer_list<const char*> switches);
+// The same for a tool that plays offscreen whatever display there is (SDL
+// started on its offscreen driver by name, which says nothing about a display).
 PlatformSettings ReadOffscreenSettings(std::initializer_list<const char*> switches);
 
 // The record in force: the one put in force last, or, before any is, the one

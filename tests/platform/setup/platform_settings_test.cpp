@@ -241,7 +241,8 @@ namespace {
 // A tool that plays offscreen reads the switches it names and no other, and
 // starts SDL offscreen whatever the environment asked for.
 TEST(OffscreenSettingsTest, OnlyTheNamedSwitchesAreRead) {
-    const char* names[] = {"VELMORA_LOG", "VELMORA_STATS", "VELMORA_WINDOWED", "VELMORA_FPS", "SDL_VIDEODRIVER"};
+    const char* names[] = {"VELMORA_LOG", "VELMORA_STATS", "VELMORA_WINDOWED", "VELMORA_FPS",
+                           "SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"};
     std::map<std::string, std::string> saved;
     for (const char* name : names)
         if (const char* value = std::getenv(name)) saved[name] = value;
@@ -259,6 +260,14 @@ TEST(OffscreenSettingsTest, OnlyTheNamedSwitchesAreRead) {
     // SDL is then started on the driver the variable names.
     EXPECT_STREQ(std::getenv("SDL_VIDEODRIVER"), "offscreen");
     EXPECT_TRUE(ReadOffscreenSettings({"VELMORA_LOG", "VELMORA_STATS"}).statistics);
+
+    // A tool with a window opens it on the display there is, as the player does.
+    unsetenv("SDL_VIDEODRIVER");
+    setenv("DISPLAY", ":99", 1);
+    EXPECT_EQ(ReadNamedSettings({"VELMORA_LOG"}).videoDriver, VideoDriver::Display);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(ReadNamedSettings({"VELMORA_LOG"}).videoDriver, VideoDriver::Offscreen);
 
     for (const char* name : names) {
         auto found = saved.find(name);
