@@ -69,15 +69,18 @@ void ClearActionList(ActionList* list) {
     *list = Action{};
 }
 
-// Sleeps for the given milliseconds; a negative or absurd length is clamped
-// rather than converted out of range. Key presses are handled while it waits,
-// so that Escape ends a hold at once instead of after it.
 namespace {
+
+// Set by a preview that runs a show up to a time: holds are taken whole.
 bool holdsTakenWhole = false;
+
 }  // namespace
 
 void TakeHoldsWhole(bool whole) { holdsTakenWhole = whole; }
 
+// Sleeps for the given milliseconds; a negative or absurd length is clamped
+// rather than converted out of range. Key presses are handled while it waits,
+// so that Escape ends a hold at once instead of after it.
 void HoldFor(float milliseconds) {
     if (!(milliseconds > 0.0f)) return;
     if (milliseconds >= 4294967295.0f) milliseconds = 4294967295.0f;
