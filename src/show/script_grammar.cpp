@@ -14,27 +14,27 @@ constexpr ScriptChunkName kChunks[] = {
 
 // In the order the reader tries them. The skips take a key's remaining
 // characters and the blank after it; a load line has no value, so its skip
-// takes the line end.
+// takes the line end. Timed keys only add an action.
 constexpr ScriptKeyName kKeys[] = {
-    {ScriptChunk::Engine, ScriptKey::LocalPath, "[Local", 7, "[Local path]"},
-    {ScriptChunk::Engine, ScriptKey::Hold, "[Hold]", 1, "[Hold]"},
-    {ScriptChunk::Music, ScriptKey::MusicFileName, "[Filen", 5, "[Filename]"},
-    {ScriptChunk::Music, ScriptKey::MusicPlay, "[Play]", 1, "[Play]"},
-    {ScriptChunk::Music, ScriptKey::MusicStop, "[Stop]", 1, "[Stop]"},
-    {ScriptChunk::Scene, ScriptKey::SceneFileName, "[Filen", 5, "[Filename]"},
-    {ScriptChunk::Scene, ScriptKey::Camera, "[Camer", 3, "[Camera]"},
-    {ScriptChunk::Scene, ScriptKey::FramesPerSecond, "[FPS] ", 0, "[FPS]"},
-    {ScriptChunk::Scene, ScriptKey::Blur, "[Blur]", 1, "[Blur]"},
-    {ScriptChunk::Scene, ScriptKey::Shade, "[Shade", 2, "[Shade]"},
-    {ScriptChunk::Scene, ScriptKey::Overlay, "[Overl", 4, "[Overlay]"},
-    {ScriptChunk::Scene, ScriptKey::Backface, "[Backf", 5, "[Backface]"},
-    {ScriptChunk::Scene, ScriptKey::Load, "[Load]", 2, "[Load]"},
-    {ScriptChunk::Scene, ScriptKey::Play, "[Play]", 1, "[Play]"},
-    {ScriptChunk::Scene, ScriptKey::Stop, "[Stop]", 1, "[Stop]"},
-    {ScriptChunk::Scene, ScriptKey::Unload, "[Unloa", 3, "[Unload]"},
-    {ScriptChunk::Scene, ScriptKey::Order, "[Order", 2, "[Order]"},
-    {ScriptChunk::Scene, ScriptKey::PreLoad, "[PreLo", 4, "[PreLoad]"},
-    {ScriptChunk::Scene, ScriptKey::Release, "[Relea", 4, "[Release]"},
+    {ScriptChunk::Engine, ScriptKey::LocalPath, "[Local", 7, "[Local path]", false},
+    {ScriptChunk::Engine, ScriptKey::Hold, "[Hold]", 1, "[Hold]", true},
+    {ScriptChunk::Music, ScriptKey::MusicFileName, "[Filen", 5, "[Filename]", false},
+    {ScriptChunk::Music, ScriptKey::MusicPlay, "[Play]", 1, "[Play]", true},
+    {ScriptChunk::Music, ScriptKey::MusicStop, "[Stop]", 1, "[Stop]", true},
+    {ScriptChunk::Scene, ScriptKey::SceneFileName, "[Filen", 5, "[Filename]", false},
+    {ScriptChunk::Scene, ScriptKey::Camera, "[Camer", 3, "[Camera]", false},
+    {ScriptChunk::Scene, ScriptKey::FramesPerSecond, "[FPS] ", 0, "[FPS]", false},
+    {ScriptChunk::Scene, ScriptKey::Blur, "[Blur]", 1, "[Blur]", false},
+    {ScriptChunk::Scene, ScriptKey::Shade, "[Shade", 2, "[Shade]", false},
+    {ScriptChunk::Scene, ScriptKey::Overlay, "[Overl", 4, "[Overlay]", false},
+    {ScriptChunk::Scene, ScriptKey::Backface, "[Backf", 5, "[Backface]", false},
+    {ScriptChunk::Scene, ScriptKey::Load, "[Load]", 2, "[Load]", false},
+    {ScriptChunk::Scene, ScriptKey::Play, "[Play]", 1, "[Play]", true},
+    {ScriptChunk::Scene, ScriptKey::Stop, "[Stop]", 1, "[Stop]", true},
+    {ScriptChunk::Scene, ScriptKey::Unload, "[Unloa", 3, "[Unload]", true},
+    {ScriptChunk::Scene, ScriptKey::Order, "[Order", 2, "[Order]", false},
+    {ScriptChunk::Scene, ScriptKey::PreLoad, "[PreLo", 4, "[PreLoad]", true},
+    {ScriptChunk::Scene, ScriptKey::Release, "[Relea", 4, "[Release]", true},
 };
 
 }  // namespace

@@ -52,6 +52,7 @@ struct ScriptKeyName {
     const char* compared;  // the six characters read
     int skipped;           // characters skipped after them, before the line's values
     const char* written;   // as a show maker writes it
+    bool timed;            // the line only puts an action on the timeline
 };
 
 // The chunk the five characters at text name; null for none (a comment's

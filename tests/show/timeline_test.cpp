@@ -232,6 +232,57 @@ TEST_F(TimelineTest, ActionsOutsideTheArraysAreSkipped) {
     EXPECT_EQ(renderList.next, nullptr);
 }
 
+// The whole frame of a scene at sceneRate, started at 0, that each of the
+// first count frames of a virtual clock at filmRate draws (the guide's
+// "Frame times" section): frame k is drawn from the frame the pass before
+// computed, at floor(k x 1000 / filmRate) ms.
+std::vector<int> FramesDrawn(uint64_t filmRate, float sceneRate, int count) {
+    velmora::platform::UseVirtualClock(velmora::platform::FrameRate{filmRate, 1}, 0);
+    showStartTime = timeGetTime();
+    sceneCount = 1;
+    scenes = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
+    scenes[0].frameCount = 100000;
+    scenes[0].framesPerSecond = sceneRate;
+    scenes[0].currentFrame = -1.0f;
+    AddAction(&actionList, 0, kActionPlayScene, 0.0f);
+    std::vector<int> drawn;
+    for (int k = 0; k <= count; ++k) {
+        const float frame = scenes[0].currentFrame;
+        AdvanceTimeline(nullptr);
+        velmora::platform::FramePresented();
+        if (k > 0) drawn.push_back(static_cast<int>(frame));
+    }
+    return drawn;
+}
+
+TEST_F(TimelineTest, FrameTimesFallOnWholeMillisecondsSoThirtyAFrameSkipsOneInThree) {
+    // At 30 a second film frames fall at 0, 33, 66, 100 ms: film frames 1,
+    // 2, 4, 5, 7 and 8 come short of their scene frame's time and show the
+    // frame before it, so scene frames 0, 3 and 6 are drawn twice and 2, 5
+    // and 8 never.
+    EXPECT_EQ(FramesDrawn(30, 30.0f, 10), (std::vector<int>{0, 0, 1, 3, 3, 4, 6, 6, 7, 9}));
+}
+
+TEST_F(TimelineTest, FrameTimesAtSixtyAFrameSkipNothingOfAThirtyFrameScene) {
+    // 0, 16, 33, 50, 66, 83, 100 ms: every frame of a 30-frame scene is
+    // drawn, but for 3, 2 and 1 film frames in turn.
+    EXPECT_EQ(FramesDrawn(60, 30.0f, 12), (std::vector<int>{0, 0, 0, 1, 1, 2, 3, 3, 3, 4, 4, 5}));
+}
+
+TEST_F(TimelineTest, FrameTimesAtSixtyAFrameSkipOneFrameInThreeOfASixtyFrameScene) {
+    // A scene at 60 filmed at 60 skips one frame in three, as 30 at 30 does.
+    EXPECT_EQ(FramesDrawn(60, 60.0f, 7), (std::vector<int>{0, 0, 1, 3, 3, 4, 6}));
+}
+
+TEST_F(TimelineTest, FrameTimesAtFiftyAFrameAreExact) {
+    // 20 ms a frame: every scene frame at 50 a second has its film frame.
+    EXPECT_EQ(FramesDrawn(50, 50.0f, 8), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+}
+
+TEST_F(TimelineTest, FrameTimesAtFiftyAFrameShowAScenesAtTwentyFiveTwiceEach) {
+    EXPECT_EQ(FramesDrawn(50, 25.0f, 8), (std::vector<int>{0, 0, 1, 1, 2, 2, 3, 3}));
+}
+
 TEST_F(TimelineTest, HoldLengthsAreClampedNotConvertedOutOfRange) {
     velmora::platform::UseVirtualClock(velmora::platform::FrameRate{50, 1}, 0);
     HoldFor(-1.0f);

@@ -18,7 +18,9 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
                          const std::map<std::string, std::string>& environment,
                          double timeLimitSeconds) {
     ProgramResult result;
-    std::string errorPath = MakeTempDirectory() + "/stderr.txt";
+    const std::string folder = MakeTempDirectory();
+    std::string errorPath = folder + "/stderr.txt";
+    std::string outputPath = folder + "/stdout.txt";
     auto start = std::chrono::steady_clock::now();
     pid_t child = fork();
     if (child < 0) return result;
@@ -32,10 +34,12 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         }
         int errorFile = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (errorFile >= 0) dup2(errorFile, 2);
+        int outputFile = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (outputFile >= 0) dup2(outputFile, 1);
         int nullFile = open("/dev/null", O_RDWR);
         if (nullFile >= 0) {
             dup2(nullFile, 0);
-            dup2(nullFile, 1);
+            if (outputFile < 0) dup2(nullFile, 1);
         }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
@@ -63,6 +67,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (result.finished && WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
     result.standardError = ReadFile(errorPath);
+    result.standardOutput = ReadFile(outputPath);
     return result;
 }
 

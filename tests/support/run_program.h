@@ -11,6 +11,7 @@ struct ProgramResult {
     bool finished = false;  // false when it had to be killed at the time limit
     int exitStatus = -1;    // exit status when it exited normally
     std::string standardError;
+    std::string standardOutput;
     double seconds = 0.0;
 };
 

@@ -85,6 +85,13 @@ TEST(QxconvertProgram, RefusalsAreOneLineWithStatusTwoAndLeaveNoFiles) {
         {kModels + "/stage.glb", "--scale", "-1", "-o", "out"},
         {kModels + "/stage.glb", "--colour", "red", "-o", "out"},
         {kModels + "/stage.glb", "--fps", "1000", "--frames", "0-200000", "-o", "out"},
+        {kModels + "/stage.glb", "--seconds"},
+        {kModels + "/stage.glb", "--seconds", "0", "-o", "out"},
+        {kModels + "/stage.glb", "--seconds", "-5", "-o", "out"},
+        {kModels + "/stage.glb", "--seconds", "ten", "-o", "out"},
+        {kModels + "/stage.glb", "--seconds", "1e3", "-o", "out"},
+        {kModels + "/stage.glb", "--seconds", "10", "--frames", "0-9", "-o", "out"},
+        {kModels + "/stage.glb", "--fps", "1000", "--seconds", "1000", "-o", "out"},
         {kModels + "/invalid/malformed.obj", "-o", "out"},
         {kModels + "/invalid/empty.ase", "-o", "out"},
         {kModels + "/invalid/OutOfMemory.off", "-o", "out"},
@@ -103,6 +110,28 @@ TEST(QxconvertProgram, RefusalsAreOneLineWithStatusTwoAndLeaveNoFiles) {
         EXPECT_EQ(result.standardError.rfind("qxconvert: ", 0), 0u) << shown << result.standardError;
         EXPECT_EQ(Entries(work), std::vector<std::string>{"plain"}) << shown;
     }
+}
+
+TEST(QxconvertProgram, AStillModelBecomesATenSecondOrbitTheCheckerFindsNothingIn) {
+    std::string work = MakeTempDirectory();
+    ProgramResult result = Qxconvert({kModels + "/BoxTextured.glb", "--seconds", "10", "--orbit", "-o", "show"}, work);
+    ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(result.standardError, "");
+    EXPECT_NE(result.standardOutput.find("300 frames at 30 a second"), std::string::npos) << result.standardOutput;
+    EXPECT_NE(result.standardOutput.find("1 camera (one circling the scene)"), std::string::npos)
+        << result.standardOutput;
+    // Ten seconds: played once, no loop.
+    const std::string script = ReadFile(work + "/show/MORVAST.QXP");
+    EXPECT_NE(script.find("[QX3][01][Camera] 0 300 Orbit 0 0 100 0 FALSE\r\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("[QX3][01][Play] 0.000 FALSE\r\n"), std::string::npos) << script;
+    ProgramResult checked = RunProgram(QXCHECK_PROGRAM, {"MORVAST.QXP"}, work + "/show", {}, 60.0);
+    EXPECT_EQ(checked.exitStatus, 0) << checked.standardOutput;
+    EXPECT_NE(checked.standardOutput.find("no warnings\n"), std::string::npos);
+    // The one frame of the still model, said once by qxinfo; ten seconds of it here.
+    result = Qxconvert({kModels + "/BoxTextured.glb", "-o", "still"}, work);
+    ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+    ProgramResult info = RunProgram(QXINFO_PROGRAM, {"BoxTextured.QX3"}, work + "/still", {}, 60.0);
+    EXPECT_NE(info.standardOutput.find("frames: 1\nambient: 0x"), std::string::npos) << info.standardOutput;
 }
 
 TEST(QxconvertProgram, AFrameRangeTooLongIsSaidWithTheLimit) {

@@ -4,6 +4,7 @@
 // the same.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -86,6 +87,60 @@ TEST(QxconvertShow, ThreeCommandsPlayAGltfSceneWithItsAnimationCameraAndTextures
     ASSERT_TRUE(LoadPng(FrameFile(work + "/frames", 3), start));
     EXPECT_GT(LitShare(start), 0.05);
     EXPECT_GT(DifferentPixels(start, middle, 16), middle.pixels.size() / 50);
+}
+
+// The share of the picture, from its edges inwards, that holds nothing but
+// black: the smallest of the four margins, as a share of the half-width or
+// half-height.
+double BlackMargin(const Image& image) {
+    int left = image.width / 2, right = left, top = image.height / 2, bottom = top;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (image.At(x, y) != 0) {
+                left = std::min(left, x);
+                right = std::min(right, image.width - 1 - x);
+                top = std::min(top, y);
+                bottom = std::min(bottom, image.height - 1 - y);
+            }
+    return std::min(std::min(left, right) / (image.width / 2.0), std::min(top, bottom) / (image.height / 2.0));
+}
+
+TEST(QxconvertShow, AStillModelCirclesForTenSecondsInsideAWidePicture) {
+    std::string work = MakeTempDirectory();
+    std::string show = work + "/show";
+    ProgramResult converted =
+        RunProgram(QXCONVERT_PROGRAM, {kModels + "/BoxTextured.glb", "--seconds", "10", "--orbit", "-o", "show"}, work,
+                   {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, 120.0);
+    ASSERT_EQ(converted.exitStatus, 0) << converted.standardError;
+    ProgramResult packed = RunProgram(QXPACK_PROGRAM, {"create", "show/MORVAST.QXD", "show"}, work, {}, 120.0);
+    ASSERT_EQ(packed.exitStatus, 0) << packed.standardError;
+    ProgramResult checked = RunProgram(QXCHECK_PROGRAM, {"MORVAST.QXP"}, show, {}, 60.0);
+    EXPECT_EQ(checked.exitStatus, 0) << checked.standardOutput;
+    // Filmed at 16:9, ten frames a second.
+    ProgramResult filmed = RunProgram(VELMORA_CAPTURE_PROGRAM,
+                                      {show, work + "/frames", "--frames-only", "--fps", "10", "--size", "640x360"},
+                                      work, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, 300.0);
+    ASSERT_EQ(filmed.exitStatus, 0) << filmed.standardError;
+    size_t frames = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(work + "/frames"))
+        frames += entry.path().extension() == ".png";
+    // Ten seconds and the closing second.
+    EXPECT_GE(frames, 100u);
+    EXPECT_LE(frames, 115u);
+    // In every frame of the orbit the box is seen whole, clear of the edges;
+    // and it turns: a quarter of the way round it looks different.
+    Image first, quarter;
+    for (int frame = 2; frame < 100; frame += 7) {
+        SCOPED_TRACE(frame);
+        Image image;
+        ASSERT_TRUE(LoadPng(FrameFile(work + "/frames", frame), image));
+        EXPECT_GT(LitShare(image), 0.05);
+        EXPECT_GT(BlackMargin(image), 0.05);
+        if (frame == 2) first = image;
+        if (frame == 30) quarter = image;
+    }
+    ASSERT_FALSE(quarter.pixels.empty());
+    EXPECT_GT(DifferentPixels(first, quarter, 16), first.pixels.size() / 20);
 }
 
 class QxconvertFormats : public GlRenderTest {

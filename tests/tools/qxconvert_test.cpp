@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "qxconvert/camera_conversion.h"
 #include "qxconvert/conversion.h"
 #include "qxconvert/light_conversion.h"
 #include "qxconvert/player_space.h"
@@ -281,6 +282,146 @@ TEST(QxconvertGltf, FramesAndRateAsAskedFor) {
     const WriterObject* h = ObjectNamed(held.scene.description, "Cube");
     ASSERT_NE(h, nullptr);
     EXPECT_FALSE(h->animated);
+}
+
+TEST(QxconvertGltf, SecondsMakeASceneOfThatLengthAtItsRate) {
+    // A still model is one frame; --seconds makes it as long as asked for.
+    Conversion still, ten, slow;
+    Convert("BoxTextured.glb", still);
+    EXPECT_EQ(still.scene.description.frameCount, 1);
+    ConvertOptions seconds;
+    seconds.seconds = 10.0;
+    Convert("BoxTextured.glb", ten, seconds);
+    EXPECT_EQ(ten.scene.description.frameCount, 300);  // at the default 30 a second
+    seconds.framesPerSecond = 12.5;
+    seconds.seconds = 2.5;
+    Convert("stage.glb", slow, seconds);
+    EXPECT_EQ(slow.scene.description.frameCount, 31);  // 31.25 rounded
+    // Too many frames is refused with the limit.
+    seconds.framesPerSecond = 1000.0;
+    seconds.seconds = 101.0;
+    ImportedScene source;
+    ConvertedScene converted;
+    std::string why;
+    ASSERT_TRUE(ImportScene(kModels + "/stage.glb", source, why)) << why;
+    EXPECT_FALSE(ConvertScene(source, seconds, converted, why));
+    EXPECT_EQ(why, "--seconds 101 at 1000 a second is 101000 frames, more than the 100000 a scene is given");
+}
+
+// The corners of the box round every object's vertices in every frame, in
+// the player's world.
+std::vector<aiVector3D> SceneCorners(const SceneDescription& scene) {
+    aiVector3D low(1e30f), high(-1e30f);
+    for (const WriterObject& object : scene.objects)
+        for (int32_t f = 0; f < scene.frameCount; ++f)
+            for (const aiVector3D& p : WorldVertices(object, f)) {
+                low = aiVector3D(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+                high = aiVector3D(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+            }
+    std::vector<aiVector3D> corners;
+    for (int corner = 0; corner < 8; ++corner)
+        corners.push_back({corner & 1 ? high.x : low.x, corner & 2 ? high.y : low.y, corner & 4 ? high.z : low.z});
+    return corners;
+}
+
+// The largest share of the picture's half-width or half-height that a
+// corner of the box takes at the widest mode in that frame of the camera.
+float LargestFill(const WriterCamera& camera, int32_t frame, const std::vector<aiVector3D>& corners) {
+    const ViewSlopes slopes = PlayerViewSlopes(camera.fov[static_cast<size_t>(frame)], kWidestModeWidth,
+                                               kWidestModeHeight);
+    float fill = 0.0f;
+    for (const aiVector3D& corner : corners) {
+        const aiVector3D seen = Transformed(corner, camera.matrices[static_cast<size_t>(frame)]);
+        EXPECT_GT(seen.z, 1.0f);  // in front of the near plane
+        fill = std::max({fill, std::fabs(seen.x / seen.z) / slopes.horizontal,
+                         std::fabs(seen.y / seen.z) / slopes.vertical});
+    }
+    return fill;
+}
+
+TEST(QxconvertCameras, TheWidestModeTheDisplayListsSeesWhatFourThirdsSees) {
+    // The player's aspect is the integer quotient of width and height: 1 up
+    // to 16:9, so 1920x1080 shows what 640x480 shows, squeezed less; only a
+    // mode twice as wide as high narrows the view.
+    const ViewSlopes wide = PlayerViewSlopes(kDefaultFov, kWidestModeWidth, kWidestModeHeight);
+    const ViewSlopes four = PlayerViewSlopes(kDefaultFov, 640, 480);
+    EXPECT_EQ(wide.horizontal, four.horizontal);
+    EXPECT_EQ(wide.vertical, four.vertical);
+    EXPECT_NEAR(wide.horizontal, std::tan(kDefaultFov / 2.0f), 1e-6f);
+    EXPECT_NEAR(wide.vertical, std::tan(kDefaultFov / 2.0f) / 1.3f, 1e-6f);
+    EXPECT_NEAR(PlayerViewSlopes(kDefaultFov, 2560, 1080).horizontal, wide.horizontal / 2.0f, 1e-6f);
+}
+
+TEST(QxconvertCameras, TheFramingCameraLeavesAMarginAtTheWidestMode) {
+    for (const char* model : {"BoxTextured.glb", "RotatingCube.ASE", "cubes_with_alpha.3DS"}) {
+        SCOPED_TRACE(model);
+        Conversion c;
+        Convert(model, c);
+        ASSERT_TRUE(c.scene.framingCamera);
+        const SceneDescription& scene = c.scene.description;
+        ASSERT_EQ(scene.cameras.size(), 1u);
+        const std::vector<aiVector3D> corners = SceneCorners(scene);
+        float most = 0.0f;
+        for (int32_t f = 0; f < scene.frameCount; ++f) most = std::max(most, LargestFill(scene.cameras[0], f, corners));
+        // Inside the margin, and not lost in the middle of the picture.
+        EXPECT_LE(most, kFramingFill + 1e-4f);
+        EXPECT_GE(most, 0.6f);
+    }
+}
+
+TEST(QxconvertCameras, TheOrbitCirclesTheSceneOnceAndKeepsItInThePicture) {
+    Conversion c;
+    ConvertOptions options;
+    options.seconds = 10.0;
+    options.orbit = true;
+    Convert("BoxTextured.glb", c, options);
+    const SceneDescription& scene = c.scene.description;
+    ASSERT_EQ(scene.frameCount, 300);
+    // The orbit stands in for the framing camera.
+    EXPECT_FALSE(c.scene.framingCamera);
+    EXPECT_TRUE(c.scene.orbitCamera);
+    ASSERT_EQ(scene.cameras.size(), 1u);
+    const WriterCamera& orbit = scene.cameras[0];
+    EXPECT_EQ(orbit.name, "Orbit");
+    const std::vector<aiVector3D> corners = SceneCorners(scene);
+    aiVector3D centre = (corners[0] + corners[7]) * 0.5f;
+    auto eye = [&](int32_t f) {
+        // The eye is where the view matrix takes a point to the origin.
+        const D3DMATRIX& m = orbit.matrices[static_cast<size_t>(f)];
+        aiVector3D x(m._11, m._21, m._31), y(m._12, m._22, m._32), z(m._13, m._23, m._33);
+        aiVector3D t(m._41, m._42, m._43);
+        return -(x * t.x + y * t.y + z * t.z);
+    };
+    float turned = 0.0f;
+    for (int32_t f = 0; f < scene.frameCount; ++f) {
+        SCOPED_TRACE(f);
+        EXPECT_LE(LargestFill(orbit, f, corners), kFramingFill + 1e-4f);
+        // Always looking at the centre from the same distance.
+        aiVector3D seen = Transformed(centre, orbit.matrices[static_cast<size_t>(f)]);
+        EXPECT_NEAR(seen.x, 0.0f, 1e-3f);
+        EXPECT_NEAR(seen.y, 0.0f, 1e-3f);
+        EXPECT_NEAR((eye(f) - centre).Length(), (eye(0) - centre).Length(), 1e-3f);
+        // Going round one way: a step of 360 / 300 degrees a frame.
+        aiVector3D a = eye(f) - centre, b = eye((f + 1) % scene.frameCount) - centre;
+        a.y = b.y = 0.0f;
+        const float step = std::atan2((a ^ b).y, a * b);
+        EXPECT_NEAR(std::fabs(step), 6.2831853f / 300.0f, 1e-4f);
+        turned += step;
+    }
+    EXPECT_NEAR(std::fabs(turned), 6.2831853f, 1e-3f);
+
+    // A source with cameras of its own keeps them and gets the orbit after them.
+    Conversion staged;
+    Convert("stage.glb", staged, options);
+    ASSERT_EQ(staged.scene.description.cameras.size(), 2u);
+    EXPECT_EQ(staged.scene.description.cameras[1].name, "Orbit");
+    // An orbit over one frame stands still, and says so.
+    Conversion still;
+    ConvertOptions orbitOnly;
+    orbitOnly.orbit = true;
+    Convert("BoxTextured.glb", still, orbitOnly);
+    EXPECT_TRUE(still.scene.notes.Has("--orbit on a scene of one frame stands still; --seconds N makes it circle "
+                                      "over N seconds"));
 }
 
 TEST(QxconvertGltf, SkinnedAndMorphedMeshesAreTakenInTheirRestPoseAndSaySo) {

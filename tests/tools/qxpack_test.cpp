@@ -148,6 +148,24 @@ TEST_F(QxpackTest, ListShowsEveryEntryAndATotal) {
     EXPECT_NE(listing.find("total (2 files)"), std::string::npos) << listing;
 }
 
+TEST_F(QxpackTest, ListMarksEntriesThatPackedLargerThanTheyAre) {
+    // Noise stands for data already compressed, as JPEG and PNG pictures are.
+    std::mt19937 random(7);
+    std::string noise(20000, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    WriteFile(directory + "/noise.jpg", noise);
+    WriteFile(directory + "/a.txt", std::string(1000, 'a'));
+    ASSERT_EQ(Qxpack({"create", "x.qxd", "noise.jpg", "a.txt"}).exitStatus, 0);
+    std::string listing = QxpackOutput("list x.qxd");
+    EXPECT_NE(listing.find("noise.jpg  (larger packed)\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("a.txt\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("1 file packed larger than it is: data compressed already (JPEG and PNG pictures)"), std::string::npos)
+        << listing;
+    // Nothing is said where nothing grew.
+    ASSERT_EQ(Qxpack({"create", "y.qxd", "a.txt"}).exitStatus, 0);
+    EXPECT_EQ(QxpackOutput("list y.qxd").find("larger"), std::string::npos);
+}
+
 TEST_F(QxpackTest, UnreadableInputFailsNamingItAndLeavesNoArchive) {
     WriteFile(directory + "/a.txt", "a");
     ProgramResult result = Qxpack({"create", "x.qxd", "a.txt", "missing.txt"});

@@ -38,4 +38,17 @@ TEST_F(SceneSummaryTest, SummaryNamesEverythingAndBoxesFrameZero) {
         EXPECT_NE(summary.find(expected), std::string::npos) << expected << "\n" << summary;
 }
 
+TEST_F(SceneSummaryTest, AOneFrameSceneSaysItsAmbientOnce) {
+    Load(OneFrameScene());
+    ASSERT_EQ(scene.frameCount, 1);
+    std::string summary = SceneSummary(scene);
+    EXPECT_NE(summary.find("frames: 1\nambient: 0x"), std::string::npos) << summary;
+    EXPECT_EQ(summary.find("ambient: frame"), std::string::npos) << summary;
+}
+
+TEST_F(SceneSummaryTest, ASceneOfMoreFramesSaysItsFirstAndLastAmbient) {
+    Load(EveryNodeScene());
+    EXPECT_NE(SceneSummary(scene).find("ambient: frame 0 0x"), std::string::npos);
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/archive_bytes.h"
 #include "data/data_archive.h"
 #include "scene_writer/scene_writer.h"
 #include "show/script_grammar.h"
@@ -83,6 +84,18 @@ protected:
     static bool Warned(const ScriptCheck& check, int line, const std::string& part) {
         for (const std::string& w : Warnings(check, line))
             if (w.find(part) != std::string::npos) return true;
+        return false;
+    }
+    static int Counted(const ScriptCheck& check, const std::string& part) {
+        int found = 0;
+        for (const auto& f : check.findings) found += f.warning && f.text.find(part) != std::string::npos;
+        return found;
+    }
+    static int LateWarnings(const ScriptCheck& check) { return Counted(check, "later than everything else"); }
+    static int BlackWarnings(const ScriptCheck& check) { return Counted(check, "no scene plays from"); }
+    static bool NotedPart(const ScriptCheck& check, int line, const std::string& part) {
+        for (const auto& f : check.findings)
+            if (!f.warning && f.line == line && f.text.find(part) != std::string::npos) return true;
         return false;
     }
     static bool Noted(const ScriptCheck& check, int line, const std::string& text) {
@@ -183,6 +196,11 @@ TEST_F(ScriptCheckTest, UnknownKeysAndNamesThatMatchNothing) {
         "[QX3][01][Speed] 2\r\n");                            // 8
     EXPECT_TRUE(Warned(check, 5, "Camera09 matches no camera of the scene"))
         << velmora::tools::FormatScriptCheck(check);
+    // It says which cameras and objects the scene has.
+    EXPECT_TRUE(Warned(check, 5, "Camera09 matches no camera of the scene: the line does nothing; scene 1 has "
+                                 "the cameras Camera01"));
+    EXPECT_TRUE(Warned(check, 6, "Sphere matches no object of the scene: the line does nothing; scene 1 has "
+                                 "the objects Box"));
     EXPECT_TRUE(Warned(check, 6, "Sphere matches no object of the scene"));
     EXPECT_TRUE(Warnings(check, 7).empty());
     EXPECT_TRUE(Noted(check, 7, "scene 1 camera Camera01: a trail of 2 frames"));
@@ -293,6 +311,8 @@ TEST_F(ScriptCheckTest, TimePastTheEndOfEverythingElse) {
                                 "over at 0.100 s"))
         << velmora::tools::FormatScriptCheck(late);
     EXPECT_EQ(late.warnings, 1);
+    // The one warning says how long the screen stays black.
+    EXPECT_TRUE(Warned(late, 6, "the player shows a black screen for 89.900 s until then"));
     // The unload when the scene ends, and a stop that ends a loop, are not late.
     EXPECT_EQ(Check(head + "[QX3][01][Play] 0 FALSE\r\n[QX3][01][Unload] 0.1\r\n").warnings, 0);
     EXPECT_EQ(Check(head + "[QX3][01][Play] 0 TRUE\r\n[QX3][01][Stop] 90\r\n").warnings, 0);
@@ -331,10 +351,13 @@ TEST_F(ScriptCheckTest, LateTimesAmongManyLinesInAnyOrder) {
     const std::string head =
         "[QX3][00] 1\r\n[QX3][01][Filename] box.QX3\r\n[QX3][01][Load]\r\n"
         "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r\n";
-    // Two actions share the latest time: neither is later than the other.
-    EXPECT_EQ(Check(head + "[QX3][01][Play] 0 FALSE\r\n[QX3][01][Unload] 90\r\n[QX3][01][Stop] 90\r\n")
-                  .warnings,
-              0);
+    // Two actions share the latest time: neither is later than the other
+    // (the black ending they make is warned once, as a stretch without a
+    // scene; see BlackEndingMadeByTwoActions).
+    ScriptCheck shared = Check(head + "[QX3][01][Play] 0 FALSE\r\n[QX3][01][Unload] 90\r\n[QX3][01][Stop] 90\r\n");
+    EXPECT_EQ(LateWarnings(shared), 0) << velmora::tools::FormatScriptCheck(shared);
+    EXPECT_EQ(shared.warnings, 1);
+    EXPECT_EQ(BlackWarnings(shared), 1);
     // Plays and stops of many lines, written out of order: the one action
     // after all of them is found, whichever line it is.
     std::string lines;
@@ -347,6 +370,131 @@ TEST_F(ScriptCheckTest, LateTimesAmongManyLinesInAnyOrder) {
     EXPECT_TRUE(Warned(late, 85, "60.000 s is later than everything else in the show, which is over at 39.500 s"));
     // A hold that runs past it covers it.
     EXPECT_EQ(Check(head + lines + "[QX3][01][PreLoad] 60\r\n[Engine][Hold] 30 40000\r\n").warnings, 0);
+}
+
+// A scene of 3 frames played at 1 frame a second lasts 3 s.
+const char kSlowHead[] =
+    "[QX3][00] 1\r\n"                                     // 1
+    "[QX3][01][Filename] box.QX3\r\n"                     // 2
+    "[QX3][01][Load]\r\n"                                 // 3
+    "[QX3][01][Camera] 0 3 Camera01 0 0 100 0 FALSE\r\n"  // 4
+    "[QX3][01][FPS] 1\r\n";                               // 5
+
+TEST_F(ScriptCheckTest, BlackEndingMadeByTwoActions) {
+    // The scene is over at 3 s; a release and an unload both at 6 s keep the
+    // show going for 3 s more with no scene on the screen.
+    ScriptCheck check = Check(std::string(kSlowHead) +
+                              "[QX3][01][Play] 0 FALSE\r\n"    // 6
+                              "[QX3][01][Release] 6\r\n"       // 7
+                              "[QX3][01][Unload] 6\r\n");      // 8
+    EXPECT_EQ(check.warnings, 1) << velmora::tools::FormatScriptCheck(check);
+    EXPECT_TRUE(Warned(check, 8, "no scene plays from 3.000 s to the end of the show at 6.000 s: 3.000 s of "
+                                 "black screen, kept going by 2 actions after the last scene's end (lines 7 and 8)"))
+        << velmora::tools::FormatScriptCheck(check);
+    // Ended with the scene, there is nothing to warn about.
+    EXPECT_EQ(Check(std::string(kSlowHead) + "[QX3][01][Play] 0 FALSE\r\n[QX3][01][Release] 3\r\n"
+                                              "[QX3][01][Unload] 3\r\n")
+                  .warnings,
+              0);
+}
+
+TEST_F(ScriptCheckTest, BlackStretchesAtTheStartAndBetweenScenes) {
+    ScriptCheck check = Check(std::string(kSlowHead) +
+                              "[QX3][01][Play] 2 FALSE\r\n"    // 6: 2 s to 5 s
+                              "[QX3][01][Play] 7 FALSE\r\n");  // 7: 7 s to 10 s
+    EXPECT_EQ(check.warnings, 2) << velmora::tools::FormatScriptCheck(check);
+    EXPECT_TRUE(Warned(check, 6, "no scene plays from the start of the show until this line's play at 2.000 s: "
+                                 "2.000 s of black screen"));
+    EXPECT_TRUE(Warned(check, 7, "no scene plays from 5.000 s until this line's play at 7.000 s: 2.000 s of "
+                                 "black screen"));
+    // A hold freezes the picture between them: no black stretch.
+    EXPECT_EQ(Check(std::string(kSlowHead) + "[QX3][01][Play] 0 FALSE\r\n[Engine][Hold] 3 4000\r\n"
+                                              "[QX3][01][Play] 7 FALSE\r\n")
+                  .warnings,
+              0);
+    // A cut to black of less than a second is taken as meant.
+    EXPECT_EQ(Check(std::string(kSlowHead) + "[QX3][01][Play] 0 FALSE\r\n[QX3][01][Play] 3.999 FALSE\r\n").warnings,
+              0);
+    EXPECT_EQ(BlackWarnings(Check(std::string(kSlowHead) + "[QX3][01][Play] 0 FALSE\r\n"
+                                                          "[QX3][01][Play] 4 FALSE\r\n")),
+              1);
+    // Scenes that follow each other to the millisecond leave none either.
+    EXPECT_EQ(Check(std::string(kSlowHead) + "[QX3][01][Play] 0 FALSE\r\n[QX3][01][Play] 3 FALSE\r\n").warnings,
+              0);
+}
+
+TEST_F(ScriptCheckTest, CameraLinesSayTheirFadesAndRateLinesTheirRate) {
+    using namespace velmora::tools;
+    SceneDescription scene;
+    scene.frameCount = 90;
+    scene.ambient.assign(90, 0x303030);
+    scene.drawStyles.push_back(WriterDrawStyle{});
+    scene.objects.push_back(CubeObject("Box", 2.0f, 0));
+    WriterCamera camera;
+    camera.name = "Camera01";
+    camera.fov.assign(90, 0.8f);
+    camera.matrices.assign(90, TranslationMatrix(0.0f, 0.0f, 8.0f));
+    scene.cameras.push_back(camera);
+    std::string error;
+    ASSERT_TRUE(WriteSceneFile(directory + "long.QX3", scene, &error)) << error;
+    ScriptCheck check = Check(
+        "[QX3][00] 1\r\n"                                        // 1
+        "[QX3][01][Filename] long.QX3\r\n"                       // 2
+        "[QX3][01][Load]\r\n"                                    // 3
+        "[QX3][01][Camera] 0 90 Camera01 15 15 100 0 FALSE\r\n"  // 4
+        "[QX3][01][Camera] 0 90 Camera01 0 30 100 0 FALSE\r\n"   // 5
+        "[QX3][01][FPS] 30\r\n"                                  // 6
+        "[QX3][01][FPS] 60\r\n"                                  // 7
+        "[QX3][01][Play] 0 FALSE\r\n");                          // 8
+    EXPECT_EQ(check.warnings, 0) << FormatScriptCheck(check);
+    EXPECT_TRUE(Noted(check, 4, "scene 1 camera Camera01: frames 0 to 89 changed, blend 0.000 to 1.000 (above 1: "
+                                "drawn additively), extra ambient 0; fading in over frames 0 to 15, out over "
+                                "frames 76 to 89"))
+        << FormatScriptCheck(check);
+    EXPECT_TRUE(NotedPart(check, 5, "; fading out over frames 61 to 89"));
+    // The rate there was already, and a new one.
+    EXPECT_TRUE(Noted(check, 6, "scene 1 plays at 30 frames a second"));
+    EXPECT_TRUE(Noted(check, 7, "scene 1 plays at 60 frames a second"));
+}
+
+TEST_F(ScriptCheckTest, EachFileIsSaidToComeFromTheArchiveOrTheFolder) {
+    // The script and the scene in the archive, beside a loose script that
+    // the archive hides; no visibility file anywhere.
+    std::string scene = ReadFile(directory + "box.QX3");
+    std::remove((directory + "box.QX3").c_str());
+    const std::string script = std::string(kClean);
+    WriteFile(directory + "MORVAST.QXD", PackedArchive({{"MORVAST.QXP", script}, {"BOX.qx3", scene}}));
+    LoadDataArchive("MORVAST.QXD");
+    ScriptCheck check;
+    std::string error;
+    ASSERT_TRUE(velmora::tools::CheckPlayScript("MORVAST.QXP", check, error)) << error;
+    EXPECT_EQ(check.warnings, 0) << velmora::tools::FormatScriptCheck(check);
+    EXPECT_TRUE(Noted(check, 1, "MORVAST.QXP is read from the archive MORVAST.QXD"))
+        << velmora::tools::FormatScriptCheck(check);
+    EXPECT_TRUE(Noted(check, 6, "scene 1 read from the archive: box.QX3"));
+    EXPECT_TRUE(Noted(check, 6, "scene 1 has no visibility file box.VIS: every part counts as visible"));
+    LoadDataArchive("");
+    // Loose files come from the folder.
+    WriteFile(directory + "box.QX3", scene);
+    WriteFile(directory + "box.VIS", "");
+    ScriptCheck loose = Check(kClean);
+    EXPECT_TRUE(Noted(loose, 1, "MORVAST.QXP is read from the folder")) << velmora::tools::FormatScriptCheck(loose);
+    EXPECT_TRUE(Noted(loose, 6, "scene 1 read from the folder: box.QX3, box.VIS"));
+}
+
+TEST_F(ScriptCheckTest, WarningsAfterASwallowedCountLinePointBackAtIt) {
+    ScriptCheck check = Check(
+        "[Engine][Local path] TRUE\r\n"      // 1
+        "\r\n"                               // 2: takes "[QX" of the next line
+        "[QX3][00] 1\r\n"                    // 3: never read as a count
+        "[QX3][01][Filename] box.QX3\r\n"    // 4
+        "[QX3][01][Load]\r\n");              // 5
+    EXPECT_TRUE(Warned(check, 2, "blank line")) << velmora::tools::FormatScriptCheck(check);
+    for (int line : {4, 5})
+        EXPECT_TRUE(Warned(check, line, "no such scene, line skipped (the count line 3 was not read: the blank "
+                                        "line 2 before it took its start)"))
+            << line << "\n"
+            << velmora::tools::FormatScriptCheck(check);
 }
 
 // qxcheck as a program: its exit status, and the script left as it was.

@@ -1,25 +1,28 @@
+// The checker proper: a watch on the player's reader that, line by line,
+// compares the show's state before and after (show_snapshot), names the line
+// from the engine's grammar (script_lines), reads the player's own refusals
+// from its log and, once the script is read, checks the whole timeline
+// (show_timeline). The words of the report are in check_report.
 #include "qxcheck/script_check.h"
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstdarg>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "data/data_archive.h"
 #include "diag/log.h"
-#include "music/music_player.h"
+#include "qxcheck/check_report.h"
+#include "qxcheck/script_lines.h"
+#include "qxcheck/show_snapshot.h"
+#include "qxcheck/show_timeline.h"
 #include "scene/scene.h"
 #include "show/free_show.h"
 #include "show/play_script.h"
@@ -32,227 +35,23 @@ namespace velmora::tools {
 
 namespace {
 
-// One line of the text as the reader sees it: where it starts, where its line
-// end starts and where the next line starts.
-struct TextLine {
-    int32_t start = 0;
-    int32_t contentEnd = 0;
-    int32_t next = 0;
-    bool lfAlone = false;  // ended by LF with no CR before it
-};
-
-std::vector<TextLine> SplitLines(const uint8_t* data, int32_t size) {
-    std::vector<TextLine> lines;
-    int32_t start = 0;
-    for (int32_t i = 0; i < size; ++i) {
-        if (data[i] != '\n') continue;
-        bool cr = i > start && data[i - 1] == '\r';
-        lines.push_back({start, cr ? i - 1 : i, i + 1, !cr});
-        start = i + 1;
-    }
-    if (start < size) lines.push_back({start, size, size, false});
-    return lines;
-}
-
-struct ActionRecord {
-    int32_t time;
-    int32_t type;
-    float argument;
-    bool operator==(const ActionRecord&) const = default;
-};
-
-struct CameraState {
-    std::string name;
-    int32_t blur = 1;
-    std::vector<float> blend;
-    std::vector<int32_t> ambient;
-};
-
-struct ObjectState {
-    std::string name;
-    int32_t shade = 0, overlay = 0, cull = 0;
-};
-
-struct SceneState {
-    std::string fileName;
-    int32_t frameCount = 0;
-    float fps = 0.0f;
-    std::vector<CameraState> cameras;
-    std::vector<int32_t> order;
-    std::vector<ObjectState> objects;
-};
-
-struct ShowState {
-    int localPath = 0;
-    int32_t sceneCount = 0;
-    int32_t musicCount = 0;
-    std::vector<SceneState> scenes;
-    std::vector<std::string> music;
-};
-
-std::string Text(const char* s) { return s ? s : ""; }
-
-// The run state a line may change. The scenes' per-frame values are taken
-// only when asked for: copied for every line, they would make the check of a
-// long script slow.
-ShowState Snapshot(bool withScenes) {
-    ShowState state;
-    state.localPath = localPath;
-    state.sceneCount = sceneCount;
-    state.musicCount = musicTrackCount;
-    for (int32_t i = 0; withScenes && i < sceneCount && scenes; ++i) {
-        const Scene& s = scenes[i];
-        SceneState scene;
-        scene.fileName = Text(s.fileName);
-        scene.frameCount = s.frameCount;
-        scene.fps = s.framesPerSecond;
-        for (int32_t c = 0; c < s.cameraCount && s.frameCount > 0; ++c) {
-            const SceneCamera& camera = s.cameras[c];
-            CameraState cs;
-            cs.name = Text(camera.name);
-            cs.blur = camera.blurFrames;
-            cs.blend.assign(camera.frameBlend, camera.frameBlend + s.frameCount);
-            cs.ambient.assign(camera.frameExtraAmbient, camera.frameExtraAmbient + s.frameCount);
-            scene.cameras.push_back(std::move(cs));
-            scene.order.push_back(s.cameraOrder[c]);
-        }
-        for (int32_t o = 0; o < s.objectCount; ++o)
-            scene.objects.push_back({Text(s.objects[o].name), s.objects[o].shadeMode,
-                                     s.objects[o].overlay, s.objects[o].cullBackfaces});
-        state.scenes.push_back(std::move(scene));
-    }
-    for (int32_t i = 0; i < musicTrackCount && musicTracks; ++i)
-        state.music.push_back(Text(musicTracks[i].fileName));
-    return state;
-}
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-    char buffer[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(buffer, sizeof buffer, format, arguments);
-    va_end(arguments);
-    return buffer;
-}
-
-std::string Seconds(int32_t milliseconds) { return Format("%.3f s", milliseconds / 1000.0); }
-
-std::string DescribeAction(const ActionRecord& a) {
-    const int index = static_cast<int>(a.argument) + 1;
-    switch (a.type) {
-        case kActionPlayScene: return Format("at %s: play scene %d once", Seconds(a.time).c_str(), index);
-        case kActionPlaySceneLooped: return Format("at %s: play scene %d looped", Seconds(a.time).c_str(), index);
-        case kActionPlayMusic: return Format("at %s: play music track %d", Seconds(a.time).c_str(), index);
-        case kActionStopMusic: return Format("at %s: stop music track %d", Seconds(a.time).c_str(), index);
-        case kActionHold:
-            return Format("at %s: hold the show for %.0f ms", Seconds(a.time).c_str(),
-                          static_cast<double>(a.argument));
-        case kActionUnloadScene: return Format("at %s: unload scene %d", Seconds(a.time).c_str(), index);
-        case kActionStopScene: return Format("at %s: stop scene %d", Seconds(a.time).c_str(), index);
-        case kActionPreloadTextures:
-            return Format("at %s: preload the textures of scene %d", Seconds(a.time).c_str(), index);
-        case kActionReleaseTextures:
-            return Format("at %s: release the textures of scene %d", Seconds(a.time).c_str(), index);
-    }
-    return Format("at %s: action %d", Seconds(a.time).c_str(), a.type);
-}
-
-std::string NameList(const std::vector<std::string>& names) {
-    if (names.empty()) return "none";
-    std::string list;
-    for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
-    return list;
-}
-
-// What the bytes at a line's start name: the chunk and key the reader compares.
-struct LineKind {
-    std::string name;     // as a show maker writes it, e.g. "[QX3][Camera]"
-    bool comment = false;
-    bool knownChunk = false;
-    bool knownKey = false;
-    bool count = false;   // a "[00]" count line
-    int32_t valueAt = 0;  // where a count line's digits begin
-    int index = -1;       // the 0-based scene or track a line names
-    std::string chunk, key;
-};
-
-LineKind Classify(const MemoryFile& file, int32_t start) {
-    auto at = [&](int32_t offset, int n) {
-        std::string s;
-        for (int i = 0; i < n; ++i) {
-            int64_t p = static_cast<int64_t>(start) + offset + i;
-            s += p < file.size ? static_cast<char>(file.data[p]) : '\0';
-        }
-        return s;
+// The frames a camera line fades over, as the reader applies them: in from
+// BEGIN to BEGIN + FADEIN, out over the FADEOUT - 1 frames before END; both
+// only where the scene has frames. Empty when the line fades neither way.
+std::string DescribeFades(const CameraLineValues& v, int32_t frameCount) {
+    auto range = [&](int64_t first, int64_t last) {
+        first = std::max<int64_t>(first, 0);
+        last = std::min<int64_t>(last, static_cast<int64_t>(frameCount) - 1);
+        return first <= last ? Format("frames %lld to %lld", static_cast<long long>(first),
+                                      static_cast<long long>(last))
+                             : std::string();
     };
-    LineKind kind;
-    kind.chunk = at(0, kScriptChunkLength);
-    if (kind.chunk[0] == '\'') {
-        kind.comment = kind.knownChunk = kind.knownKey = true;
-        kind.name = "comment";
-        return kind;
-    }
-    const ScriptChunkName* chunk = FindScriptChunk(kind.chunk.c_str());
-    if (!chunk) return kind;
-    kind.knownChunk = true;
-    kind.name = chunk->written;
-    int32_t keyAt = kScriptChunkLength + chunk->skipped;
-    if (chunk->tagged) {
-        const std::string tag = at(keyAt, kScriptTagLength);
-        kind.index = std::atoi(tag.c_str() + 1) - 1;
-        if (tag == "[00]") {
-            kind.count = kind.knownKey = true;
-            kind.valueAt = start + keyAt + kScriptTagLength + 1;
-            kind.name += tag;
-            return kind;
-        }
-        keyAt += kScriptTagLength;
-    }
-    kind.key = at(keyAt, kScriptKeyLength);
-    if (const ScriptKeyName* key = FindScriptKey(chunk->chunk, kind.key.c_str())) {
-        kind.knownKey = true;
-        kind.name += key->written;
-    }
-    return kind;
-}
-
-// Whether the line, as the reader takes it, may change a scene: anything but a
-// comment, an engine or music line and the scene chunk's timed keys.
-bool MayChangeScenes(const LineKind& kind) {
-    if (kind.comment) return false;
-    if (!kind.knownChunk || !kind.knownKey) return true;
-    for (const char* name : {"[QX3][Play]", "[QX3][Stop]", "[QX3][Unload]", "[QX3][PreLoad]",
-                             "[QX3][Release]"})
-        if (kind.name == name) return false;
-    return kind.name.rfind("[QX3]", 0) == 0;
-}
-
-// Printable form of characters the reader took, for messages.
-std::string Shown(const std::string& s) {
-    std::string shown;
-    for (char c : s) {
-        if (c == '\r') shown += "\\r";
-        else if (c == '\n') shown += "\\n";
-        else if (c == '\0') shown += "(end)";
-        else if (static_cast<unsigned char>(c) < 32) shown += Format("\\x%02x", c & 0xff);
-        else shown += c;
-    }
-    return shown;
-}
-
-// A scene's cameras, objects and counts once it is loaded.
-std::string DescribeLoaded(const SceneState& scene, int index) {
-    std::vector<std::string> cameras, objects;
-    for (const CameraState& c : scene.cameras) cameras.push_back(c.name);
-    for (const ObjectState& o : scene.objects) objects.push_back(o.name);
-    return Format("scene %d loaded from %s: %d frames; cameras: %s; objects: %s", index + 1,
-                  scene.fileName.c_str(), scene.frameCount, NameList(cameras).c_str(),
-                  NameList(objects).c_str());
-}
-
-const char* ShadeName(int32_t mode) {
-    return mode == 1 ? "flat" : mode == 2 ? "Gouraud" : mode == 3 ? "Phong" : "unknown";
+    const std::string in = v.fadeIn > 0 ? range(v.begin, v.begin + v.fadeIn) : "";
+    const std::string out = v.fadeOut > 1 ? range(v.end - v.fadeOut + 1, v.end - 1) : "";
+    if (!in.empty() && !out.empty()) return "; fading in over " + in + ", out over " + out;
+    if (!in.empty()) return "; fading in over " + in;
+    if (!out.empty()) return "; fading out over " + out;
+    return "";
 }
 
 class Checker : public ScriptLineWatch {
@@ -304,11 +103,16 @@ public:
             Note(line, kind.name);
         }
         if (kind.count) CheckCount(file, line, kind);
-        ReadLog(line);
-        DescribeChanges(line, kind, after);
-        // Lines this reader line ran over without starting them.
-        for (size_t i = static_cast<size_t>(line); i < text.size() && text[i].start < position; ++i)
+        ReadLog(line, kind);
+        DescribeChanges(file, line, kind, after);
+        // Lines this reader line ran over without starting them; a count
+        // line among them leaves its chunk without slots.
+        for (size_t i = static_cast<size_t>(line); i < text.size() && text[i].start < position; ++i) {
             swallowedBy[static_cast<int>(i) + 1] = line;
+            const LineKind swallowed = Classify(file, text[i].start);
+            if (swallowed.count && swallowed.chunkName)
+                swallowedCount[swallowed.chunkName->chunk] = {static_cast<int>(i) + 1, line};
+        }
     }
 
     // Whole-script checks once the reader is done.
@@ -342,7 +146,10 @@ public:
                 Warn(line, "not read as a line of its own");
         }
         CheckCameraWindows();
-        CheckLateTimes();
+        std::vector<SceneLength> lengths;
+        for (int32_t i = 0; i < sceneCount && scenes; ++i)
+            lengths.push_back({scenes[i].frameCount, scenes[i].framesPerSecond});
+        for (const TimelineWarning& w : CheckTimeline(timed, lengths)) Warn(w.line, w.text);
     }
 
 private:
@@ -388,12 +195,15 @@ private:
                               digits.c_str(), digits.substr(0, 2).c_str()));
     }
 
-    void DescribeChanges(int line, const LineKind& kind, const ShowState& after) {
-        if (kind.name == "[Engine][Local path]")
+    void DescribeChanges(const MemoryFile& file, int line, const LineKind& kind, const ShowState& after) {
+        if (kind.Is(ScriptChunk::Engine, ScriptKey::LocalPath))
             Note(line, after.localPath ? "local paths on: names lose their directory part"
                                        : "local paths off: names keep their directory part");
-        if (kind.count && kind.name == "[QX3][00]") Note(line, Format("%d scene%s", after.sceneCount, after.sceneCount == 1 ? "" : "s"));
-        if (kind.count && kind.name == "[Music][00]")
+        const bool sceneChunk = kind.chunkName && kind.chunkName->chunk == ScriptChunk::Scene;
+        const bool musicChunk = kind.chunkName && kind.chunkName->chunk == ScriptChunk::Music;
+        if (kind.count && sceneChunk)
+            Note(line, Format("%d scene%s", after.sceneCount, after.sceneCount == 1 ? "" : "s"));
+        if (kind.count && musicChunk)
             Note(line, Format("%d music track%s", after.musicCount, after.musicCount == 1 ? "" : "s"));
         for (const ActionRecord& a : added) {
             Note(line, DescribeAction(a));
@@ -401,25 +211,44 @@ private:
         }
         for (size_t i = 0; i < after.music.size(); ++i)
             if (i >= before.music.size() || before.music[i] != after.music[i])
-                if (!after.music[i].empty())
+                if (!after.music[i].empty()) {
                     Note(line, Format("music track %zu: %s", i + 1, after.music[i].c_str()));
+                    const FileSource source = FindShowFile(after.music[i]);
+                    if (source != FileSource::Nowhere)
+                        Note(line, Format("music track %zu is read from %s", i + 1, FileSourceName(source)));
+                }
         if (after.sceneCount != before.sceneCount) return;
-        if (kind.name == "[QX3][Load]" && kind.index >= 0 &&
+        if (kind.Is(ScriptChunk::Scene, ScriptKey::Load) && kind.index >= 0 &&
             static_cast<size_t>(kind.index) < after.scenes.size() &&
             after.scenes[kind.index].frameCount <= 0 && !after.scenes[kind.index].fileName.empty())
             Warn(line, Format("scene %d could not be read from %s: it stays empty", kind.index + 1,
                               after.scenes[kind.index].fileName.c_str()));
+        std::string fades;
+        if (kind.Is(ScriptChunk::Scene, ScriptKey::Camera) && kind.index >= 0 &&
+            static_cast<size_t>(kind.index) < after.scenes.size())
+            fades = DescribeFades(ReadCameraValues(file, kind.valueAt), after.scenes[kind.index].frameCount);
         for (size_t i = 0; i < after.scenes.size() && i < before.scenes.size(); ++i)
-            DescribeScene(line, static_cast<int>(i), before.scenes[i], after.scenes[i]);
+            DescribeScene(line, static_cast<int>(i), before.scenes[i], after.scenes[i],
+                          static_cast<int>(i) == kind.index ? fades : std::string());
+        // A rate line says the rate also when it is the one there was.
+        if (kind.Is(ScriptChunk::Scene, ScriptKey::FramesPerSecond) && kind.index >= 0 &&
+            static_cast<size_t>(kind.index) < after.scenes.size() &&
+            static_cast<size_t>(kind.index) < before.scenes.size()) {
+            const SceneState& scene = after.scenes[kind.index];
+            if (scene.frameCount > 0 && scene.fps == before.scenes[kind.index].fps)
+                Note(line, Format("scene %d plays at %g frames a second", kind.index + 1,
+                                  static_cast<double>(scene.fps)));
+        }
     }
 
-    void DescribeScene(int line, int index, const SceneState& was, const SceneState& now) {
+    void DescribeScene(int line, int index, const SceneState& was, const SceneState& now, const std::string& fades) {
         if (now.fileName != was.fileName && now.frameCount == was.frameCount)
             Note(line, Format("scene %d file: %s", index + 1, now.fileName.c_str()));
         if (now.frameCount != was.frameCount) {
             if (now.frameCount > 0) {
                 Note(line, DescribeLoaded(now, index));
                 loadLine[index] = line;
+                DescribeSources(line, index, was.fileName);
                 CheckTextures(line, index);
             }
             return;
@@ -443,7 +272,8 @@ private:
                 Note(line, Format("scene %d camera %s: frames %d to %d changed, blend %.3f to %.3f "
                                   "(above 1: drawn additively), extra ambient %d",
                                   index + 1, b.name.c_str(), first, last, static_cast<double>(low),
-                                  static_cast<double>(high), b.ambient[first]));
+                                  static_cast<double>(high), b.ambient[first]) +
+                               fades);
             if (a.blur != b.blur)
                 Note(line, Format("scene %d camera %s: a trail of %d frames", index + 1,
                                   b.name.c_str(), b.blur));
@@ -470,6 +300,29 @@ private:
                 Note(line, Format("scene %d object %s: back faces %s", index + 1, b.name.c_str(),
                                   b.cull ? "hidden" : "drawn"));
         }
+    }
+
+    // Where the player found each file of a scene it loaded: the scene, its
+    // visibility file and its textures, grouped by the archive and the
+    // folder. Files in neither place are warned by the texture check, or
+    // mean no visibility file.
+    void DescribeSources(int line, int index, const std::string& writtenName) {
+        std::vector<std::string> inArchive, inFolder;
+        std::string missingVisibility;
+        const std::vector<std::string> names = SceneFileNames(writtenName, index);
+        for (size_t n = 0; n < names.size(); ++n) {
+            const FileSource source = FindShowFile(names[n]);
+            if (source == FileSource::Archive) inArchive.push_back(names[n]);
+            if (source == FileSource::Folder) inFolder.push_back(names[n]);
+            if (source == FileSource::Nowhere && n == 1) missingVisibility = names[n];
+        }
+        if (!inArchive.empty())
+            Note(line, Format("scene %d read from the archive: %s", index + 1, NameList(inArchive).c_str()));
+        if (!inFolder.empty())
+            Note(line, Format("scene %d read from the folder: %s", index + 1, NameList(inFolder).c_str()));
+        if (!missingVisibility.empty())
+            Note(line, Format("scene %d has no visibility file %s: every part counts as visible", index + 1,
+                              missingVisibility.c_str()));
     }
 
     // Each texture looked up the way the player opens it, and, when it is
@@ -502,8 +355,32 @@ private:
         return "the image data is damaged: its format's decoder stops in it";
     }
 
+    // The names a loaded scene has for cameras or objects, for a name that
+    // matched none of them.
+    static std::string NamesOfScene(int index, bool cameras) {
+        if (index < 0 || index >= sceneCount || !scenes || scenes[index].frameCount <= 0) return "";
+        const Scene& scene = scenes[index];
+        std::vector<std::string> names;
+        if (cameras)
+            for (int32_t c = 0; c < scene.cameraCount; ++c)
+                names.push_back(scene.cameras[c].name ? scene.cameras[c].name : "");
+        else
+            for (int32_t o = 0; o < scene.objectCount; ++o)
+                names.push_back(scene.objects[o].name ? scene.objects[o].name : "");
+        return Format("; scene %d has the %s %s", index + 1, cameras ? "cameras" : "objects",
+                      NameList(names).c_str());
+    }
+
+    // For a line of a chunk whose count line was swallowed: which one, and by what.
+    std::string SwallowedCount(ScriptChunk chunk, int line) const {
+        auto found = swallowedCount.find(chunk);
+        if (found == swallowedCount.end() || found->second.first >= line) return "";
+        return Format(" (the count line %d was not read: the blank line %d before it took its start)",
+                      found->second.first, found->second.second);
+    }
+
     // The player's own refusals, as it logs them while reading the line.
-    void ReadLog(int line) {
+    void ReadLog(int line, const LineKind& kind) {
         std::ifstream* file = Log();
         if (!file || !file->seekg(logOffset)) return;
         std::string entry;
@@ -524,8 +401,13 @@ private:
                 message.find("object not found") != std::string::npos) {
                 std::string name = message.substr(0, message.find(' '));
                 bool camera = message.find("camera not found") != std::string::npos;
-                Warn(line, Format("%s matches no %s of the scene: the line does nothing",
-                                  name.c_str(), camera ? "camera" : "object"));
+                Warn(line, Format("%s matches no %s of the scene: the line does nothing", name.c_str(),
+                                  camera ? "camera" : "object") +
+                               NamesOfScene(kind.index, camera));
+            } else if (message.find("no such scene") != std::string::npos) {
+                Warn(line, "the player refuses: " + message + SwallowedCount(ScriptChunk::Scene, line));
+            } else if (message.find("no such music track") != std::string::npos) {
+                Warn(line, "the player refuses: " + message + SwallowedCount(ScriptChunk::Music, line));
             } else {
                 Warn(line, "the player refuses: " + message);
             }
@@ -547,74 +429,17 @@ private:
         }
     }
 
-    // The moment a scene's playback started at start is over, by the stop and
-    // unload actions and its length; infinity for a loop never stopped.
-    // endings holds each scene's stop and unload times, sorted.
-    double PlaybackEnd(const ActionRecord& play,
-                       const std::map<int, std::vector<int32_t>>& endings) const {
-        const int index = static_cast<int>(play.argument);
-        double end = std::numeric_limits<double>::infinity();
-        if (play.type == kActionPlayScene && index >= 0 && index < sceneCount && scenes &&
-            scenes[index].framesPerSecond > 0.0f)
-            end = play.time + scenes[index].frameCount / scenes[index].framesPerSecond * 1000.0;
-        auto ending = endings.find(index);
-        if (ending != endings.end()) {
-            auto first = std::lower_bound(ending->second.begin(), ending->second.end(), play.time);
-            if (first != ending->second.end()) end = std::min(end, static_cast<double>(*first));
-        }
-        if (index < 0 || index >= sceneCount || !scenes || scenes[index].frameCount <= 0)
-            end = play.time;  // nothing to draw
-        return end;
-    }
-
-    void CheckLateTimes() {
-        std::map<int, std::vector<int32_t>> endings;
-        for (const auto& [a, line] : timed)
-            if (a.type == kActionStopScene || a.type == kActionUnloadScene)
-                endings[static_cast<int>(a.argument)].push_back(a.time);
-        for (auto& [index, times] : endings) std::sort(times.begin(), times.end());
-        double sceneEnd = 0.0;
-        for (const auto& [a, line] : timed)
-            if (a.type == kActionPlayScene || a.type == kActionPlaySceneLooped)
-                sceneEnd = std::max(sceneEnd, PlaybackEnd(a, endings));
-        if (std::isinf(sceneEnd)) return;  // a loop keeps the show running
-        // Each action's own end, a hold's included; the latest of all the
-        // others is the largest, or the second largest for the largest itself.
-        auto endOf = [](const ActionRecord& b) {
-            return b.time + (b.type == kActionHold ? b.argument : 0.0);
-        };
-        double largest = -std::numeric_limits<double>::infinity(), second = largest;
-        size_t largestAt = timed.size();
-        for (size_t j = 0; j < timed.size(); ++j) {
-            const double e = endOf(timed[j].first);
-            if (e > largest) {
-                second = largest;
-                largest = e;
-                largestAt = j;
-            } else if (e > second) {
-                second = e;
-            }
-        }
-        for (size_t i = 0; i < timed.size(); ++i) {
-            const double others = std::max(sceneEnd, i == largestAt ? second : largest);
-            const ActionRecord& a = timed[i].first;
-            if (a.time > others)
-                Warn(timed[i].second,
-                     Format("%s is later than everything else in the show, which is over at %s: "
-                            "the player shows a black screen until then",
-                            Seconds(a.time).c_str(), Seconds(static_cast<int32_t>(others)).c_str()));
-        }
-    }
-
     ScriptCheck& check;
     std::string logPath;
     std::ifstream log;
     std::vector<TextLine> text;
     std::vector<int32_t> starts;
     std::map<int, int> swallowedBy;
+    // Per chunk, the count line a line before swallowed, and that line.
+    std::map<ScriptChunk, std::pair<int, int>> swallowedCount;
     std::set<int> outOfStep;  // lines the reader entered in their middle
     std::map<int, int> loadLine;
-    std::vector<std::pair<ActionRecord, int>> timed;
+    std::vector<TimedAction> timed;
     ShowState before;
     bool withScenes = true;            // whether this line's snapshots hold the scenes
     std::vector<ActionRecord> added;   // the actions this line put on the timeline
@@ -629,6 +454,7 @@ bool CheckPlayScript(const std::string& scriptName, ScriptCheck& check, std::str
     check = ScriptCheck{};
     std::vector<char> name(scriptName.begin(), scriptName.end());
     name.push_back('\0');
+    const FileSource source = FindShowFile(scriptName);
     MemoryFile* raw = OpenDataFile(name.data());
     if (!raw) {
         error = scriptName + " is in neither the archive nor the folder";
@@ -641,6 +467,13 @@ bool CheckPlayScript(const std::string& scriptName, ScriptCheck& check, std::str
         check.lines.emplace_back(reinterpret_cast<const char*>(raw->data) + line.start,
                                  static_cast<size_t>(line.contentEnd - line.start));
     MemClose(raw);
+    // The script itself comes first in the report: from the archive (which
+    // hides a loose script beside it) or from the folder.
+    if (source == FileSource::Archive)
+        check.findings.push_back({1, false, Format("%s is read from the archive %s", scriptName.c_str(),
+                                                   dataArchive.path ? dataArchive.path : "")});
+    else
+        check.findings.push_back({1, false, scriptName + " is read from the folder"});
 
     // The player's log, for its refusals, goes to a folder of the checker's own.
     char folder[] = "/tmp/qxcheck.XXXXXX";
@@ -678,27 +511,6 @@ bool CheckPlayScript(const std::string& scriptName, ScriptCheck& check, std::str
     std::stable_sort(check.findings.begin(), check.findings.end(),
                      [](const ScriptFinding& a, const ScriptFinding& b) { return a.line < b.line; });
     return true;
-}
-
-std::string FormatScriptCheck(const ScriptCheck& check) {
-    std::ostringstream out;
-    size_t next = 0;
-    const int lineCount = static_cast<int>(check.lines.size());
-    for (int line = 1; line <= lineCount || next < check.findings.size(); ++line) {
-        if (line <= lineCount) out << line << ": " << Shown(check.lines[line - 1]) << "\n";
-        for (; next < check.findings.size() && check.findings[next].line == line; ++next) {
-            const ScriptFinding& f = check.findings[next];
-            if (f.warning)
-                out << "    warning: line " << line << ": " << f.text << "\n";
-            else
-                out << "    " << f.text << "\n";
-        }
-    }
-    if (check.warnings == 0)
-        out << "no warnings\n";
-    else
-        out << check.warnings << (check.warnings == 1 ? " warning\n" : " warnings\n");
-    return out.str();
 }
 
 }  // namespace velmora::tools

@@ -78,24 +78,91 @@ std::vector<WriterCamera> ConvertCameras(const ImportedScene& scene, const NodeA
     return cameras;
 }
 
+ViewSlopes PlayerViewSlopes(float fov, int width, int height) {
+    // As the player's ProjectionAspect and SetProjection: x scaled by the
+    // quotient times cot(fov / 2), y by 1.3 times cot(fov / 2).
+    const int quotient = height > 0 && width / height > 0 ? width / height : 1;
+    const float slope = std::tan(fov / 2.0f);
+    return {slope / static_cast<float>(quotient), slope / kPlayerVerticalScale};
+}
+
+namespace {
+
+constexpr float kCameraElevation = 0.35f;  // about 20 degrees above the centre
+constexpr float kCameraAzimuth = 0.5f;     // about 30 degrees left of the front
+constexpr float kTwoPi = 6.28318530718f;
+
+// From the box's centre towards an eye at that azimuth (turning from the
+// front, -z, towards -x) and the fixed elevation.
+aiVector3D TowardsEye(float azimuth) {
+    return aiVector3D(-std::sin(azimuth) * std::cos(kCameraElevation), std::sin(kCameraElevation),
+                      -std::cos(azimuth) * std::cos(kCameraElevation));
+}
+
+// How far from the centre along toEye a camera must stand for every corner
+// of the box to lie within the filled share of the widest mode's picture.
+float FramingDistance(const SceneBounds& bounds, const aiVector3D& toEye) {
+    const ViewSlopes slopes = PlayerViewSlopes(kDefaultFov, kWidestModeWidth, kWidestModeHeight);
+    const float sx = slopes.horizontal * kFramingFill, sy = slopes.vertical * kFramingFill;
+    const aiVector3D forward = -toEye;
+    aiVector3D right = aiVector3D(0, 1, 0) ^ forward;
+    right.Normalize();
+    const aiVector3D up = forward ^ right;
+    const aiVector3D centre = bounds.Centre();
+    const float radius = bounds.Radius();
+    const aiVector3D low = bounds.Empty() ? centre - aiVector3D(radius) : bounds.low;
+    const aiVector3D high = bounds.Empty() ? centre + aiVector3D(radius) : bounds.high;
+    float distance = 0.0f;
+    for (int corner = 0; corner < 8; ++corner) {
+        aiVector3D c(corner & 1 ? high.x : low.x, corner & 2 ? high.y : low.y, corner & 4 ? high.z : low.z);
+        c -= centre;
+        const float z = c * forward;
+        distance = std::max({distance, std::fabs(c * right) / sx - z, std::fabs(c * up) / sy - z});
+    }
+    return distance;
+}
+
+// The nearest any corner of the box comes to an eye at that distance.
+float NearestCorner(const SceneBounds& bounds, float distance) {
+    return std::max(distance - bounds.Radius(), 0.0f);
+}
+
+void NoteSmallScene(const SceneBounds& bounds, float distance, ConversionNotes& notes) {
+    if (NearestCorner(bounds, distance) < kNearPlane)
+        notes.Add("the scene is small beside the player's near plane of 1 unit; --scale enlarges it");
+}
+
+}  // namespace
+
 WriterCamera FramingCamera(const SceneBounds& bounds, int32_t frameCount, const std::string& name,
                            ConversionNotes& notes) {
-    // The narrower half-angle of the view decides how far back the camera stands.
-    float halfWidth = kDefaultFov / 2.0f;
-    float halfHeight = std::atan(std::tan(halfWidth) / kPlayerVerticalScale);
-    float radius = bounds.Radius();
-    float distance = radius / std::sin(std::min(halfWidth, halfHeight));
-    const float elevation = 0.35f, azimuth = 0.5f;  // about 20 and 30 degrees
-    aiVector3D toEye(-std::sin(azimuth) * std::cos(elevation), std::sin(elevation),
-                     -std::cos(azimuth) * std::cos(elevation));
-    aiVector3D centre = bounds.Centre();
-    if (distance - radius < kNearPlane)
-        notes.Add("the scene is small beside the player's near plane of 1 unit; --scale enlarges it");
+    const aiVector3D toEye = TowardsEye(kCameraAzimuth);
+    const float distance = FramingDistance(bounds, toEye);
+    NoteSmallScene(bounds, distance, notes);
     WriterCamera camera;
     camera.name = name;
     camera.fov.assign(static_cast<size_t>(frameCount), kDefaultFov);
     camera.matrices.assign(static_cast<size_t>(frameCount),
-                           LookTo(centre + toEye * distance, -toEye, aiVector3D(0, 1, 0)));
+                           LookTo(bounds.Centre() + toEye * distance, -toEye, aiVector3D(0, 1, 0)));
+    return camera;
+}
+
+WriterCamera OrbitCamera(const SceneBounds& bounds, int32_t frameCount, const std::string& name,
+                         ConversionNotes& notes) {
+    // One distance for the whole circle: the farthest any side needs.
+    constexpr int kSides = 720;
+    float distance = 0.0f;
+    for (int side = 0; side < kSides; ++side)
+        distance = std::max(distance, FramingDistance(bounds, TowardsEye(kTwoPi * side / kSides)));
+    NoteSmallScene(bounds, distance, notes);
+    WriterCamera camera;
+    camera.name = name;
+    camera.fov.assign(static_cast<size_t>(frameCount), kDefaultFov);
+    for (int32_t f = 0; f < frameCount; ++f) {
+        const float azimuth = kCameraAzimuth + kTwoPi * static_cast<float>(f) / static_cast<float>(frameCount);
+        const aiVector3D toEye = TowardsEye(azimuth);
+        camera.matrices.push_back(LookTo(bounds.Centre() + toEye * distance, -toEye, aiVector3D(0, 1, 0)));
+    }
     return camera;
 }
 

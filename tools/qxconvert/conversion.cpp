@@ -44,7 +44,8 @@ public:
         for (const std::string& note : scene_.readerNotes) out_.notes.Add(note);
         if (animator_.SharedNodes() > 0)
             out_.notes.Add("nodes moved by more than one animation follow the first");
-        if (!PlanFrames(scene_, animator_.EndSeconds(), options_.framesPerSecond, options_.frames, out_.frames, why))
+        if (!PlanFrames(scene_, animator_.EndSeconds(), options_.framesPerSecond, options_.frames, out_.frames, why,
+                        options_.seconds))
             return false;
         SceneDescription& description = out_.description;
         description.frameCount = out_.frames.count;
@@ -54,7 +55,15 @@ public:
         SceneBounds bounds = ObjectBounds(description.objects);
 
         description.cameras = ConvertCameras(scene_, animator_, out_.frames, space_, names_, out_.notes);
-        if (description.cameras.empty()) {
+        if (options_.orbit) {
+            // In place of the framing camera where the source has none.
+            out_.orbitCamera = true;
+            description.cameras.push_back(
+                OrbitCamera(bounds, out_.frames.count, names_.Take("Orbit", "Camera", kMaxNodeName), out_.notes));
+            if (out_.frames.count == 1)
+                out_.notes.Add("--orbit on a scene of one frame stands still; --seconds N makes it circle over N "
+                               "seconds");
+        } else if (description.cameras.empty()) {
             out_.framingCamera = true;
             description.cameras.push_back(
                 FramingCamera(bounds, out_.frames.count, names_.Take("Camera", "Camera", kMaxNodeName), out_.notes));

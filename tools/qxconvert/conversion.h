@@ -19,6 +19,8 @@ namespace velmora::tools {
 struct ConvertOptions {
     double framesPerSecond = 0.0;  // 0: the source's own rate, else 30
     std::optional<std::pair<int64_t, int64_t>> frames;  // first and last, inclusive
+    std::optional<double> seconds;  // the scene's length, at the rate above, instead of frames
+    bool orbit = false;             // add a camera circling the scene once over its frames
     float scale = 1.0f;
     size_t maxPartVertices = 65535;
 };
@@ -33,7 +35,8 @@ struct ConvertedScene {
     std::vector<TextureFile> textures;
     // Objects with a material the source draws from both sides.
     std::vector<std::string> twoSidedObjects;
-    bool framingCamera = false;  // the source had no camera
+    bool framingCamera = false;  // the source had no camera (and no orbit was asked for)
+    bool orbitCamera = false;    // a camera circling the scene was added
     bool defaultLights = false;  // nor any light
     ConversionNotes notes;
 };

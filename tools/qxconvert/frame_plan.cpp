@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace velmora::tools {
 namespace {
@@ -18,10 +19,18 @@ double LastValueKey(const ImportedScene& scene) {
     return last;
 }
 
+// A rate or a length as it was typed: 30, 29.97, 0.5.
+std::string Decimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
 }  // namespace
 
 bool PlanFrames(const ImportedScene& scene, double animationEndSeconds, double framesPerSecond,
-                const std::optional<std::pair<int64_t, int64_t>>& frames, FramePlan& plan, std::string& why) {
+                const std::optional<std::pair<int64_t, int64_t>>& frames, FramePlan& plan, std::string& why,
+                std::optional<double> seconds) {
     plan.framesPerSecond = framesPerSecond > 0.0             ? framesPerSecond
                            : scene.framesPerSecond > 0.0 ? scene.framesPerSecond
                                                          : kDefaultFramesPerSecond;
@@ -41,6 +50,16 @@ bool PlanFrames(const ImportedScene& scene, double animationEndSeconds, double f
         last = static_cast<int64_t>(std::floor(std::min(end * rate, 1e12) + kFrameSlack));
     }
     if (last < first) last = first;
+    if (seconds && !frames) {
+        const double count = std::max(1.0, std::round(*seconds * rate));
+        if (count > static_cast<double>(kMaxFrames)) {
+            why = "--seconds " + Decimal(*seconds) + " at " + Decimal(rate) + " a second is " +
+                  std::to_string(static_cast<int64_t>(std::min(count, 1e18))) + " frames, more than the " +
+                  std::to_string(kMaxFrames) + " a scene is given";
+            return false;
+        }
+        last = first + static_cast<int64_t>(count) - 1;
+    }
     if (last - first + 1 > kMaxFrames) {
         why = std::to_string(last - first + 1) + " frames at " + std::to_string(rate) +
               " a second is more than the " + std::to_string(kMaxFrames) + " a scene is given; --fps or --frames " +

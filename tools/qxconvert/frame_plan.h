@@ -25,10 +25,13 @@ struct FramePlan {
 };
 
 // The rate asked for (0: the source's own, else 30) and the frames: those
-// asked for (first and last, counted at that rate from the source's time 0),
-// else the source's own range, else time 0 to the last key of its animation.
-// False with a reason for a range the scene file cannot hold.
+// asked for (first and last, both included, counted at that rate from the
+// source's time 0), else the source's own range, else time 0 to the last key
+// of its animation. With seconds, the scene is that long at that rate (the
+// seconds times the rate, rounded, at least 1 frame) from where it would
+// start. False with a reason for a range the scene file cannot hold.
 bool PlanFrames(const ImportedScene& scene, double animationEndSeconds, double framesPerSecond,
-                const std::optional<std::pair<int64_t, int64_t>>& frames, FramePlan& plan, std::string& why);
+                const std::optional<std::pair<int64_t, int64_t>>& frames, FramePlan& plan, std::string& why,
+                std::optional<double> seconds = std::nullopt);
 
 }  // namespace velmora::tools

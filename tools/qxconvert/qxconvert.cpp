@@ -1,8 +1,8 @@
-// qxconvert INPUT [-o DIR] [--fps N] [--frames A-B] [--scale S]: converts a
-// model or scene from today's modelling tools (glTF, FBX, Collada, OBJ, 3DS,
-// ASE and whatever else the Open Asset Import Library reads) into a scene file
-// the player shows, with its visibility file, its textures and, when DIR has
-// none, a starter play script.
+// qxconvert INPUT [-o DIR] [--fps N] [--frames A-B | --seconds N] [--orbit]
+// [--scale S]: converts a model or scene from today's modelling tools (glTF,
+// FBX, Collada, OBJ, 3DS, ASE and whatever else the Open Asset Import Library
+// reads) into a scene file the player shows, with its visibility file, its
+// textures and, when DIR has none, a starter play script.
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -25,7 +25,8 @@ using namespace velmora::tools;
 
 namespace {
 
-const char* kUsage = "usage: qxconvert INPUT [-o DIR] [--fps N] [--frames A-B] [--scale S]";
+const char* kUsage =
+    "usage: qxconvert INPUT [-o DIR] [--fps N] [--frames A-B | --seconds N] [--orbit] [--scale S]";
 
 int Refuse(const std::string& line) {
     std::fprintf(stderr, "qxconvert: %s\n", line.c_str());
@@ -97,6 +98,14 @@ int main(int argc, char** argv) {
             if (!ReadRange(value, range, why)) return Refuse(why);
             options.frames = range;
             ++i;
+        } else if (argument == "--seconds") {
+            double seconds;
+            if (!ReadDecimal(value, 0.001, 100000.0, seconds))
+                return Refuse("--seconds takes the scene's length in seconds, from 0.001 to 100000, such as 10 or 2.5");
+            options.seconds = seconds;
+            ++i;
+        } else if (argument == "--orbit") {
+            options.orbit = true;
         } else if (argument == "--scale") {
             double scale;
             if (!ReadDecimal(value, 1e-6, 1e6, scale)) return Refuse("--scale takes a factor from 0.000001 to 1000000");
@@ -111,6 +120,8 @@ int main(int argc, char** argv) {
         }
     }
     if (input.empty()) return Refuse(kUsage);
+    if (options.frames && options.seconds)
+        return Refuse("--frames and --seconds both choose the scene's frames; give one of them");
     std::string why;
     if (!CheckOutputFolder(directory, why)) return Refuse(why);
 
@@ -153,7 +164,10 @@ int main(int argc, char** argv) {
     std::printf("%s/%s: %s at %g a second, %s (%s), %s%s, %s%s, %s%s\n", directory.c_str(), sceneFile.c_str(),
                 Plural(static_cast<size_t>(scene.frameCount), "frame").c_str(), converted.frames.framesPerSecond,
                 Plural(scene.objects.size(), "object").c_str(), Plural(parts, "part").c_str(),
-                Plural(scene.cameras.size(), "camera").c_str(), converted.framingCamera ? " (framing the scene)" : "",
+                Plural(scene.cameras.size(), "camera").c_str(),
+                converted.framingCamera ? " (framing the scene)"
+                : converted.orbitCamera ? " (one circling the scene)"
+                                        : "",
                 Plural(scene.lights.size(), "light").c_str(), converted.defaultLights ? " (default)" : "",
                 Plural(converted.textures.size(), "texture").c_str(), script ? "; starter script MORVAST.QXP" : "");
     return 0;

@@ -69,7 +69,10 @@ BoundingBox SceneBoundingBox(const Scene& scene, int frame) {
 std::string SceneSummary(const Scene& scene) {
     std::string out;
     Append(out, "frames: %d\n", scene.frameCount);
-    if (scene.frameCount > 0)
+    // A scene of one frame has one ambient colour: said once.
+    if (scene.frameCount == 1)
+        Append(out, "ambient: 0x%06X\n", scene.frameAmbient[0] & 0xFFFFFF);
+    else if (scene.frameCount > 1)
         Append(out, "ambient: frame 0 0x%06X, frame %d 0x%06X\n", scene.frameAmbient[0] & 0xFFFFFF,
                scene.frameCount - 1, scene.frameAmbient[scene.frameCount - 1] & 0xFFFFFF);
 

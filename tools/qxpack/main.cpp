@@ -50,28 +50,40 @@ int64_t PackedLength(const DataArchive& archive, int32_t index) {
     return end - archive.entries[index].offset;
 }
 
-void PrintRow(int64_t size, int64_t packed, const char* name) {
+void PrintRow(int64_t size, int64_t packed, const char* name, const char* mark = "") {
     if (size > 0)
-        std::printf("%12lld %12lld %6.1f%%  %s\n", static_cast<long long>(size),
-                    static_cast<long long>(packed), 100.0 * packed / size, name);
+        std::printf("%12lld %12lld %6.1f%%  %s%s\n", static_cast<long long>(size),
+                    static_cast<long long>(packed), 100.0 * packed / size, name, mark);
     else
-        std::printf("%12lld %12lld %7s  %s\n", static_cast<long long>(size),
-                    static_cast<long long>(packed), "-", name);
+        std::printf("%12lld %12lld %7s  %s%s\n", static_cast<long long>(size),
+                    static_cast<long long>(packed), "-", name, mark);
 }
+
+// Entries that packed larger than they are: data compressed already (JPEG
+// and PNG pictures) and files of a few bytes, which the format cannot store
+// as they are.
+constexpr const char* kLargerMark = "  (larger packed)";
 
 int List(const std::string& path) {
     DataArchive archive{};
     if (!OpenArchive(path, archive)) return 2;
     std::printf("%12s %12s %7s  %s\n", "size", "packed", "ratio", "name");
     int64_t totalSize = 0, totalPacked = 0;
+    int32_t larger = 0;
     for (int32_t i = 0; i < archive.entryCount; ++i) {
         int64_t packed = PackedLength(archive, i);
-        PrintRow(archive.entries[i].size, packed, archive.entries[i].name);
+        const bool grew = archive.entries[i].size > 0 && packed > archive.entries[i].size;
+        larger += grew;
+        PrintRow(archive.entries[i].size, packed, archive.entries[i].name, grew ? kLargerMark : "");
         totalSize += archive.entries[i].size;
         totalPacked += packed;
     }
     std::string total = "total (" + std::to_string(archive.entryCount) + " files)";
     PrintRow(totalSize, totalPacked, total.c_str());
+    if (larger > 0)
+        std::printf("%d file%s packed larger than %s: data compressed already (JPEG and PNG pictures) or "
+                    "only a few bytes long grows a little, as the archive has no way to keep a file as it is\n",
+                    larger, larger == 1 ? "" : "s", larger == 1 ? "it is" : "they are");
     FreeArchiveDirectory(&archive);
     return 0;
 }
