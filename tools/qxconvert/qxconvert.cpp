@@ -64,12 +64,14 @@ std::string Plural(size_t count, const std::string& word) {
 }
 
 constexpr const char* kHelp =
-    "usage: qxconvert INPUT [-o DIR] [--fps N] [--frames A-B] [--scale S]\n"
+    "usage: qxconvert INPUT [-o DIR] [--fps N] [--frames A-B | --seconds N] [--orbit] [--scale S]\n"
     "Converts a modelling tool's scene (glTF, FBX, Collada, OBJ, 3DS, ASE, ...) into a\n"
     "scene file, its visibility file, its textures and a starter play script.\n"
     "  -o DIR         the folder written into (default: the current folder)\n"
     "  --fps N        the frames sampled per second (default: the source's, else 30)\n"
-    "  --frames A-B   only the frames A to B, counted at that rate\n"
+    "  --frames A-B   only the frames A to B (B included), counted at that rate\n"
+    "  --seconds N    a scene N seconds long at that rate, the last pose held\n"
+    "  --orbit        adds a camera circling the scene once over its frames\n"
     "  --scale S      scales the whole scene by S\n"
     "  --help         prints this help and exits\n"
     "  --version      prints the version and exits\n";
