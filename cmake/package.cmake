@@ -23,9 +23,12 @@ Around the player come the tools a show maker needs: an archive packer, a
 play script checker, a scene converter from glTF, FBX and other formats, a
 visibility generator, a scene summary, a sample show, and velmora-capture,
 which films a show into an MP4 file with ffmpeg.")
-# The libraries the programs link, as dpkg-shlibdeps finds them; ffmpeg is
-# needed only to film a show.
+# The libraries the programs link, as dpkg-shlibdeps finds them, and the
+# font; ffmpeg is needed only to film a show.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Not a linked library: the text on the picture (the statistics, the
+# preview's bar) is drawn with DejaVu Sans, read from its Debian path.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-dejavu-core)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ffmpeg)
 set(CPACK_STRIP_FILES ON)
 # Folders as Debian has them, whatever the umask of the build.
