@@ -140,8 +140,10 @@ int main(int argc, char** argv) {
                 const double rate = static_cast<double>(options.rate.numerator) / options.rate.denominator;
                 double longest = 0.0, sum = 0.0;
                 int seeks = 0;
-                for (uint64_t frame = 0; frame < preview.outline().length; frame += options.rate.numerator /
-                                                                                     options.rate.denominator) {
+                // Every whole second, as a frame of the clock's rate (59.94 as well as 60).
+                for (uint64_t second = 0;; ++second) {
+                    const uint64_t frame = second * options.rate.numerator / options.rate.denominator;
+                    if (frame >= preview.outline().length) break;
                     preview.SeekTo(frame);
                     std::printf("seek to %6.2f s: %.3f s\n", static_cast<double>(frame) / rate,
                                 preview.lastSeekSeconds());
