@@ -34,6 +34,10 @@ public:
         if (restarts_) ++*restarts_;
         return true;
     }
+    uint64_t Seek(uint64_t frame) override {
+        position_ = static_cast<size_t>(std::min<uint64_t>(frame, frames_));
+        return position_;
+    }
 
 private:
     float left_, right_;
@@ -175,3 +179,45 @@ TEST_F(ClockSamplesTest, AHoldCountsItsWholeDuration) {
 }
 
 }  // namespace
+
+// A skip moves the playing voices on unrendered: what follows is what a
+// mix through would have given at that point.
+TEST(MixerTest, ASkipPutsEachPlayingVoiceWhereAMixThroughWouldBe) {
+    Mixer through, skipped;
+    for (Mixer* mixer : {&through, &skipped}) {
+        mixer->Play(mixer->Add(std::make_unique<ConstantSource>(1.0f, 0.0f, 1000), false));
+        mixer->Add(std::make_unique<ConstantSource>(0.0f, 0.5f, 1000), false);  // stopped
+    }
+    Mix(through, 300);
+    skipped.Skip(300);
+    EXPECT_EQ(Mix(skipped, 50), Mix(through, 50));
+    // A stopped voice stays where it was: the second never sounds.
+    for (size_t i = 0; i < 50; ++i) EXPECT_EQ(Mix(skipped, 1)[1], 0);
+}
+
+TEST(MixerTest, ASkipPastTheEndStopsAVoiceAndWrapsALoopingOne) {
+    Mixer mixer;
+    Mixer::VoiceId once = mixer.Add(std::make_unique<ConstantSource>(1.0f, 0.0f, 100), false);
+    Mixer::VoiceId looped = mixer.Add(std::make_unique<ConstantSource>(0.0f, 0.5f, 100), true);
+    mixer.Play(once);
+    mixer.Play(looped);
+    mixer.Skip(250);
+    EXPECT_FALSE(mixer.Playing(once));
+    EXPECT_TRUE(mixer.Playing(looped));
+    // The looping voice is 50 frames into its third time round; the left
+    // side is silent since the other ended.
+    Mixer fresh;
+    fresh.Play(fresh.Add(std::make_unique<ConstantSource>(0.0f, 0.5f, 100), true));
+    Mix(fresh, 50);
+    EXPECT_EQ(Mix(mixer, 80), Mix(fresh, 80));
+}
+
+TEST(MixerTest, PlayingAgainAfterASkipStartsFromTheBeginning) {
+    Mixer mixer, fresh;
+    Mixer::VoiceId voice = mixer.Add(std::make_unique<ConstantSource>(1.0f, 0.0f, 1000), false);
+    mixer.Play(voice);
+    mixer.Skip(400);
+    mixer.Play(voice);
+    fresh.Play(fresh.Add(std::make_unique<ConstantSource>(1.0f, 0.0f, 1000), false));
+    EXPECT_EQ(Mix(mixer, 64), Mix(fresh, 64));
+}

@@ -2,6 +2,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/fmod/sound_system.h"
@@ -81,6 +82,16 @@ double Rms(const std::vector<int16_t>& stereo, size_t first, size_t count) {
     for (size_t i = first * 2; i < (first + count) * 2 && i < stereo.size(); ++i, ++n)
         sum += static_cast<double>(stereo[i]) * stereo[i];
     return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+}
+
+double Alike(const std::vector<int16_t>& a, const std::vector<int16_t>& b) {
+    double ab = 0.0, aa = 0.0, bb = 0.0;
+    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        ab += static_cast<double>(a[i]) * b[i];
+        aa += static_cast<double>(a[i]) * a[i];
+        bb += static_cast<double>(b[i]) * b[i];
+    }
+    return aa > 0.0 && bb > 0.0 ? ab / std::sqrt(aa * bb) : 0.0;
 }
 
 double ZeroCrossingHertz(const std::vector<int16_t>& stereo, int channel, size_t first, size_t count) {

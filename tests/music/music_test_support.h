@@ -36,6 +36,10 @@ bool ReadWav(const std::string& path, std::vector<int16_t>& samples, int& rate, 
 
 // Root mean square of frames [first, first + count) of both channels.
 double Rms(const std::vector<int16_t>& stereo, size_t first, size_t count);
+// How alike two mixes are over the frames both have: their normalised
+// correlation, 1 for the same, near 0 for unrelated sounds, 0 when either
+// is silent.
+double Alike(const std::vector<int16_t>& a, const std::vector<int16_t>& b);
 // The frequency of one channel over frames [first, first + count) by its
 // rising zero crossings.
 double ZeroCrossingHertz(const std::vector<int16_t>& stereo, int channel, size_t first, size_t count);

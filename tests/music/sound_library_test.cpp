@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <functional>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -605,3 +608,75 @@ TEST_F(SoundLibraryTest, ADeviceMixesOnItsOwnThread) {
 }
 
 }  // namespace
+
+// A seek's replay: the clock moves on with the mix skipped, and from where
+// the skip ends each song and stream sounds as a play through sounds there.
+class SkippedMixTest : public SoundLibraryTest {
+protected:
+    // The frames [from, from + count) of the mix with start(), which starts
+    // the music, called at frame 0; skipped up to from, or mixed through.
+    std::vector<int16_t> MixFrom(const std::function<void()>& start, int from, int count, bool skip) {
+        StopSoundOutput();
+        UseVirtualClock(FrameRate{50, 1}, 0);
+        Init();
+        start();
+        if (skip) SkipMix(true);
+        std::unique_ptr<MixRecorder> early = skip ? nullptr : std::make_unique<MixRecorder>();
+        Frames(from);
+        early.reset();
+        if (skip) SkipMix(false);
+        MixRecorder mix;
+        Frames(count);
+        return mix.samples();
+    }
+};
+
+TEST_F(SkippedMixTest, AStreamAtTheMixRateSoundsFromItsExactPlace) {
+    const std::string path = MakeTempDirectory() + "/tone.wav";
+    ASSERT_TRUE(WriteBytes(path, ToneWav(44100, 44100 * 3, 441.7)));
+    auto start = [&] { FSOUND_Stream_Play(FSOUND_FREE, FSOUND_Stream_OpenWav(path.c_str(), 0x2041)); };
+    const std::vector<int16_t> through = MixFrom(start, 37, 20, false);
+    const std::vector<int16_t> skipped = MixFrom(start, 37, 20, true);
+    ASSERT_EQ(skipped.size(), 20 * kFramesAt50 * 2);  // nothing of the skipped time is observed
+    EXPECT_EQ(skipped, through);
+    EXPECT_LT(Alike(skipped, MixFrom(start, 0, 20, false)), 0.9);  // not from its beginning
+}
+
+TEST_F(SkippedMixTest, ResampledStreamsAndSongsSoundFromTheirPlace) {
+    const std::vector<uint8_t> song = XmBytes(TwoSecondTune());
+    const std::string mp3 = MusicDataPath("house_lo.mp3"), wav = MusicDataPath("house_lo.wav");
+    struct Music {
+        const char* name;
+        std::function<void()> start;
+    };
+    const std::vector<Music> music = {
+        {"mp3", [&] { FSOUND_Stream_Play(FSOUND_FREE, FSOUND_Stream_OpenMpeg(mp3.c_str(), FSOUND_STEREO)); }},
+        {"wav", [&] { FSOUND_Stream_Play(FSOUND_FREE, FSOUND_Stream_OpenWav(wav.c_str(), 0x2041)); }},
+        {"song", [&] { FMUSIC_PlaySong(LoadSong(song)); }},
+    };
+    for (const Music& piece : music) {
+        // 1.3 s in, half a second heard: the skipped mix is the same sound.
+        const std::vector<int16_t> through = MixFrom(piece.start, 65, 25, false);
+        const std::vector<int16_t> skipped = MixFrom(piece.start, 65, 25, true);
+        EXPECT_GT(Rms(through, 0, through.size() / 2), 500.0) << piece.name;
+        EXPECT_GT(Alike(skipped, through), 0.95) << piece.name;
+        EXPECT_LT(Alike(skipped, MixFrom(piece.start, 0, 25, false)), 0.5) << piece.name;
+    }
+}
+
+TEST_F(SkippedMixTest, AStreamSkippedPastItsEndHasEndedAndASongGoesOn) {
+    const std::string wav = MusicDataPath("house_lo.wav");  // 7.1 s
+    FSOUND_STREAM* stream = nullptr;
+    auto start = [&] {
+        stream = FSOUND_Stream_OpenWav(wav.c_str(), 0x2041);
+        FSOUND_Stream_Play(FSOUND_FREE, stream);
+    };
+    std::vector<int16_t> after = MixFrom(start, 50 * 9, 10, true);
+    EXPECT_EQ(Rms(after, 0, after.size() / 2), 0.0);
+    // Its channel is free again, as for a stream that ended by itself.
+    FSOUND_STREAM* other = FSOUND_Stream_OpenWav(wav.c_str(), 0x2041);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, other), 0);
+    const std::vector<uint8_t> song = XmBytes(TwoSecondTune());
+    after = MixFrom([&] { FMUSIC_PlaySong(LoadSong(song)); }, 50 * 7, 10, true);
+    EXPECT_GT(Rms(after, 0, after.size() / 2), 500.0);
+}

@@ -37,6 +37,10 @@ public:
         position_ = 0;
         return true;
     }
+    uint64_t Seek(uint64_t frame) override {
+        position_ = static_cast<size_t>(std::min<uint64_t>(frame, frames_));
+        return position_;
+    }
 
 private:
     uint32_t rate_;

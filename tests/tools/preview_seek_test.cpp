@@ -16,6 +16,7 @@
 
 #include "app/display_start.h"
 #include "app/run_show.h"
+#include "music/music_test_support.h"
 #include "data/data_archive.h"
 #include "platform/ddraw/display_objects.h"
 #include "platform/fmod/sound_system.h"
@@ -107,11 +108,14 @@ TEST_F(PreviewSeekTest, TheFrameAfterASeekIsThePlainRunsFrame) {
     std::set<uint64_t> wanted;
     for (double t : times) wanted.insert(At(t));
     auto plain = std::make_shared<FrameKeeper>(wanted);
+    std::vector<int16_t> plainMix;
     {
         Display display(plain, true);
         ASSERT_TRUE(display.up);
         fs::current_path(VELMORA_SAMPLE_SHOW_DIR);
+        velmora::testing::MixRecorder mix;
         RunShow();
+        plainMix = mix.samples();
         EXPECT_EQ(showStartTime, 0u) << "the film's frame k is the show's time k / rate";
         velmora::platform::FinishFrameCapture();
     }
@@ -139,6 +143,48 @@ TEST_F(PreviewSeekTest, TheFrameAfterASeekIsThePlainRunsFrame) {
     preview.SeekTo(At(15.6));
     EXPECT_TRUE(seen->last == first);
     EXPECT_TRUE(seen->last == plain->kept[At(15.6)]);
+
+    // The music playing at a time sounds from its place then, as in the
+    // plain run at that time of the clock: the stream under the title, the
+    // module 2 s and 22 s in, the stream again in the close. (After the hold
+    // at 15.5 s the clock runs 69 ms past the film's frames, in both runs.)
+    // Streams land on their sample; a module where libopenmpt's seek puts
+    // it, within a few milliseconds.
+    constexpr size_t kSamplesAFrame = 44100 / kRate;
+    constexpr long kModuleSlack = 441;
+    for (double t : {4.2, 10.0, 30.3, 55.0}) {
+        preview.SeekTo(At(t));
+        const size_t from = velmora::platform::SamplesMixed();
+        EXPECT_GE(from, (At(t) + 1) * kSamplesAFrame);
+        EXPECT_LT(from, (At(t) + 2) * kSamplesAFrame);
+        velmora::testing::MixRecorder heard;
+        for (int i = 0; i < 5; ++i) {
+            preview.session().Pass(true);
+            preview.session().Present();
+        }
+        ASSERT_EQ(heard.frames(), 5 * kSamplesAFrame);
+        double best = -1.0;
+        long bestLag = 0;
+        for (long lag = -kModuleSlack; lag <= kModuleSlack; ++lag) {
+            const long first = static_cast<long>(from) + lag;
+            ASSERT_LE(static_cast<size_t>(first + kModuleSlack) * 2 + heard.samples().size(), plainMix.size());
+            const auto begin = plainMix.begin() + first * 2;
+            const std::vector<int16_t> played(begin, begin + static_cast<long>(heard.samples().size()));
+            const double alike = velmora::testing::Alike(heard.samples(), played);
+            if (alike > best) {
+                best = alike;
+                bestLag = lag;
+            }
+            if (lag == 0) {
+                EXPECT_GT(velmora::testing::Rms(played, 0, heard.frames()), 300.0) << "at " << t << " s";
+            }
+        }
+        EXPECT_GT(best, 0.99) << "at " << t << " s, best " << bestLag;
+        const bool stream = t < 8.0 || t > 53.0;
+        if (stream) {
+            EXPECT_EQ(bestLag, 0) << "at " << t << " s";
+        }
+    }
     preview.session().Stop();
 }
 

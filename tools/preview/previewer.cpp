@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "data/data_archive.h"
+#include "platform/fmod/sound_system.h"
 #include "platform/win32/windows.h"
 #include "qxcheck/script_check.h"
 #include "show/show_files.h"
@@ -127,6 +128,8 @@ void Previewer::SeekTo(uint64_t frame) {
     session_.SeekTo(frame);
     bar_.frame = frame;
     Finish();
+    // Presenting moved the clock a frame on: paused, that frame's sound is not heard.
+    if (bar_.paused) platform::DropHeardMix();
     // The picture of frame shows until the next pass presents.
     bar_.frame = frame;
     seekSeconds_ = Since(start);

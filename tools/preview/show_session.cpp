@@ -42,8 +42,12 @@ bool ShowSession::Start() {
     // Afresh: the clock at 0 with nothing mixed, the sound library as before
     // its first call, the run state as the run sequence sets it.
     platform::StopSoundOutput();
+    platform::DropHeardMix();
     platform::UseVirtualClock(rate_, 0);
     platform::StartSoundOutput("");
+    // Unheard until a seek reaches its time: the music moves on with the
+    // clock without being made.
+    platform::SkipMix(true);
     TakeHoldsWhole(true);
     std::strcpy(archiveFileName, kShowArchiveName);
     std::strcpy(scriptFileName, kShowScriptName);
@@ -113,6 +117,8 @@ void ShowSession::SeekTo(uint64_t target) {
         // this is the show's last pass.
         const bool last = !renderList.next && !actionCursor;
         if (last || FollowingPresentFrame() > target) {
+            // Every song and stream at its place of this time, heard from here.
+            platform::SkipMix(false);
             DrawOrStep(true);
             return;
         }

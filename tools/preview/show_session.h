@@ -22,8 +22,9 @@ public:
     ShowSession& operator=(const ShowSession&) = delete;
 
     // Reads MORVAST.QXD and MORVAST.QXP from the current folder afresh, with
-    // the clock and the sound library back at their start. False when the
-    // script could not be opened (the show is then empty).
+    // the clock and the sound library back at their start and the music
+    // unheard (moved on with the clock, not made) until a seek. False when
+    // the script could not be opened (the show is then empty).
     bool Start();
     // The music stopped and the whole show freed.
     void Stop();
@@ -33,9 +34,10 @@ public:
     void Pass(bool draw);
     void Present();
 
-    // Starts afresh and runs undrawn up to the pass whose picture is on screen
-    // at film frame target, which is drawn (not presented). Frames past the
-    // show's end give its last pass.
+    // Starts afresh and runs undrawn and unheard up to the pass whose picture
+    // is on screen at film frame target, which is drawn (not presented); the
+    // music playing then sounds from its place at that time as the clock
+    // moves on. Frames past the show's end give its last pass.
     void SeekTo(uint64_t target);
 
     // The film frame the next pass presents on: after its hold, if its action

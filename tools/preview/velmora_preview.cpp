@@ -20,6 +20,7 @@
 #include "common/output_path.h"
 #include "common/standard_options.h"
 #include "diag/log.h"
+#include "platform/fmod/sound_system.h"
 #include "platform/image/png_writer.h"
 #include "platform/setup/platform_settings.h"
 #include "preview_options.h"
@@ -118,6 +119,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmora-preview: %s\n", why.c_str());
         return 1;
     }
+    // The music is heard where a sound device opens; the measuring and the
+    // picture modes play unheard.
+    if (!options.seekTimes && options.picture.empty() && !velmora::platform::HearClockedMix(why))
+        std::fprintf(stderr, "velmora-preview: no sound device (%s); the show plays silent\n", why.c_str());
     int status = 0;
     {
         Previewer preview(folder, options);

@@ -85,6 +85,17 @@ public:
         return file_->Seek(0) && Open();
     }
 
+    uint64_t Seek(uint64_t frame) override {
+        // The length is exact once the stream has been scanned (its frames
+        // read through, not decoded); a seek past it would be refused.
+        off_t length = mpg123_length(handle_);
+        if (length < 0 && mpg123_scan(handle_) == MPG123_OK) length = mpg123_length(handle_);
+        const off_t to = length >= 0 && static_cast<uint64_t>(length) < frame ? length : static_cast<off_t>(frame);
+        const off_t reached = mpg123_seek(handle_, to, SEEK_SET);
+        ended_ = reached < 0;
+        return reached < 0 ? 0 : static_cast<uint64_t>(reached);
+    }
+
     static void AllowEveryRate(mpg123_handle* handle) {
         // Every rate the library knows, at its own rate: no resampling inside it.
         mpg123_format_none(handle);

@@ -20,6 +20,10 @@ public:
     virtual size_t Decode(float* out, size_t frames) = 0;
     // Back to the first frame, with the same rate and channels.
     virtual bool Rewind() = 0;
+    // To frame frames from the first without decoding them; the frame
+    // reached: frame, the stream's length when it is shorter, 0 when the
+    // stream cannot move.
+    virtual uint64_t Seek(uint64_t frame) = 0;
 };
 
 // The rates a stream may have: the mix is resampled from nothing slower

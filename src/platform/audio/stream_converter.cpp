@@ -63,6 +63,18 @@ public:
         return true;
     }
 
+    uint64_t Seek(uint64_t frame) override {
+        // The resampler starts empty at the native frame of that time: the
+        // same samples as a play through, give or take its filter's start.
+        const uint64_t rate = stream_->Rate();
+        const uint64_t native = frame * rate / kMixRate;
+        const uint64_t reached = stream_->Seek(native);
+        if (resampler_) resampler_->Clear();
+        pendingStart_ = pendingFrames_ = 0;
+        ended_ = false;
+        return reached == native ? frame : reached * kMixRate / rate;
+    }
+
 private:
     // The native frames that make about mixFrames frames of the mix: at
     // least one, at most a block.

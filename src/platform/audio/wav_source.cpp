@@ -49,6 +49,12 @@ public:
 
     bool Rewind() override { return sf_seek(sound_, 0, SEEK_SET) == 0; }
 
+    uint64_t Seek(uint64_t frame) override {
+        const uint64_t length = info_.frames > 0 ? static_cast<uint64_t>(info_.frames) : 0;
+        const auto to = static_cast<sf_count_t>(frame < length ? frame : length);
+        return sf_seek(sound_, to, SEEK_SET) == to ? static_cast<uint64_t>(to) : 0;
+    }
+
 private:
     SNDFILE* sound_;
     SF_INFO info_;

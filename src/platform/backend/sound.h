@@ -26,6 +26,11 @@ public:
     virtual size_t Render(float* out, size_t frames) = 0;
     // Back to the very beginning, as if just opened; false when it cannot be.
     virtual bool Restart() = 0;
+    // To frame frames after the beginning, as if that many had been rendered
+    // since a Restart, without rendering them: for a seek in the show. The
+    // position reached: frame, or the music's length when it is shorter
+    // (Render then gives nothing), or 0 when it cannot move at all.
+    virtual uint64_t Seek(uint64_t frame) = 0;
 };
 
 // A file read through the sound library's file callbacks. Positions are
@@ -88,6 +93,24 @@ public:
     // silent output, where the stand-in mixes in step with the clock.
     virtual bool PullsOnItsOwn() const = 0;
 };
+
+// A sound device that plays what it is handed, for a clock that runs in
+// step with real time without being it (the preview paces the virtual clock):
+// the stand-in mixes in step with the clock and queues each block here.
+class QueuedSoundOutput {
+public:
+    virtual ~QueuedSoundOutput() = default;
+    // Plays frames interleaved stereo 16-bit frames at kMixRate after what
+    // is queued. After the queue ran dry a little silence goes first, so that
+    // the blocks that follow, one per frame of the picture, play unbroken.
+    virtual void Queue(const int16_t* samples, size_t frames) = 0;
+    // Drops what is queued and not yet heard: the sound stops at once.
+    virtual void Drop() = 0;
+};
+
+// A queued output on the system's default sound device through SDL; null
+// with a reason when there is none.
+std::unique_ptr<QueuedSoundOutput> OpenSdlQueuedOutput(std::string& why);
 
 // The system's default sound device through SDL; null with a reason when
 // there is none.

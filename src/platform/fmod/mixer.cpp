@@ -25,6 +25,8 @@ bool Mixer::Play(VoiceId id) {
     if (id >= voices_.size() || !voices_[id].source) return false;
     Voice& voice = voices_[id];
     voice.playing = voice.source->Restart();
+    voice.position = 0;
+    voice.moved = false;
     return voice.playing;
 }
 
@@ -38,7 +40,37 @@ bool Mixer::AnyPlaying() const {
     return false;
 }
 
-bool Mixer::Playing(VoiceId id) const { return id < voices_.size() && voices_[id].playing; }
+bool Mixer::Playing(VoiceId id) {
+    if (id >= voices_.size()) return false;
+    SettleVoice(voices_[id]);
+    return voices_[id].playing;
+}
+
+void Mixer::Skip(uint64_t frames) {
+    for (Voice& voice : voices_)
+        if (voice.playing) {
+            voice.position += frames;
+            voice.moved = frames > 0 || voice.moved;
+        }
+}
+
+void Mixer::SettleVoice(Voice& voice) {
+    if (!voice.moved || !voice.playing) return;
+    voice.moved = false;
+    const uint64_t reached = voice.source->Seek(voice.position);
+    if (reached == voice.position) return;
+    // Shorter than the time gone by: a looping voice has come round to the
+    // same time into a later repetition, any other has ended.
+    if (voice.loop && reached > 0) {
+        voice.position %= reached;
+        if (voice.source->Seek(voice.position) == voice.position) return;
+    }
+    voice.playing = false;
+}
+
+void Mixer::Settle() {
+    for (Voice& voice : voices_) SettleVoice(voice);
+}
 
 void Mixer::AddVoice(Voice& voice, size_t frames) {
     constexpr size_t kBlock = 4096;
@@ -51,12 +83,14 @@ void Mixer::AddVoice(Voice& voice, size_t frames) {
         float* sum = sum_.data() + done * 2;
         for (size_t i = 0; i < got * 2; ++i) sum[i] += block_[i];
         done += got;
+        voice.position += got;
         if (got > 0) restarted = false;
         if (got == want) continue;
         // The source has ended: a looping one starts again, unless it has
         // nothing at all to give.
         if (voice.loop && !restarted && voice.source->Restart()) {
             restarted = true;
+            voice.position = 0;
             continue;
         }
         voice.playing = false;
@@ -65,6 +99,7 @@ void Mixer::AddVoice(Voice& voice, size_t frames) {
 
 void Mixer::Mix(int16_t* out, size_t frames) {
     sum_.assign(frames * 2, 0.0f);
+    Settle();
     for (Voice& voice : voices_)
         if (voice.playing) AddVoice(voice, frames);
     for (size_t i = 0; i < frames * 2; ++i) out[i] = ToSample(sum_[i]);

@@ -27,13 +27,20 @@ public:
     bool Play(VoiceId voice);
     // Silences the voice; its source stays.
     void Stop(VoiceId voice);
-    bool Playing(VoiceId voice) const;
+    // Whether the voice plays; one that a skip took past its end has stopped.
+    bool Playing(VoiceId voice);
     size_t VoiceCount() const { return voices_.size(); }
     bool AnyPlaying() const;
 
     // The next frames frames of the mix, interleaved stereo, into out. A
     // voice that ends stops by itself.
     void Mix(int16_t* out, size_t frames);
+    // The next frames frames go by unheard: every playing voice moves on as
+    // far without being rendered, and is put at its place when next asked.
+    void Skip(uint64_t frames);
+    // Every voice a skip moved put at its place now: a looping one wrapped
+    // round its length, one past its end stopped.
+    void Settle();
 
     // Every voice and its source released.
     void Clear() { voices_.clear(); }
@@ -43,8 +50,11 @@ private:
         std::unique_ptr<SoundSource> source;
         bool loop = false;
         bool playing = false;
+        uint64_t position = 0;  // frames since it started, or last started again
+        bool moved = false;     // skipped on, and not yet put there
     };
     void AddVoice(Voice& voice, size_t frames);
+    static void SettleVoice(Voice& voice);
 
     std::vector<Voice> voices_;
     std::vector<float> sum_;

@@ -98,6 +98,7 @@ struct SoundState {
     uint64_t mixed = 0;
     std::unique_ptr<MixWriter> writer;
     MixObserver observer;
+    bool skipping = false;  // the clock's advance goes by unheard
 
     // Touched by the main thread only.
     int error = FMOD_ERR_NONE;
@@ -118,11 +119,31 @@ SoundState& SoundLibraryState() {
     return *state;
 }
 
-// Hands the next frames of the mix to the capture and the observer; under the lock.
+// The output that plays the mix made in step with the clock, where a tool
+// asked for one. Kept apart from the library's state: a show started afresh
+// (the preview's every seek) takes the library back to its first call but
+// keeps the device open.
+struct HeardOutput {
+    std::mutex lock;  // taken inside the library's lock, never around it
+    std::unique_ptr<QueuedSoundOutput> output;
+};
+
+HeardOutput& Heard() {
+    static HeardOutput* heard = new HeardOutput;  // outlives every static destructor
+    return *heard;
+}
+
+// Hands the next frames of the mix to the capture, the observer and the
+// output that plays it; under the lock.
 void MixInto(SoundState& s, int16_t* samples, size_t frames) {
     s.mixer.Mix(samples, frames);
     if (s.writer) s.writer->Write(samples, frames);
     if (s.observer) s.observer(samples, frames);
+    HeardOutput& heard = Heard();
+    {
+        std::lock_guard<std::mutex> guard(heard.lock);
+        if (heard.output) heard.output->Queue(samples, frames);
+    }
     s.mixed += frames;
 }
 
@@ -137,6 +158,11 @@ uint64_t ClockTarget(const SoundState& s) {
 void StepLocked(SoundState& s) {
     if (s.device && s.device->PullsOnItsOwn()) return;
     const uint64_t target = ClockTarget(s);
+    if (s.skipping) {
+        if (target > s.mixed) s.mixer.Skip(target - s.mixed);
+        s.mixed = target;
+        return;
+    }
     constexpr size_t kBlock = 4096;
     s.block.resize(kBlock * 2);
     while (s.mixed < target) {
@@ -215,6 +241,7 @@ void StopVoice(SoundState& s, size_t voice) {
 }
 
 bool VoicePlaying(SoundState& s, size_t voice) {
+    // A voice a skip took past its end is put there, and has stopped.
     std::lock_guard<std::mutex> guard(s.lock);
     return s.mixer.Playing(voice);
 }
@@ -276,6 +303,7 @@ void StopSoundOutput() {
         s.mixer.Clear();
         s.mixed = 0;
         s.observer = nullptr;
+        s.skipping = false;
     }
     if (writer) writer->Finish();
     s.songs.clear();
@@ -297,6 +325,37 @@ uint64_t SamplesMixed() {
 const char* SoundOutputName() {
     SoundState& s = SoundLibraryState();
     return s.device ? s.device->Name() : nullptr;
+}
+
+void SkipMix(bool skipping) {
+    SoundState& s = Started();
+    std::lock_guard<std::mutex> guard(s.lock);
+    StepLocked(s);  // what the clock brought before, as it was to be made
+    s.skipping = skipping;
+    // The voices at their places now, so that the seek pays for the moves.
+    if (!skipping) s.mixer.Settle();
+}
+
+bool HearClockedMix(std::string& why) {
+    HeardOutput& heard = Heard();
+    std::lock_guard<std::mutex> guard(heard.lock);
+    if (!heard.output) heard.output = OpenSdlQueuedOutput(why);
+    return heard.output != nullptr;
+}
+
+void DropHeardMix() {
+    HeardOutput& heard = Heard();
+    std::lock_guard<std::mutex> guard(heard.lock);
+    if (heard.output) heard.output->Drop();
+}
+
+void StopHearingClockedMix() {
+    HeardOutput& heard = Heard();
+    std::unique_ptr<QueuedSoundOutput> output;
+    {
+        std::lock_guard<std::mutex> guard(heard.lock);
+        output = std::move(heard.output);
+    }
 }
 
 void ObserveMix(MixObserver observer) {

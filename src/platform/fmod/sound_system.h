@@ -23,6 +23,23 @@ void StartSoundOutput(const std::string& captureDirectory);
 // between cases.
 void StopSoundOutput();
 
+// For a seek, which runs the show unseen and unheard up to a time: while
+// set, the clock's advance moves every playing song and stream on without
+// mixing it (nothing is captured, observed or heard of that time). Clearing
+// it puts each of them at its place, so that the mix from there is what a
+// play through would have made then.
+void SkipMix(bool skipping);
+
+// For a tool that paces the virtual clock to real time (the preview): the
+// mix made in step with the clock is also played on the system's sound
+// device, opened now and kept open, through the library's restarts, until
+// StopHearingClockedMix (also from UninstallPlatform). False, with why,
+// when no device opens; the mix then goes unheard.
+bool HearClockedMix(std::string& why);
+// What was made and not yet heard is dropped, at a pause or a seek.
+void DropHeardMix();
+void StopHearingClockedMix();
+
 // Samples (stereo frames) mixed since the stand-in started.
 uint64_t SamplesMixed();
 // The output FSOUND_Init opened: "SDL", "silent", or null before it.

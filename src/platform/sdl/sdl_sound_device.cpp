@@ -1,6 +1,9 @@
 // The system's default sound device through SDL2's audio: the mix is pulled
-// on SDL's own audio thread, as the original library mixes on its own.
+// on SDL's own audio thread, as the original library mixes on its own, or,
+// for a clock paced to real time, queued as the stand-in makes it.
 #include <SDL.h>
+
+#include <vector>
 
 #include "platform/backend/sound.h"
 
@@ -55,7 +58,62 @@ private:
     bool started_ = false;
 };
 
+// The silence that goes ahead of the blocks after the queue ran dry: about
+// 70 ms, what a frame drawn late may take before the sound breaks up.
+constexpr size_t kLeadFrames = 3072;
+
+class SdlQueuedOutput : public QueuedSoundOutput {
+public:
+    ~SdlQueuedOutput() override {
+        if (device_) SDL_CloseAudioDevice(device_);
+        if (started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+
+    bool Open(std::string& why) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            why = SDL_GetError();
+            return false;
+        }
+        started_ = true;
+        SDL_AudioSpec wanted{};
+        wanted.freq = static_cast<int>(kMixRate);
+        wanted.format = AUDIO_S16SYS;
+        wanted.channels = 2;
+        wanted.samples = 512;
+        wanted.callback = nullptr;  // queued, not pulled
+        SDL_AudioSpec obtained{};
+        device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+        if (device_ == 0) {
+            why = SDL_GetError();
+            return false;
+        }
+        SDL_PauseAudioDevice(device_, 0);
+        return true;
+    }
+
+    void Queue(const int16_t* samples, size_t frames) override {
+        constexpr size_t kFrameBytes = 2 * sizeof(int16_t);
+        if (SDL_GetQueuedAudioSize(device_) == 0) {
+            static const std::vector<int16_t> silence(kLeadFrames * 2, 0);
+            SDL_QueueAudio(device_, silence.data(), static_cast<Uint32>(kLeadFrames * kFrameBytes));
+        }
+        SDL_QueueAudio(device_, samples, static_cast<Uint32>(frames * kFrameBytes));
+    }
+
+    void Drop() override { SDL_ClearQueuedAudio(device_); }
+
+private:
+    SDL_AudioDeviceID device_ = 0;
+    bool started_ = false;
+};
+
 }  // namespace
+
+std::unique_ptr<QueuedSoundOutput> OpenSdlQueuedOutput(std::string& why) {
+    auto output = std::make_unique<SdlQueuedOutput>();
+    if (!output->Open(why)) return nullptr;
+    return output;
+}
 
 std::unique_ptr<SoundDevice> OpenSdlSoundDevice(PullMix pull, std::string& why) {
     auto device = std::make_unique<SdlSoundDevice>(std::move(pull));

@@ -180,6 +180,7 @@ void UninstallPlatform() {
     // The display objects a program still holds go before their window.
     ReleaseDisplayObjects();
     StopSoundOutput();
+    StopHearingClockedMix();
     InstallWindowSystem(nullptr);
     ResetWindowTable();
     UseRealClock();

@@ -110,7 +110,8 @@ void ResetPlatformSettings();
 // the clock and capture (audio.wav in the capture folder).
 void InstallPlatform(const PlatformSettings& settings);
 // Takes the installed back ends down: the display objects still held (before
-// their window), the sound output (audio.wav finished), the null window system
+// their window), the sound output (audio.wav finished) and any device that
+// played the clocked mix, the null window system
 // with every window and class forgotten, the real clock, and
 // ResetPlatformSettings. A program may install the platform again after.
 void UninstallPlatform();
