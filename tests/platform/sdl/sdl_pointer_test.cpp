@@ -1,11 +1,20 @@
 // Window points to picture pixels, for a picture shown at its size, on a
-// dense screen, in a larger window with borders and outside the window.
+// dense screen, in a larger window with borders and outside the window; and
+// SDL's mouse events as the window system reports them, on the offscreen driver.
 #include "platform/sdl/sdl_pointer.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/sdl/sdl_window_system.h"
 
 using velmora::platform::PictureFromWindow;
 using velmora::platform::PointerScale;
+using velmora::platform::SdlWindowSystem;
+using velmora::platform::WindowEvent;
+using velmora::platform::WindowEventType;
 
 namespace {
 
@@ -79,6 +88,64 @@ TEST(PictureFromWindow, UnknownSizesLeaveThePoint) {
     scale.pictureWidth = 0;
     p = Map(scale, 17, 23);
     EXPECT_EQ(p.x, 17);
+}
+
+void PushButton(Uint32 type, Uint8 button, int x, int y) {
+    SDL_Event event{};
+    event.type = type;
+    event.button.button = button;
+    event.button.x = x;
+    event.button.y = y;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+void PushMotion(int x, int y) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.x = x;
+    event.motion.y = y;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+// The pointer's events the window system reports, in order.
+std::vector<WindowEvent> PointerEvents(SdlWindowSystem& system) {
+    std::vector<WindowEvent> events;
+    WindowEvent event;
+    while (system.PollEvent(event))
+        if (event.type != WindowEventType::Exposed) events.push_back(event);
+    return events;
+}
+
+TEST(SdlPointerEvents, TheLeftButtonAndMovesAtThePicturesPixels) {
+    SdlWindowSystem system(velmora::platform::VideoDriver::Offscreen);
+    ASSERT_TRUE(system.OpenWindow("pointer test", 320, 240));
+    PointerEvents(system);  // what opening the window brought
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 100, 50);
+    PushMotion(110, 60);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 1, 1);  // not the program's
+    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 1, 1);
+    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 120, 70);
+    std::vector<WindowEvent> events = PointerEvents(system);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].type, WindowEventType::PointerDown);
+    EXPECT_EQ(events[0].x, 100);
+    EXPECT_EQ(events[0].y, 50);
+    EXPECT_EQ(events[1].type, WindowEventType::PointerOver);
+    EXPECT_EQ(events[1].x, 110);
+    EXPECT_EQ(events[1].y, 60);
+    EXPECT_EQ(events[2].type, WindowEventType::PointerUp);
+    EXPECT_EQ(events[2].x, 120);
+    EXPECT_EQ(events[2].y, 70);
+
+    // The window made twice the picture's size: its points halved.
+    system.SetDisplayMode(160, 120, true);
+    SDL_SetWindowSize(system.window(), 320, 240);
+    PointerEvents(system);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 100, 50);
+    events = PointerEvents(system);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].x, 50);
+    EXPECT_EQ(events[0].y, 25);
 }
 
 }  // namespace
