@@ -135,4 +135,22 @@ TEST_F(MainLoopTest, CursorIsHiddenOverTheWindow) {
     EXPECT_FALSE(windowSystem->cursorVisible);
 }
 
+TEST_F(MainLoopTest, TheMouseNeitherEndsTheShowNorStopsItsFrames) {
+    KeepShowRunning();
+    // A drag over the window: four messages (the press, the cursor, the move,
+    // the release) taken a pass each while the first four polls find
+    // nothing new; each of the four polls after them lets a frame through.
+    windowSystem->QueuePointer(WindowEventType::PointerDown, 10, 10);
+    windowSystem->QueuePointer(WindowEventType::PointerOver, 50, 10);
+    windowSystem->QueuePointer(WindowEventType::PointerUp, 50, 10);
+    for (int i = 0; i < 8; ++i) windowSystem->QueuePause();
+    windowSystem->QueueEvent(WindowEventType::KeyDown, VK_ESCAPE);
+    MainLoop();
+    EXPECT_EQ(frameCounter, 4);
+    EXPECT_EQ(exitRequested, 1);
+    EXPECT_FALSE(windowSystem->cursorVisible);  // the move hid the cursor, as before
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_MOUSEMOVE, WM_LBUTTONUP, PM_NOREMOVE)) << "all were taken";
+}
+
 }  // namespace

@@ -1,7 +1,8 @@
 // The preview's seek against the plain run: the sample show played by the
 // run sequence on the virtual clock, filmed, and the preview's picture after
 // a seek to several times compared with the film's frame of that time, byte
-// for byte; then the keys fed through the window system, and a reload.
+// for byte; then the keys and the pointer fed through the window system, and
+// a reload.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -21,6 +22,7 @@
 #include "platform/ddraw/display_objects.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/null/null_window_system.h"
+#include "platform/win32/window_table.h"
 #include "platform/win32/windows.h"
 #include "platform/setup/platform_settings.h"
 #include "previewer.h"
@@ -188,6 +190,29 @@ TEST_F(PreviewSeekTest, TheFrameAfterASeekIsThePlainRunsFrame) {
     preview.session().Stop();
 }
 
+TEST_F(PreviewSeekTest, AClickOnTheBarShowsThePictureOfASeekToTheFrameUnderIt) {
+    auto seen = std::make_shared<FrameKeeper>();
+    Display display(seen, false);
+    ASSERT_TRUE(display.up);
+    Previewer preview(VELMORA_SAMPLE_SHOW_DIR, Options());
+    std::string why;
+    ASSERT_TRUE(preview.Open(why)) << why;
+    preview.Perform(PreviewCommand::PauseOrResume);
+    const int x = kWidth * 2 / 3, y = kHeight - 3;
+    const uint64_t frame = FrameAtColumn(preview.outline(), x, kWidth);
+    const HWND window = velmora::platform::MainWindow();
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    preview.Turn();
+    ASSERT_EQ(preview.bar().frame, frame);
+    const std::vector<uint32_t> clicked = seen->last;
+    preview.SeekTo(0);
+    EXPECT_FALSE(seen->last == clicked);
+    preview.SeekTo(frame);
+    EXPECT_TRUE(seen->last == clicked) << "the click's picture, bar and all, is the seek's";
+    preview.session().Stop();
+}
+
 }  // namespace
 
 namespace {
@@ -234,6 +259,15 @@ protected:
         if (shift) window_->QueueEvent(WindowEventType::KeyUp, VK_SHIFT);
         preview_->Turn();
     }
+    void Pointer(velmora::platform::WindowEventType type, int x, int y) { window_->QueuePointer(type, x, y); }
+    // The left button pressed and let go at x, y, then a turn.
+    void Click(int x, int y) {
+        using velmora::platform::WindowEventType;
+        Pointer(WindowEventType::PointerDown, x, y);
+        Pointer(WindowEventType::PointerUp, x, y);
+        preview_->Turn();
+    }
+    uint64_t FrameAt(int x) const { return FrameAtColumn(preview_->outline(), x, kWidth); }
     velmora::platform::NullWindowSystem* window_ = nullptr;
     std::unique_ptr<Previewer> preview_;
     fs::path before_;
@@ -300,6 +334,100 @@ TEST_F(NullPreviewTest, KeysPauseSeekStepLoopAndQuit) {
     Press(VK_ESCAPE);
     EXPECT_TRUE(preview.quit());
     EXPECT_FALSE(preview.Turn());
+}
+
+TEST_F(NullPreviewTest, AClickOnTheBarSeeksToTheFrameUnderItAndAboveItDoesNot) {
+    using velmora::platform::WindowEventType;
+    Previewer& preview = Open(VELMORA_SAMPLE_SHOW_DIR);
+    Press(VK_SPACE);
+    ASSERT_TRUE(preview.bar().paused);
+    const int top = BarTop(preview.outline(), kHeight);
+    ASSERT_GT(top, 0);
+    ASSERT_LT(top, kHeight);
+    const uint64_t before = preview.bar().frame;
+    const uint64_t seeks = preview.seeks();
+    // The playing scenes' line just above the bar, and the bar only hovered.
+    Click(kWidth / 2, top - 1);
+    Pointer(WindowEventType::PointerOver, kWidth / 2, top + 1);
+    preview.Turn();
+    EXPECT_EQ(preview.bar().frame, before);
+    EXPECT_EQ(preview.seeks(), seeks);
+
+    // The bar's top row and its bottom one.
+    Click(kWidth * 3 / 4, top);
+    EXPECT_EQ(preview.bar().frame, FrameAt(kWidth * 3 / 4));
+    EXPECT_NE(preview.bar().frame, before);
+    Click(kWidth / 8, kHeight - 1);
+    EXPECT_EQ(preview.bar().frame, FrameAt(kWidth / 8));
+    EXPECT_TRUE(preview.bar().paused) << "a click keeps the preview paused";
+    EXPECT_EQ(preview.seeks(), seeks + 2);
+
+    // Playing, a click goes on playing from the frame under it.
+    Press(VK_SPACE);
+    ASSERT_FALSE(preview.bar().paused);
+    Click(kWidth / 2, kHeight - 1);
+    EXPECT_FALSE(preview.bar().paused);
+    EXPECT_GE(preview.bar().frame, FrameAt(kWidth / 2));
+    EXPECT_LT(preview.bar().frame, FrameAt(kWidth / 2) + kRate);
+}
+
+TEST_F(NullPreviewTest, ADragSeeksOnceATurnAndEndsWhereThePointerWasLetGo) {
+    using velmora::platform::WindowEventType;
+    Previewer& preview = Open(VELMORA_SAMPLE_SHOW_DIR);
+    Press(VK_SPACE);
+    const int top = BarTop(preview.outline(), kHeight);
+    // A whole drag in one turn, leaving the bar's rows and the picture on
+    // the way: one seek, to the column of the release.
+    uint64_t seeks = preview.seeks();
+    Pointer(WindowEventType::PointerDown, 20, top + 2);
+    Pointer(WindowEventType::PointerOver, 40, 5);
+    Pointer(WindowEventType::PointerOver, 100, kHeight + 30);
+    Pointer(WindowEventType::PointerUp, 120, 10);
+    preview.Turn();
+    EXPECT_EQ(preview.bar().frame, FrameAt(120));
+    EXPECT_EQ(preview.seeks(), seeks + 1);
+
+    // Over several turns: each turn goes to where the pointer is by then.
+    Pointer(WindowEventType::PointerDown, 30, top);
+    preview.Turn();
+    EXPECT_EQ(preview.bar().frame, FrameAt(30));
+    seeks = preview.seeks();
+    Pointer(WindowEventType::PointerOver, 50, 0);
+    Pointer(WindowEventType::PointerOver, 60, 0);
+    preview.Turn();
+    EXPECT_EQ(preview.bar().frame, FrameAt(60));
+    EXPECT_EQ(preview.seeks(), seeks + 1);
+    // Past the picture's right edge: the show's last frame.
+    Pointer(WindowEventType::PointerOver, kWidth + 40, top);
+    Pointer(WindowEventType::PointerUp, kWidth + 40, top);
+    preview.Turn();
+    EXPECT_EQ(preview.bar().frame, preview.outline().length - 1);
+
+    // Let go, the pointer moves without seeking, and a release without a
+    // press does nothing.
+    seeks = preview.seeks();
+    Pointer(WindowEventType::PointerOver, 10, top);
+    preview.Turn();
+    Pointer(WindowEventType::PointerUp, 90, top);
+    preview.Turn();
+    EXPECT_EQ(preview.bar().frame, preview.outline().length - 1);
+    EXPECT_EQ(preview.seeks(), seeks);
+
+    // A key after a click in the same turn starts from the click's frame.
+    Pointer(WindowEventType::PointerDown, 80, top);
+    Pointer(WindowEventType::PointerUp, 80, top);
+    Press(VK_OEM_PERIOD);
+    EXPECT_EQ(preview.bar().frame, FrameAt(80) + 1);
+    EXPECT_TRUE(preview.bar().paused);
+}
+
+TEST_F(NullPreviewTest, ThePointerShowsOverThePreview) {
+    Open(VELMORA_SAMPLE_SHOW_DIR);
+    SetCursor(nullptr);
+    ASSERT_FALSE(window_->cursorVisible);
+    Pointer(velmora::platform::WindowEventType::PointerOver, 10, 10);
+    preview_->Turn();
+    EXPECT_TRUE(window_->cursorVisible) << "the player hides it; the preview's bar is used with it";
 }
 
 // The sample show's script with one line replaced by another.

@@ -133,6 +133,7 @@ void Previewer::SeekTo(uint64_t frame) {
     // The picture of frame shows until the next pass presents.
     bar_.frame = frame;
     seekSeconds_ = Since(start);
+    ++seeks_;
     Anchor();
 }
 
@@ -199,17 +200,55 @@ void Previewer::Key(unsigned message, int key) {
     if (message == WM_KEYDOWN) Perform(CommandForKey(key, shift_));
 }
 
+void Previewer::Pointer(unsigned message, bool held, int x, int y) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            dragging_ = InsideBar(outline_, y, screenHeight);
+            if (dragging_) pointerColumn_ = x;
+            break;
+        case WM_MOUSEMOVE:
+            // Once the drag has begun, the pointer may leave the bar's rows.
+            if (dragging_ && held) pointerColumn_ = x;
+            if (!held) dragging_ = false;  // the release happened where the window did not see it
+            break;
+        case WM_LBUTTONUP:
+            if (dragging_) pointerColumn_ = x;
+            dragging_ = false;
+            break;
+        default: break;
+    }
+}
+
+void Previewer::SeekToPointer() {
+    if (!pointerColumn_) return;
+    const uint64_t frame = FrameAtColumn(outline_, *pointerColumn_, screenWidth);
+    pointerColumn_.reset();
+    if (frame != bar_.frame) SeekTo(frame);
+}
+
 bool Previewer::Turn() {
     MSG msg;
+    // Of the pointer's moves taken in one turn only the last seeks, as every
+    // seek runs the show again from its start; a key goes after the moves
+    // before it.
     while (!quit_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP)
+        if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
+            SeekToPointer();
             Key(msg.message, static_cast<int>(msg.wParam));
-        else if (msg.message == WM_CLOSE || msg.message == WM_QUIT)
+        } else if (msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONUP || msg.message == WM_MOUSEMOVE) {
+            Pointer(msg.message, (msg.wParam & MK_LBUTTON) != 0, GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam));
+        } else if (msg.message == WM_SETCURSOR) {
+            // The window class's arrow, where the player hides the pointer:
+            // the bar is used with it.
+            DefWindowProcA(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+        } else if (msg.message == WM_CLOSE || msg.message == WM_QUIT) {
             quit_ = true;
-        else
+        } else {
             DispatchMessageA(&msg);
+        }
     }
     if (quit_) return false;
+    SeekToPointer();
     const double rate = static_cast<double>(options_.rate.numerator) / static_cast<double>(options_.rate.denominator);
     if (bar_.paused || !session_.started()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

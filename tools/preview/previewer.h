@@ -1,10 +1,12 @@
 // The preview: a show played in the window on the virtual clock, paced to
-// real time, with the keys and the bar. Every seek starts the show afresh and
-// runs it undrawn up to the time, so that the picture is the plain run's.
+// real time, with the keys and the bar, where a click or a drag seeks. Every
+// seek starts the show afresh and runs it undrawn up to the time, so that the
+// picture is the plain run's.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,8 @@ public:
     // The seconds the last seek and the last reload took.
     double lastSeekSeconds() const { return seekSeconds_; }
     double lastReloadSeconds() const { return reloadSeconds_; }
+    // How many seeks have been made since the preview was made.
+    uint64_t seeks() const { return seeks_; }
 
 private:
     uint64_t Frames(double seconds) const;
@@ -58,6 +62,11 @@ private:
     void Finish();  // the bar over the frame drawn, then presented
     void Anchor();
     void Key(unsigned message, int key);
+    // A mouse message with the pointer at picture pixel x, y, the left button
+    // held or not; a press on the bar starts a drag.
+    void Pointer(unsigned message, bool held, int x, int y);
+    // Goes to the frame under the drag's last column, if it moved there.
+    void SeekToPointer();
 
     std::string folder_;
     PreviewOptions options_;
@@ -67,10 +76,13 @@ private:
     BarState bar_;
     bool barShown_ = true;
     bool shift_ = false;
+    bool dragging_ = false;              // the left button went down on the bar and is held
+    std::optional<int> pointerColumn_;   // where the drag went since the last seek
     bool quit_ = false;
     std::chrono::steady_clock::time_point anchorTime_;
     uint64_t anchorFrame_ = 0;
     double seekSeconds_ = 0.0, reloadSeconds_ = 0.0;
+    uint64_t seeks_ = 0;
 };
 
 }  // namespace velmora::tools

@@ -117,8 +117,6 @@ std::string CameraNow(const Scene& scene) {
 
 }  // namespace
 
-int BarHeight(int noteLines, int lanes) { return kLine + kBand * lanes + kTicks + kLine + kLine * noteLines + 4; }
-
 // Each span's row: the first whose last span has ended by its beginning, so
 // that scenes playing together lie one above the other.
 std::vector<int> Lanes(const ShowOutline& outline, int& count) {
@@ -134,6 +132,35 @@ std::vector<int> Lanes(const ShowOutline& outline, int& count) {
     count = ends.empty() ? 1 : static_cast<int>(ends.size());
     return lanes;
 }
+
+namespace {
+
+// Where the panel's parts stand, from its top down: a margin, the notes, the
+// playing scenes, the scene bands (the bar's top), the ticks and the time.
+struct Layout {
+    int panelTop;
+    int barTop;
+};
+
+Layout LayOut(size_t noteCount, int laneCount, int height) {
+    const int barHeight = kBand * laneCount + kTicks + kLine + 2;
+    const int barTop = height - barHeight;
+    return {barTop - kLine - kLine * static_cast<int>(noteCount) - 2, barTop};
+}
+
+size_t NotesShown(const BarState& state) {
+    return state.notes.size() < kNotesShown ? state.notes.size() : kNotesShown;
+}
+
+}  // namespace
+
+int BarTop(const ShowOutline& outline, int height) {
+    int laneCount = 1;
+    Lanes(outline, laneCount);
+    return LayOut(0, laneCount, height).barTop;
+}
+
+bool InsideBar(const ShowOutline& outline, int y, int height) { return y >= BarTop(outline, height) && y < height; }
 
 uint64_t FrameAtColumn(const ShowOutline& outline, int x, int width) {
     if (outline.length == 0 || width <= 0) return 0;
@@ -176,10 +203,11 @@ void DrawTimelineBar(const ShowOutline& outline, const BarState& state, double f
                      int height) {
     Painter paint;
     TextBatch text;
-    const size_t noteCount = state.notes.size() < kNotesShown ? state.notes.size() : kNotesShown;
+    const size_t noteCount = NotesShown(state);
     int laneCount = 1;
     const std::vector<int> lanes = Lanes(outline, laneCount);
-    int y = height - BarHeight(static_cast<int>(noteCount), laneCount);
+    const Layout layout = LayOut(noteCount, laneCount, height);
+    int y = layout.panelTop;
     paint.Fill(0, y, width, height, {16, 16, 24});
     y += 2;
     for (size_t i = state.notes.size() - noteCount; i < state.notes.size(); ++i, y += kLine)
@@ -187,7 +215,7 @@ void DrawTimelineBar(const ShowOutline& outline, const BarState& state, double f
     text.Add(PlayingLine(), 4, y, {200, 200, 200});
     y += kLine;
     // The scene bands, a row for each scene playing at once, coloured by scene.
-    const int bandTop = y;
+    const int bandTop = layout.barTop;
     for (size_t i = 0; i < outline.spans.size(); ++i) {
         const SceneSpan& span = outline.spans[i];
         const int left = Column(outline, span.begin, width), right = Column(outline, span.end, width);

@@ -25,6 +25,13 @@ struct BarState {
 // The film frame under column x of a picture width wide.
 uint64_t FrameAtColumn(const ShowOutline& outline, int x, int width);
 
+// The first row of the bar itself (the scene bands, a row for each scene
+// playing at once, the ticks and the time line below them) in a picture
+// height high; the playing scenes and the notes stand above it.
+int BarTop(const ShowOutline& outline, int height);
+// Whether row y of a picture height high is one of the bar's.
+bool InsideBar(const ShowOutline& outline, int y, int height);
+
 // The line of the playing scenes: "stars.QX3 412 Camera01 | title.QX3 ...".
 std::string PlayingLine();
 

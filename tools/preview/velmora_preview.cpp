@@ -3,8 +3,8 @@
 // Plays the show in SHOWDIR (the current folder when none is named) in a
 // window, never full-screen, without the dialog and without the settings
 // file, on the virtual clock paced to real time; with keys to pause, seek,
-// step and loop, a timeline bar, and a reload whenever the show's files are
-// saved. The log, when VELMORA_LOG=1, is kept beside this program.
+// step and loop, a timeline bar that a click or drag seeks on, and a reload
+// whenever the show's files are saved. The log, when VELMORA_LOG=1, is kept beside this program.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -84,7 +84,8 @@ constexpr const char* kHelp =
     "  --help             prints this help and exits\n"
     "  --version          prints the version and exits\n"
     "Keys: Space pause, Left/Right 1 s (Shift 10 s), Page Up/Down the previous/next action, Home the start,\n"
-    "comma/period a frame back/forward while paused, I/O/L the loop, R reload, F statistics, Escape quit.\n";
+    "comma/period a frame back/forward while paused, I/O/L the loop, R reload, F statistics, Escape quit.\n"
+    "Mouse: a click on the bar goes to the time under the pointer; drag along it to scrub.\n";
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 // The narrow interface between the Win32 stand-in and a windowing back end.
 // The stand-in speaks Win32 to the engine; a back end only opens a window,
 // reports what the user did and shows or hides the cursor. Keys arrive as
-// Win32 virtual-key codes so that no back-end vocabulary leaks upwards.
+// Win32 virtual-key codes and pointer positions as pixels of the picture, so
+// that no back-end vocabulary leaks upwards.
 #pragma once
 
 #include <memory>
@@ -20,13 +21,20 @@ enum class WindowEventType {
     CloseRequested,  // the window's close box or the window manager's close
     KeyDown,         // key holds a virtual-key code
     KeyUp,
-    PointerOver,     // the pointer entered or moved over the window
+    PointerOver,     // the pointer entered or moved over the window, now at x, y
+    PointerDown,     // the left button pressed at x, y
+    PointerUp,       // the left button let go at x, y
     Exposed,         // the window needs repainting
 };
 
 struct WindowEvent {
     WindowEventType type = WindowEventType::Exposed;
     int key = 0;
+    // The pointer events' position, in pixels of the picture from its top
+    // left corner: the window's own pixels while it is shown at the picture's
+    // size. Outside the picture (a button held while the pointer left it)
+    // these run below 0 or past its size.
+    int x = 0, y = 0;
 };
 
 class WindowSystem {

@@ -50,6 +50,14 @@ void NullWindowSystem::QueueEvent(WindowEventType type, int key) {
     script_.push_back({false, WindowEvent{type, key}});
 }
 
+void NullWindowSystem::QueuePointer(WindowEventType type, int x, int y) {
+    WindowEvent event;
+    event.type = type;
+    event.x = x;
+    event.y = y;
+    script_.push_back({false, event});
+}
+
 void NullWindowSystem::QueuePause() { script_.push_back({true, WindowEvent{}}); }
 
 }  // namespace velmora::platform

@@ -25,6 +25,8 @@ public:
 
     // Test scripting.
     void QueueEvent(WindowEventType type, int key = 0);
+    // A pointer event (PointerOver, PointerDown, PointerUp) at picture pixel x, y.
+    void QueuePointer(WindowEventType type, int x, int y);
     void QueuePause();
 
     // What the engine asked for, for tests to read.

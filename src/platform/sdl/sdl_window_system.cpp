@@ -7,6 +7,7 @@
 #include "platform/gtk/gtk_dialog.h"
 #include "platform/sdl/sdl_gl_host.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_pointer.h"
 
 namespace velmora::platform {
 
@@ -64,6 +65,8 @@ bool SdlWindowSystem::OpenWindow(const char* title, int width, int height) {
                                    height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     }
     if (!window_) std::fprintf(stderr, "velmora: cannot create the window: %s\n", SDL_GetError());
+    pictureWidth_ = width;
+    pictureHeight_ = height;
     return window_ != nullptr;
 }
 
@@ -93,7 +96,14 @@ bool SdlWindowSystem::PollEvent(WindowEvent& event) {
                 return true;
             }
             case SDL_MOUSEMOTION:
-                event = {WindowEventType::PointerOver, 0};
+                event = PointerEvent(WindowEventType::PointerOver, sdlEvent.motion.x, sdlEvent.motion.y);
+                return true;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+                if (sdlEvent.button.button != SDL_BUTTON_LEFT) break;
+                event = PointerEvent(sdlEvent.type == SDL_MOUSEBUTTONDOWN ? WindowEventType::PointerDown
+                                                                          : WindowEventType::PointerUp,
+                                     sdlEvent.button.x, sdlEvent.button.y);
                 return true;
             case SDL_WINDOWEVENT:
                 if (sdlEvent.window.event == SDL_WINDOWEVENT_CLOSE) {
@@ -101,7 +111,9 @@ bool SdlWindowSystem::PollEvent(WindowEvent& event) {
                     return true;
                 }
                 if (sdlEvent.window.event == SDL_WINDOWEVENT_ENTER) {
-                    event = {WindowEventType::PointerOver, 0};
+                    int x = 0, y = 0;
+                    SDL_GetMouseState(&x, &y);
+                    event = PointerEvent(WindowEventType::PointerOver, x, y);
                     return true;
                 }
                 if (sdlEvent.window.event == SDL_WINDOWEVENT_EXPOSED) {
@@ -116,12 +128,35 @@ bool SdlWindowSystem::PollEvent(WindowEvent& event) {
     return false;
 }
 
+// A pointer event at window point x, y, given in the picture's pixels: the
+// window may be larger than the picture (resized, full screen) or have more
+// pixels than points (a dense screen), and the picture is scaled into it.
+WindowEvent SdlWindowSystem::PointerEvent(WindowEventType type, int x, int y) const {
+    PointerScale scale;
+    scale.pictureWidth = pictureWidth_;
+    scale.pictureHeight = pictureHeight_;
+    if (window_) {
+        SDL_GetWindowSize(window_, &scale.windowWidth, &scale.windowHeight);
+        scale.drawableWidth = scale.windowWidth;
+        scale.drawableHeight = scale.windowHeight;
+        if (openGlWindow_) SDL_GL_GetDrawableSize(window_, &scale.drawableWidth, &scale.drawableHeight);
+    }
+    PictureFromWindow(scale, x, y);
+    WindowEvent event;
+    event.type = type;
+    event.x = x;
+    event.y = y;
+    return event;
+}
+
 void SdlWindowSystem::SetCursorVisible(bool visible) {
     if (videoStarted_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 void SdlWindowSystem::SetDisplayMode(int width, int height, bool windowed) {
     if (!window_ || width <= 0 || height <= 0) return;
+    pictureWidth_ = width;
+    pictureHeight_ = height;
     if (windowed) {
         SDL_SetWindowFullscreen(window_, 0);
         SDL_SetWindowSize(window_, width, height);

@@ -28,6 +28,7 @@ public:
 
 private:
     bool StartVideo();
+    WindowEvent PointerEvent(WindowEventType type, int x, int y) const;
 
     VideoDriver driver_;
     bool videoStarted_ = false;
@@ -35,6 +36,7 @@ private:
     bool openGlWindow_ = false;  // the window was made able to carry an OpenGL context
     SDL_Window* window_ = nullptr;
     std::string glUnavailable_;
+    int pictureWidth_ = 0, pictureHeight_ = 0;  // the frames' size, for pointer positions
 };
 
 }  // namespace velmora::platform

@@ -16,6 +16,13 @@ std::deque<MSG>& Queue() {
     return queue;
 }
 
+// Whether the left button is held, for the mouse messages' wParam: between
+// the back end's PointerDown and its PointerUp.
+bool& LeftButtonHeld() {
+    static bool held = false;
+    return held;
+}
+
 void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG msg{};
     msg.hwnd = window;
@@ -32,7 +39,11 @@ void PumpWindowEvents() {
     HWND window = MainWindow();
     WindowEvent event;
     while (CurrentWindowSystem().PollEvent(event)) {
+        if (event.type == WindowEventType::PointerDown) LeftButtonHeld() = true;
+        if (event.type == WindowEventType::PointerUp) LeftButtonHeld() = false;
         if (!window) continue;
+        const LPARAM at = MAKELPARAM(event.x, event.y);
+        const WPARAM buttons = LeftButtonHeld() ? MK_LBUTTON : 0;
         switch (event.type) {
             case WindowEventType::CloseRequested:
                 Post(window, WM_CLOSE, 0, 0);
@@ -46,6 +57,13 @@ void PumpWindowEvents() {
             case WindowEventType::PointerOver:
                 Post(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
                      MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+                Post(window, WM_MOUSEMOVE, buttons, at);
+                break;
+            case WindowEventType::PointerDown:
+                Post(window, WM_LBUTTONDOWN, buttons, at);
+                break;
+            case WindowEventType::PointerUp:
+                Post(window, WM_LBUTTONUP, buttons, at);
                 break;
             case WindowEventType::Exposed:
                 if (WindowRecord* record = FindWindowRecord(window)) {
@@ -77,7 +95,10 @@ LRESULT CallWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return record->procedure(window, message, wParam, lParam);
 }
 
-void ResetMessageQueue() { Queue().clear(); }
+void ResetMessageQueue() {
+    Queue().clear();
+    LeftButtonHeld() = false;
+}
 
 }  // namespace velmora::platform
 

@@ -58,6 +58,9 @@ typedef void* HGDIOBJ;
 #define MAKEWPARAM(low, high) (static_cast<WPARAM>(static_cast<DWORD>((static_cast<WORD>(low)) | (static_cast<DWORD>(static_cast<WORD>(high)) << 16))))
 #define LOWORD(l) (static_cast<WORD>(static_cast<ULONG_PTR>(l) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>((static_cast<ULONG_PTR>(l) >> 16) & 0xffff))
+// From windowsx.h: the signed pointer position a mouse message's lParam carries.
+#define GET_X_LPARAM(lp) (static_cast<int>(static_cast<short>(LOWORD(lp))))
+#define GET_Y_LPARAM(lp) (static_cast<int>(static_cast<short>(HIWORD(lp))))
 
 struct POINT {
     LONG x;
@@ -111,6 +114,8 @@ struct WNDCLASSA {
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
 
 // Virtual-key codes.
 #define VK_BACK 0x08
@@ -147,6 +152,9 @@ static_assert(VK_BACK == velmora::platform::kKeyBack && VK_TAB == velmora::platf
 
 // Hit-test code carried by WM_SETCURSOR.
 #define HTCLIENT 1
+
+// The buttons held, in a mouse message's wParam.
+#define MK_LBUTTON 0x0001
 
 // PeekMessageA flags.
 #define PM_NOREMOVE 0x0000
