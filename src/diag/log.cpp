@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "diag/user_folder.h"
 #include "platform/win32/windows.h"
@@ -44,9 +45,17 @@ void SayOnce(const std::string& note) {
     std::fprintf(stderr, "velmora: %s\n", note.c_str());
 }
 
+LogListener& Listener() {
+    static LogListener listener;
+    return listener;
+}
+
 }  // namespace
 
+void ListenToLog(LogListener listener) { Listener() = std::move(listener); }
+
 void WriteLog(const char* text) {
+    if (text && Listener()) Listener()(text);
     if (logEnabled != 1 || !text) return;
     char path[512];
     if (!BuildPath(path, LogDirectory(), "Log.TXT")) return;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 
 // Large enough for the longest message whole: the play script's camera line
 // carries a 512-byte name beside its numbers.
@@ -23,3 +24,8 @@ void FindExeDirectory();
 
 // Formats into logLine as by sprintf, cut to fit, and writes it.
 void WriteLogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Every line as it is written, whether the log is kept or not, for a tool
+// that shows them as they come (the preview's bar); empty for none.
+using LogListener = std::function<void(const char* line)>;
+void ListenToLog(LogListener listener);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -465,7 +466,7 @@ TEST_F(NullPreviewTest, AReloadShowsTheEditAtTheSameTimeAndABrokenOneKeepsTheSho
     EXPECT_EQ(preview.bar().frame, At(20.0));
     EXPECT_EQ(preview.outline().actions.size(), actions - 1);
     EXPECT_EQ(holds(), 0);
-    EXPECT_TRUE(preview.bar().notes.empty());
+    EXPECT_TRUE(preview.bar().notes.empty()) << ::testing::PrintToString(preview.bar().notes);
 
     // A scene that no longer reads: the show on screen stays, and the bar
     // names the line.
@@ -477,6 +478,17 @@ TEST_F(NullPreviewTest, AReloadShowsTheEditAtTheSameTimeAndABrokenOneKeepsTheSho
     EXPECT_EQ(preview.bar().notes[0], "not reloaded, the last show kept:");
     EXPECT_EQ(preview.bar().notes[1].rfind("line ", 0), 0u) << preview.bar().notes[1];
     EXPECT_NE(preview.bar().notes[1].find("could not be read"), std::string::npos) << preview.bar().notes[1];
+
+    // Mended, with a texture gone from the folder: the show reads, and the
+    // bar gives the log's error for it, once however often the show ran.
+    // (That every loose file is not in the archive is no error.)
+    EditScript(folder, "[QX3][01][Filename] missing", "[QX3][01][Filename] ");
+    fs::remove(folder / "glow.tga");
+    preview.Reload();
+    const std::vector<std::string>& notes = preview.bar().notes;
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), "not reloaded, the last show kept:"), 0);
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), "ERROR: glow.tga file not found in datafile"), 1)
+        << ::testing::PrintToString(notes);
     fs::remove_all(folder);
 }
 

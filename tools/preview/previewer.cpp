@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "data/data_archive.h"
+#include "diag/log.h"
 #include "platform/fmod/sound_system.h"
 #include "platform/win32/windows.h"
 #include "qxcheck/script_check.h"
@@ -18,6 +21,9 @@ namespace velmora::tools {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The log's ERROR lines a reload notes on the bar, at most: the last ones.
+constexpr size_t kLogErrorsNoted = 3;
 
 // A show that never ends (a looped scene never stopped) is outlined this far.
 constexpr double kLongestOutline = 3600.0;
@@ -31,10 +37,25 @@ bool Breaks(const ScriptFinding& finding) {
                                finding.text.find("the player refuses") != std::string::npos);
 }
 
+// What the player logs as an error but is none for a show of loose files,
+// as a show being made is: that the folder has no archive, and that a file
+// the archive does not hold is read from the folder (one line for every file).
+bool LooseFileLine(const char* line) {
+    const char* name = line + std::strspn(line, "ERROR:\t");
+    const char* end = std::strchr(name, '\t');
+    if (!end || end == name) return false;
+    const std::string file(name, end);
+    std::error_code failed;
+    if (std::strcmp(end, "\tdata file not found") == 0)
+        return file == kShowArchiveName && std::filesystem::is_regular_file(kShowScriptName, failed);
+    return std::strcmp(end, "\tfile not found in datafile") == 0 && std::filesystem::is_regular_file(file, failed);
+}
+
 }  // namespace
 
 Previewer::Previewer(const std::string& showFolder, const PreviewOptions& options)
     : folder_(showFolder), options_(options), session_(options.rate) {
+    ListenToLog([this](const char* line) { HearLog(line); });
     if (options.loop) {
         bar_.loopOn = true;
         bar_.loopIn = Frames(options.loopFrom);
@@ -54,7 +75,31 @@ uint64_t Previewer::Clamp(int64_t frame) const {
     return static_cast<uint64_t>(frame > last ? last : frame);
 }
 
+Previewer::~Previewer() { ListenToLog(nullptr); }
+
+void Previewer::HearLog(const char* line) {
+    if (!collecting_ || std::strncmp(line, "ERROR", 5) != 0 || LooseFileLine(line)) return;
+    // The log's columns are tabs; on the bar one space each.
+    std::string shown;
+    for (const char* c = line; *c; ++c)
+        if (*c != '\t' || (!shown.empty() && shown.back() != ' ')) shown += *c == '\t' ? ' ' : *c;
+    // The same error again (each run of the show logs it anew) is one note.
+    logErrors_.erase(std::remove(logErrors_.begin(), logErrors_.end(), shown), logErrors_.end());
+    logErrors_.push_back(shown);
+}
+
 bool Previewer::ReadShow(std::vector<std::string>& notes) {
+    // The errors this show's reading and run log, the last few of them noted.
+    logErrors_.clear();
+    collecting_ = true;
+    const bool read = ReadShowAndOutline(notes);
+    collecting_ = false;
+    const size_t shown = std::min(logErrors_.size(), kLogErrorsNoted);
+    notes.insert(notes.end(), logErrors_.end() - static_cast<std::ptrdiff_t>(shown), logErrors_.end());
+    return read;
+}
+
+bool Previewer::ReadShowAndOutline(std::vector<std::string>& notes) {
     session_.Stop();
     LoadDataArchive(kShowArchiveName);
     ScriptCheck check;
@@ -63,7 +108,9 @@ bool Previewer::ReadShow(std::vector<std::string>& notes) {
     if (!reads) notes.push_back(error);
     for (const ScriptFinding& finding : check.findings) {
         if (!finding.warning) continue;
-        notes.push_back("line " + std::to_string(finding.line) + ": " + finding.text);
+        // The checker says it for each part a texture is on; the bar once.
+        std::string note = "line " + std::to_string(finding.line) + ": " + finding.text;
+        if (std::find(notes.begin(), notes.end(), note) == notes.end()) notes.push_back(std::move(note));
         if (Breaks(finding)) reads = false;
     }
     if (!reads) return false;

@@ -23,6 +23,9 @@ class Previewer {
 public:
     // showFolder: absolute. The display must be up.
     Previewer(const std::string& showFolder, const PreviewOptions& options);
+    ~Previewer();
+    Previewer(const Previewer&) = delete;
+    Previewer& operator=(const Previewer&) = delete;
 
     // Reads the show (a copy of the folder) and goes to --at, paused there
     // when the show did not read. False, with why, when not even a copy of
@@ -56,8 +59,11 @@ private:
     uint64_t Frames(double seconds) const;
     uint64_t Clamp(int64_t frame) const;
     // Reads the show in the current folder and makes its outline; false when
-    // it did not read, with the reasons in notes.
+    // it did not read, with the reasons in notes, and after them the last
+    // ERROR lines the log was given meanwhile.
     bool ReadShow(std::vector<std::string>& notes);
+    bool ReadShowAndOutline(std::vector<std::string>& notes);
+    void HearLog(const char* line);
     void PlayFrame();
     void Finish();  // the bar over the frame drawn, then presented
     void Anchor();
@@ -83,6 +89,8 @@ private:
     uint64_t anchorFrame_ = 0;
     double seekSeconds_ = 0.0, reloadSeconds_ = 0.0;
     uint64_t seeks_ = 0;
+    bool collecting_ = false;             // the log's ERROR lines are being kept
+    std::vector<std::string> logErrors_;  // the distinct ones, the latest last
 };
 
 }  // namespace velmora::tools
