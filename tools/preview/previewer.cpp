@@ -41,7 +41,8 @@ bool Breaks(const ScriptFinding& finding) {
 // as a show being made is: that the folder has no archive, and that a file
 // the archive does not hold is read from the folder (one line for every file).
 bool LooseFileLine(const char* line) {
-    const char* name = line + std::strspn(line, "ERROR:\t");
+    if (std::strncmp(line, "ERROR:", 6) != 0) return false;
+    const char* name = line + 6 + std::strspn(line + 6, "\t");
     const char* end = std::strchr(name, '\t');
     if (!end || end == name) return false;
     const std::string file(name, end);
