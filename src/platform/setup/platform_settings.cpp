@@ -167,6 +167,10 @@ void ResetPlatformSettings() {
 }
 
 void InstallPlatform(const PlatformSettings& settings) {
+    // What an earlier install left playing or capturing ends with its clock:
+    // mixed on under the next clock, a capture begun on the virtual clock
+    // would take the real clock's milliseconds since boot for its length.
+    StopSoundOutput();
     UsePlatformSettings(settings);
     InstallWindowSystem(CreateWindowSystem(settings));
     if (settings.virtualClock)

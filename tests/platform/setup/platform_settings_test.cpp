@@ -2,7 +2,9 @@
 // record puts in place.
 #include <gtest/gtest.h>
 
+
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -12,6 +14,7 @@
 #include "platform/setup/platform_settings.h"
 #include "platform/backend/frame_clock.h"
 #include "platform/win32/windows.h"
+#include "support/temp_files.h"
 
 using namespace velmora::platform;
 
@@ -147,11 +150,12 @@ TEST_F(PlatformSettingsTest, SdlGoesOffscreenAtOnceOnlyWithoutADisplayOrAForcedD
 }
 
 TEST_F(PlatformSettingsTest, InstallingPutsTheNamedBackEndsInPlace) {
-    ASSERT_TRUE(Read({{"VELMORA_FPS", "25"}, {"VELMORA_CAPTURE", "frames"}}));
+    const std::string frames = velmora::testing::MakeTempDirectory() + "/frames";
+    ASSERT_TRUE(Read({{"VELMORA_FPS", "25"}, {"VELMORA_CAPTURE", frames.c_str()}}));
     settings.windowSystem = WindowBackEnd::Null;
     InstallPlatform(settings);
     EXPECT_NE(dynamic_cast<NullWindowSystem*>(&CurrentWindowSystem()), nullptr);
-    EXPECT_EQ(CurrentPlatformSettings().captureDirectory, "frames");
+    EXPECT_EQ(CurrentPlatformSettings().captureDirectory, frames);
     ASSERT_TRUE(VirtualClockInUse());
     EXPECT_EQ(timeGetTime(), 0u);  // the virtual clock starts at 0 ms
     for (int i = 0; i < 25; ++i) FramePresented();
@@ -166,6 +170,13 @@ TEST_F(PlatformSettingsTest, InstallingPutsTheNamedBackEndsInPlace) {
     UninstallPlatform();
     EXPECT_NE(dynamic_cast<NullWindowSystem*>(&CurrentWindowSystem()), nullptr);
     EXPECT_FALSE(VirtualClockInUse());
+    // The capture ended with its install: the second second of the virtual
+    // clock, not the real clock's time since boot.
+    std::error_code failed;
+    const auto bytes = std::filesystem::file_size(frames + "/audio.wav", failed);
+    EXPECT_FALSE(failed);
+    EXPECT_GE(bytes, 44100u * 4);
+    EXPECT_LT(bytes, 44100u * 4 + 1024);
 }
 
 TEST_F(PlatformSettingsTest, ARecordPutInForceLeavesTheBackEndsAlone) {
