@@ -133,18 +133,19 @@ HeardOutput& Heard() {
     return *heard;
 }
 
-// Hands the next frames of the mix to the capture, the observer and the
-// output that plays it; under the lock.
+// Hands the next frames of the mix to the capture and the observer; under the lock.
 void MixInto(SoundState& s, int16_t* samples, size_t frames) {
     s.mixer.Mix(samples, frames);
     if (s.writer) s.writer->Write(samples, frames);
     if (s.observer) s.observer(samples, frames);
-    HeardOutput& heard = Heard();
-    {
-        std::lock_guard<std::mutex> guard(heard.lock);
-        if (heard.output) heard.output->Queue(samples, frames);
-    }
     s.mixed += frames;
+}
+
+// The mix made in step with the clock to the output that plays it, if any.
+void QueueHeard(const int16_t* samples, size_t frames) {
+    HeardOutput& heard = Heard();
+    std::lock_guard<std::mutex> guard(heard.lock);
+    if (heard.output) heard.output->Queue(samples, frames);
 }
 
 // The samples the clock has brought since the stand-in started.
@@ -174,6 +175,7 @@ void StepLocked(SoundState& s) {
         }
         size_t frames = target - s.mixed < kBlock ? static_cast<size_t>(target - s.mixed) : kBlock;
         MixInto(s, s.block.data(), frames);
+        QueueHeard(s.block.data(), frames);
     }
 }
 
