@@ -680,3 +680,36 @@ TEST_F(SkippedMixTest, AStreamSkippedPastItsEndHasEndedAndASongGoesOn) {
     after = MixFrom([&] { FMUSIC_PlaySong(LoadSong(song)); }, 50 * 7, 10, true);
     EXPECT_GT(Rms(after, 0, after.size() / 2), 500.0);
 }
+
+// The output that plays the mix made in step with the paced clock, on SDL's
+// disk driver (which writes what a device would play to a file): after the
+// silence it starts with, the device gets exactly the mix, block for block.
+TEST_F(SoundLibraryTest, TheHeardOutputPlaysTheClockedMix) {
+    const std::string directory = MakeTempDirectory();
+    const std::string played = directory + "/played.raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", played.c_str(), 1);
+    std::string why;
+    const bool heard = HearClockedMix(why);
+    unsetenv("SDL_AUDIODRIVER");
+    unsetenv("SDL_DISKAUDIOFILE");
+    ASSERT_TRUE(heard) << why;
+    ASSERT_TRUE(WriteBytes(directory + "/tone.wav", ToneWav(44100, 44100, 441.0)));
+    Init();
+    MixRecorder mix;
+    FSOUND_Stream_Play(FSOUND_FREE, FSOUND_Stream_OpenWav((directory + "/tone.wav").c_str(), 0x2041));
+    Frames(10);
+    ASSERT_EQ(mix.frames(), 10 * kFramesAt50);
+    // The device plays in real time: wait until it has had all of it.
+    const size_t wanted = (mix.frames() + 3072 + 4096) * 4;
+    for (int i = 0; i < 500 && FileBytes(played).size() < wanted; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    StopHearingClockedMix();
+    const std::vector<uint8_t> bytes = FileBytes(played);
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    // Where the mix begins in what was played: all of it follows unbroken.
+    const auto at = std::search(samples.begin(), samples.end(), mix.samples().begin(), mix.samples().end());
+    ASSERT_NE(at, samples.end()) << "the mix was not played whole";
+    EXPECT_EQ(Rms(std::vector<int16_t>(samples.begin(), at), 0, static_cast<size_t>(at - samples.begin()) / 2), 0.0);
+}

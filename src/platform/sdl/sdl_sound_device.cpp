@@ -11,6 +11,34 @@ namespace velmora::platform {
 
 namespace {
 
+// The default device opened at the mix's rate and format (SDL converts to
+// whatever the device takes) and started: pulled through callback, or
+// queued when there is none. 0, with why, when SDL's audio or the device
+// does not open; started says whether the audio subsystem must be quit.
+SDL_AudioDeviceID OpenMixDevice(SDL_AudioCallback callback, void* user, Uint16 samples, bool& started,
+                                std::string& why) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        why = SDL_GetError();
+        return 0;
+    }
+    started = true;
+    SDL_AudioSpec wanted{};
+    wanted.freq = static_cast<int>(kMixRate);
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = samples;
+    wanted.callback = callback;
+    wanted.userdata = user;
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device == 0) {
+        why = SDL_GetError();
+        return 0;
+    }
+    SDL_PauseAudioDevice(device, 0);
+    return device;
+}
+
 class SdlSoundDevice : public SoundDevice {
 public:
     explicit SdlSoundDevice(PullMix pull) : pull_(std::move(pull)) {}
@@ -20,27 +48,8 @@ public:
     }
 
     bool Open(std::string& why) {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            why = SDL_GetError();
-            return false;
-        }
-        started_ = true;
-        SDL_AudioSpec wanted{};
-        wanted.freq = static_cast<int>(kMixRate);
-        wanted.format = AUDIO_S16SYS;
-        wanted.channels = 2;
-        wanted.samples = 1024;
-        wanted.callback = Pull;
-        wanted.userdata = this;
-        // No changes allowed: SDL converts to whatever the device takes.
-        SDL_AudioSpec obtained{};
-        device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-        if (device_ == 0) {
-            why = SDL_GetError();
-            return false;
-        }
-        SDL_PauseAudioDevice(device_, 0);
-        return true;
+        device_ = OpenMixDevice(Pull, this, 1024, started_, why);
+        return device_ != 0;
     }
 
     const char* Name() const override { return "SDL"; }
@@ -70,25 +79,8 @@ public:
     }
 
     bool Open(std::string& why) {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            why = SDL_GetError();
-            return false;
-        }
-        started_ = true;
-        SDL_AudioSpec wanted{};
-        wanted.freq = static_cast<int>(kMixRate);
-        wanted.format = AUDIO_S16SYS;
-        wanted.channels = 2;
-        wanted.samples = 512;
-        wanted.callback = nullptr;  // queued, not pulled
-        SDL_AudioSpec obtained{};
-        device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-        if (device_ == 0) {
-            why = SDL_GetError();
-            return false;
-        }
-        SDL_PauseAudioDevice(device_, 0);
-        return true;
+        device_ = OpenMixDevice(nullptr, nullptr, 512, started_, why);  // queued, not pulled
+        return device_ != 0;
     }
 
     void Queue(const int16_t* samples, size_t frames) override {
