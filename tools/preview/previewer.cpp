@@ -40,8 +40,8 @@ bool Breaks(const ScriptFinding& finding) {
 // What the player logs as an error but is none for a show of loose files,
 // as a show being made is: that the folder has no archive, and that a file
 // the archive does not hold is read from the folder (one line for every file).
+// The line begins with "ERROR:".
 bool LooseFileLine(const char* line) {
-    if (std::strncmp(line, "ERROR:", 6) != 0) return false;
     const char* name = line + 6 + std::strspn(line + 6, "\t");
     const char* end = std::strchr(name, '\t');
     if (!end || end == name) return false;
@@ -79,11 +79,15 @@ uint64_t Previewer::Clamp(int64_t frame) const {
 Previewer::~Previewer() { ListenToLog(nullptr); }
 
 void Previewer::HearLog(const char* line) {
-    if (!collecting_ || std::strncmp(line, "ERROR", 5) != 0 || LooseFileLine(line)) return;
+    if (!collecting_ || std::strncmp(line, "ERROR:", 6) != 0 || LooseFileLine(line)) return;
     // The log's columns are tabs; on the bar one space each.
     std::string shown;
-    for (const char* c = line; *c; ++c)
-        if (*c != '\t' || (!shown.empty() && shown.back() != ' ')) shown += *c == '\t' ? ' ' : *c;
+    for (const char* c = line; *c; ++c) {
+        if (*c != '\t')
+            shown += *c;
+        else if (!shown.empty() && shown.back() != ' ')
+            shown += ' ';
+    }
     // The same error again (each run of the show logs it anew) is one note.
     logErrors_.erase(std::remove(logErrors_.begin(), logErrors_.end(), shown), logErrors_.end());
     logErrors_.push_back(shown);
