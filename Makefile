@@ -2,7 +2,7 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
-FUZZ_SECONDS ?= 20
+FUZZ_SECONDS ?= 10
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build asan fuzz bench play test test-plain test-asan install deb package-test clean
